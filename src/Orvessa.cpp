@@ -1,0 +1,124 @@
+#include "Orvessa.h"
+
+#include "GlobalHeader.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+const char* const kUnLoginText = " 请登录！";
+}
+
+Orvessa::Orvessa(QWidget* parent)
+    : BorderlessWidget(parent)
+{
+    initUi();
+    g_topWidget = this;
+    setMouseTracking(true);
+}
+
+Orvessa::~Orvessa()
+{
+    if (g_topWidget == this)
+        g_topWidget = nullptr;
+}
+
+void Orvessa::initUi()
+{
+    setWindowTitle("Orvessa");
+    setWindowIcon(QIcon(":/APP.ico"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_titleBar = new QWidget(this);
+    m_titleBar->setObjectName("titleBar");
+    m_titleBar->setFixedHeight(int(36 * screenZoom));
+    m_titleBar->setStyleSheet("QWidget#titleBar{background:rgba(49,202,132,1);}"
+                              "QLabel{color:white;}"
+                              "QPushButton{color:white;border:none;background:transparent;}"
+                              "QPushButton:hover{background:#2CBB7B;}");
+    auto* titleLayout = new QHBoxLayout(m_titleBar);
+    titleLayout->setContentsMargins(int(10 * screenZoom), 0, 0, 0);
+    auto* logo = new QLabel(m_titleBar);
+    logo->setPixmap(QIcon(":/APP.ico").pixmap(int(22 * screenZoom), int(22 * screenZoom)));
+    auto* name = new QLabel("Orvessa", m_titleBar);
+    m_userLabel = new QLabel(QString::fromUtf8(kUnLoginText), m_titleBar);
+    titleLayout->addWidget(logo);
+    titleLayout->addWidget(name);
+    titleLayout->addStretch(1);
+    titleLayout->addWidget(m_userLabel);
+    const char* const buttonTexts[] = {"\xE2\x80\x94", "\xE2\x96\xA1", "\xE2\x9C\x95"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QPushButton(QString::fromUtf8(buttonTexts[i]), m_titleBar);
+        b->setObjectName(QStringLiteral("windowButton%1").arg(i));
+        b->setFixedSize(int(36 * screenZoom), int(36 * screenZoom));
+        connect(b, &QPushButton::clicked, this, [this, i] { titleBarToolsClick(i); });
+        titleLayout->addWidget(b);
+    }
+    layout->addWidget(m_titleBar);
+
+    m_stackWidget = new QStackedWidget(this);
+    const char* const pageNames[] = {"homePage", "signPage", "fileCenterPage", "templatePage", "userCenterPage",
+                                     "helpCenterPage"};
+    for (const char* pageName : pageNames) {
+        auto* page = new QWidget(m_stackWidget);
+        page->setObjectName(pageName);
+        m_stackWidget->addWidget(page);
+    }
+    m_stackWidget->setCurrentIndex(HomePageId);
+    layout->addWidget(m_stackWidget);
+
+    setMinimumSize(int(800 * screenZoom), int(500 * screenZoom));
+}
+
+void Orvessa::openFile(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    if (!QFileInfo::exists(fileName))
+        return;
+    // The signing workspace opens the document in a tab of its own.
+}
+
+void Orvessa::turnPage(int pageid)
+{
+    if (pageid < 0 || pageid >= m_stackWidget->count())
+        return;
+    cur_PageId = pageid;
+    m_stackWidget->setCurrentIndex(pageid);
+}
+
+void Orvessa::titleBarToolsClick(int index)
+{
+    switch (index) {
+    case 0:
+        showMinimized();
+        break;
+    case 1:
+        showWindowandUpdateIcon();
+        break;
+    case 2:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void Orvessa::showWindowandUpdateIcon()
+{
+    if (isMaximized()) {
+        emit MaxMizeSignal(false);
+        showNormal();
+    } else {
+        emit MaxMizeSignal(true);
+        showMaximized();
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include "BorderlessWidget.h"
+
+#include <QPixmap>
+
+class QLabel;
+class QStackedWidget;
+class QPushButton;
+
+// The application's one main window: a title strip over the page stack.
+class Orvessa : public BorderlessWidget
+{
+    Q_OBJECT
+public:
+    // Fixed ids of the page stack.
+    enum PageId { HomePageId = 0, SignPageId = 1, FileCenterPageId = 2, TemplatePageId = 3, UserCenterPageId = 4, HelpCenterPageId = 5 };
+
+    explicit Orvessa(QWidget* parent = nullptr);
+    ~Orvessa() override;
+
+    QStackedWidget* stackWidget() const { return m_stackWidget; }
+    int loginState() const { return m_loginState; }
+
+public slots:
+    // Opens a document named by the command line or the home page.
+    void openFile(const QString& fileName);
+    // Shows the page with the given id.
+    void turnPage(int pageid);
+    // The window buttons of the title strip: 0 minimise, 1 maximise or restore, 2 close.
+    void titleBarToolsClick(int index);
+    // Toggles maximised and normal.
+    void showWindowandUpdateIcon();
+
+private:
+    void initUi();
+
+    QWidget* m_titleBar = nullptr;
+    QLabel* m_userLabel = nullptr;
+    QStackedWidget* m_stackWidget = nullptr;
+    int m_loginState = 0;
+    int cur_PageId = 0;
+    QPixmap _pixMap;
+};

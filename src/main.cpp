@@ -1,0 +1,37 @@
+#include "GlobalHeader.h"
+#include "Orvessa.h"
+#include "StyleSheet.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    // Nothing that needs the display or the application object is built before this point.
+    QApplication app(argc, argv);
+    initOrvessaResources();
+    registerSharedMetaTypes();
+
+    const QString documentPath = startupDocumentPath(QCoreApplication::arguments());
+    configPath = QCoreApplication::applicationDirPath() + "/config.ini";
+    initViewInfo();
+
+    QFont font("Microsoft YaHei");
+    QApplication::setFont(font);
+    app.setStyleSheet(style());
+
+    QTranslator translator;
+    translator.load(":/Resources/translation/qt_zh_CN.qm", QString(), QString(), QString());
+    app.installTranslator(&translator);
+
+    int code = 0;
+    {
+        Orvessa window;
+        if (!documentPath.isEmpty())
+            window.openFile(documentPath);
+        window.showMaximized();
+        code = app.exec();
+    }
+    return code;
+}

@@ -1,0 +1,68 @@
+#include "QtTestSupport.h"
+
+#include "GlobalHeader.h"
+
+#include <QtGlobal>
+
+namespace {
+QtMessageCollector* g_collector = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    collectQtMessage(text);
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+} // namespace
+
+void collectQtMessage(const QString& text)
+{
+    if (g_collector)
+        g_collector->m_messages << text;
+}
+
+QtMessageCollector::QtMessageCollector()
+    : m_previous(g_collector)
+{
+    g_collector = this;
+    QtMessageHandler old = qInstallMessageHandler(handler);
+    if (old != handler)
+        g_previousHandler = old;
+}
+
+QtMessageCollector::~QtMessageCollector()
+{
+    g_collector = m_previous;
+    if (!g_collector)
+        qInstallMessageHandler(g_previousHandler);
+}
+
+QStringList QtMessageCollector::messages() const
+{
+    return m_messages;
+}
+
+bool QtMessageCollector::contains(const QString& fragment) const
+{
+    for (const QString& m : m_messages)
+        if (m.contains(fragment))
+            return true;
+    return false;
+}
+
+ScopedScreenZoom::ScopedScreenZoom(float zoom)
+    : m_width(screenWidth), m_height(screenHeight), m_zoom(screenZoom), m_scroll(scrollWidth)
+{
+    applyScreenMetrics(int(1024 * zoom), int(768 * zoom));
+    screenZoom = zoom;
+    scrollWidth = toEvenNumber(static_cast<float>(screenZoom * 13.0f));
+}
+
+ScopedScreenZoom::~ScopedScreenZoom()
+{
+    screenWidth = m_width;
+    screenHeight = m_height;
+    screenZoom = m_zoom;
+    scrollWidth = m_scroll;
+}

@@ -1,0 +1,9 @@
+#include <gtest/gtest.h>
+
+#include "SanitizerDefaults.inc"
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
