@@ -1,7 +1,9 @@
 #include "Orvessa.h"
 
 #include "GlobalHeader.h"
+#include "NetWorkBusiness.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -19,6 +21,7 @@ Orvessa::Orvessa(QWidget* parent)
 {
     initUi();
     g_topWidget = this;
+    NetWorkBusiness::Instance();
     setMouseTracking(true);
 }
 
@@ -76,6 +79,13 @@ void Orvessa::initUi()
     layout->addWidget(m_stackWidget);
 
     setMinimumSize(int(800 * screenZoom), int(500 * screenZoom));
+}
+
+void Orvessa::closeEvent(QCloseEvent* event)
+{
+    BorderlessWidget::closeEvent(event);
+    if (event->isAccepted())
+        NetWorkBusiness::Instance()->logoutAtExit();
 }
 
 void Orvessa::openFile(const QString& fileName)

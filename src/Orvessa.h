@@ -3,6 +3,7 @@
 
 #include <QPixmap>
 
+class QCloseEvent;
 class QLabel;
 class QStackedWidget;
 class QPushButton;
@@ -30,6 +31,11 @@ public slots:
     void titleBarToolsClick(int index);
     // Toggles maximised and normal.
     void showWindowandUpdateIcon();
+
+protected:
+    // Closing the window ends the cloud session: the logout goes out while the event loop still
+    // runs, with a short bounded wait for its answer.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void initUi();

@@ -136,7 +136,9 @@ public:
     void shutdown(QThread* home)
     {
         close();
-        for (const ConnectionPtr& c : m_connections) {
+        const QList<ConnectionPtr> connections = m_connections;   // aborting drops them from the list
+        m_held.clear();
+        for (const ConnectionPtr& c : connections) {
             if (c->socket) {
                 c->socket->abort();
                 delete c->socket;
