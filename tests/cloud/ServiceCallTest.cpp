@@ -206,6 +206,12 @@ struct FailureCase {
     const char* signalText;
     const char* loginError;
 };
+StandinScript closeScript()
+{
+    StandinScript s;
+    s.closeWithoutReply = true;
+    return s;
+}
 } // namespace
 
 TEST_F(ServiceCalls, FailureTable)
@@ -219,6 +225,8 @@ TEST_F(ServiceCalls, FailureTable)
         {"code as text", Target::Standin, true, StandinScript::raw("{\"code\":\"10000\"}"), 0, -1, "", stopped},
         {"500 with envelope", Target::Standin, true, StandinScript::withEnvelope(envelope(5001, u("内部错误")), 500), 5001,
          999, "内部错误", "服务器遇到意外情况，无法满足请求"},
+        {"closed without reply", Target::Standin, true, closeScript(), 4, 999, "网络连接失败，请检查您的网络链接或重试！",
+         "远程服务器过早地关闭了连接"},
         {"refused", Target::Refused, false, {}, 4, 999, "网络连接失败，请检查您的网络链接或重试！", "远程服务器拒绝连接"},
         {"tls handshake", Target::BrokenTls, false, {}, 4, 999, "网络连接失败，请检查您的网络链接或重试！", tls},
         {"unknown ca", Target::UnknownCa, false, {}, 4, 999, "网络连接失败，请检查您的网络链接或重试！", tls},

@@ -47,7 +47,7 @@ TEST_F(StandinProgram, AnswersALoginAndStopsAtEndOfInput)
     program.closeWriteChannel();
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
 }
 
 TEST_F(StandinProgram, StopsAfterMaxSecondsAndOnTerminate)
