@@ -53,7 +53,7 @@ echo "Stand-in cloud service: $(sed -n 's/^port=/127.0.0.1:/p' "$RUN_DIR/out")"
 CA_TARGET=/usr/local/share/ca-certificates/orvessa-standin.crt
 if ! cmp -s "$STATE_DIR/ca.crt" "$CA_TARGET"; then
   $SUDO install -m 0644 "$STATE_DIR/ca.crt" "$CA_TARGET"
-  $SUDO update-ca-certificates > /dev/null
+  $SUDO update-ca-certificates > /dev/null 2>&1
 fi
 
 # config.ini beside the executable: Config/i is the service's base address in Base64; other
