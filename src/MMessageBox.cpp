@@ -218,6 +218,16 @@ void MMessageBox::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+void MMessageBox::showEvent(QShowEvent* event)
+{
+    // The button box makes its first accepting button the default when it is shown; only the
+    // default the caller chose may answer Return.
+    for (QAbstractButton* b : m_dialogBtnBox->buttons())
+        if (auto* pb = qobject_cast<QPushButton*>(b))
+            pb->setDefault(b == m_defaultBtn);
+    ParentDialog::showEvent(event);
+}
+
 void MMessageBox::onButtonClicked(QAbstractButton* button)
 {
     m_clickedBtn = button;
