@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -102,6 +103,9 @@ MMessageBox::~MMessageBox() = default;
 
 void MMessageBox::translateUi()
 {
+    // Text-only buttons: some styles put stock icons on standard buttons.
+    for (QAbstractButton* b : m_dialogBtnBox->buttons())
+        b->setIcon(QIcon());
     for (const ButtonText& t : kButtonTexts) {
         if (QPushButton* b = m_dialogBtnBox->button(t.button))
             b->setText(QString::fromUtf8(t.text));

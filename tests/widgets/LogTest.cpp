@@ -237,3 +237,32 @@ TEST(LogMasking, SecretsAreMaskedAndEverythingElseKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(LogTest, LinesFromSeveralThreadsArriveWhole)
+{
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    QList<QThread*> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads << QThread::create([t] {
+            for (int i = 0; i < kLines; ++i)
+                CLog::writeLogs("src/t", i, "worker", QString("thread %1 line %2 ").arg(t).arg(i) + QString(300, 'x'),
+                                i == 0 ? QStringLiteral("\n\n\n") : QString());
+        });
+        threads.last()->start();
+    }
+    for (QThread* th : threads) {
+        ASSERT_TRUE(th->wait(30000));
+        delete th;
+    }
+    QStringList lines = QString::fromUtf8(readAll(CLog::logFilePath(CLog::now()))).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), kThreads * kLines);
+    for (const QString& line : lines) {
+        ASSERT_TRUE(line.contains("[src/t,worker(")) << line;
+        ASSERT_TRUE(line.endsWith(QString(300, 'x'))) << line;
+    }
+}
+
+} // namespace
