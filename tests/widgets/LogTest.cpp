@@ -96,10 +96,12 @@ TEST_F(LogTest, FolderAndFilesArePrivate)
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(modeOf(folder + "/" + files.first()), mode_t(0600));
 
-    // A folder of ours left readable by others is narrowed before anything is written.
+    // A folder and a file of ours left readable by others are narrowed when next written.
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder + "/" + files.first()).constData(), 0644), 0);
     CLog::writeLogs("a", 2, "f", "more");
     EXPECT_EQ(modeOf(folder), mode_t(0700));
+    EXPECT_EQ(modeOf(folder + "/" + files.first()), mode_t(0600));
 }
 
 TEST_F(LogTest, NeverWritesThroughSymbolicLinksOrIntoForeignFolders)
