@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -246,4 +247,17 @@ void RegeditSettings::setShowUpdateInfo(bool show)
 {
     QScopedPointer<QSettings> s(openStore());
     s->setValue(ShowNewVersionKey, show);
+}
+
+ScopedSettingsLocation::ScopedSettingsLocation(const QString& folder)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
+ScopedSettingsLocation::~ScopedSettingsLocation()
+{
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home);
 }

@@ -72,3 +72,14 @@ private:
 
     void writeRecentFiles(const QList<recentfile>& files);
 };
+
+// For tests: the per-user store lives in folder while the object lives, then returns to the
+// user's configuration folder.
+class ScopedSettingsLocation
+{
+public:
+    explicit ScopedSettingsLocation(const QString& folder);
+    ~ScopedSettingsLocation();
+    ScopedSettingsLocation(const ScopedSettingsLocation&) = delete;
+    ScopedSettingsLocation& operator=(const ScopedSettingsLocation&) = delete;
+};

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -16,8 +17,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_tmp.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tmp.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_tmp.path());
         s = RegeditSettings::Instance();
     }
     void TearDown() override { RegeditSettings::release(); }
@@ -65,6 +64,7 @@ protected:
     }
 
     QTemporaryDir m_tmp;
+    ScopedSettingsLocation m_location{m_tmp.path()};
     RegeditSettings* s = nullptr;
 };
 
@@ -171,6 +171,12 @@ TEST_F(SettingsTest, RememberedUsers)
     s->setRencentUser({"bob", "x"}, false);
     EXPECT_FALSE(marked("UsersInfo"));
     EXPECT_EQ(s->recentUsers().first(), qMakePair(QString("bob"), QByteArray()));
+}
+
+TEST_F(SettingsTest, StoreIsTheIniFileOfTheUsersLocation)
+{
+    s->setRecentlyFold("/data/a.pdf");
+    EXPECT_TRUE(QFile::exists(m_tmp.path() + "/Telvar Co.Ltd/Orvessa.conf"));
 }
 
 TEST_F(SettingsTest, Flags)
