@@ -1,7 +1,6 @@
 #include "NetWorkBusiness.h"
 
 #include "CLog.h"
-#include "LoadingWidget.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -13,6 +12,7 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QThread>
+#include <QWidget>
 
 #include <limits>
 #include <memory>
@@ -174,7 +174,7 @@ int envelopeCode(const QJsonObject& o)
 }
 
 // Shows or hides a busy box from any thread: widgets are only touched on their own thread.
-void setBusy(LoadingWidget* box, bool visible)
+void setBusy(QWidget* box, bool visible)
 {
     if (!box)
         return;
@@ -182,7 +182,7 @@ void setBusy(LoadingWidget* box, bool visible)
         visible ? box->show() : box->hide();
         return;
     }
-    QPointer<LoadingWidget> guard(box);
+    QPointer<QWidget> guard(box);
     QMetaObject::invokeMethod(
         box,
         [guard, visible] {

@@ -8,6 +8,20 @@
 // ignores user input, read the envelope, log the end, hide the busy box, emit the error signal.
 // The ten account requests with ids 0 to 9 are asynchronous instead and answer through signals.
 //
+// A new synchronous operation is a few lines:
+//
+//     int NetWorkBusiness::delOnlineSealBusiness(QString sealId, LoadingWidget* loading)
+//     {
+//         ServiceCall c(bt_delOnLineSeal, "delOnlineSealBusiness");
+//         c.startText = QString("---------delOnlineSealBusiness请求开始(入参：sealId%1)----------").arg(sealId);
+//         if (!sealId.isEmpty())
+//             c.setJson(QJsonObject{{"id", sealId}});
+//         c.loading = loading;                      // shown, then hidden (ServiceCall::Busy)
+//         return call(c).ok() ? 1 : 0;              // the cycle logs, signals and releases
+//     }
+//
+// and reading a reply is reading ServiceReply::data with jsonText / jsonInt.
+//
 // Each call keeps its own reply and watchdog for its whole wait, so calls nested inside another
 // call's wait (timers, polls, picture downloads) never read or release each other's replies.
 // Every request verifies the service's certificate against the trust store.
@@ -29,10 +43,10 @@
 #include <QTimer>
 #include <QUrl>
 
-class LoadingWidget;
 class QHttpMultiPart;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QWidget;
 
 // "https://" (or "http://") + ip + bussiness.
 QString buildUrl(QString ip, QString bussiness, bool https);
@@ -93,7 +107,7 @@ struct ServiceCall {
     QHttpMultiPart* multipart = nullptr; // posted instead of body; the cycle releases it
     QUrl url;                            // an address of its own instead of the table's path
     int timeoutMs = 5000;
-    LoadingWidget* loading = nullptr;
+    QWidget* loading = nullptr;          // the busy box (a LoadingWidget), may be null
     Busy busy = ShownAndHidden;
     bool errorSignal = true;             // emit sendErroeCodeInfo when the code is not 10000
     QList<int> silentCodes;              // codes that never emit it
