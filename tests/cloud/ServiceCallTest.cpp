@@ -4,6 +4,7 @@
 #include "CloudTestSupport.h"
 #include "LoadingWidget.h"
 
+#include <QHttpMultiPart>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -411,4 +412,46 @@ TEST_F(ServiceCalls, OversizedAnswerIsReadWhole)
     EXPECT_EQ(r.code, 10000);
     EXPECT_GE(r.body.size(), 256 << 10);
     EXPECT_EQ(r.data.toString().size(), 256 << 10);
+}
+
+TEST_F(ServiceCalls, StandinServesDownloadsAndReadsMultipartForms)
+{
+    ASSERT_TRUE(login());
+    // A plain download: the bytes as stored, no envelope, no token needed.
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(1000, '\0');
+    const QString url = standin.addFile("f-1", StandinFile{"seal.png", "image/png", png});
+    QNetworkAccessManager nam;
+    QNetworkReply* got = nam.get(QNetworkRequest(QUrl(url)));
+    QSignalSpy done(got, &QNetworkReply::finished);
+    ASSERT_TRUE(done.wait(5000));
+    EXPECT_EQ(got->readAll(), png);
+    delete got;
+
+    // A multipart upload through the request cycle, checked part by part by the stand-in.
+    StandinOperation upload{"POST", "/eseal-file/file/sealFileUpload", StandinToken::Required, StandinBody::Multipart,
+                            {{"file", QJsonValue::String}, {"business", QJsonValue::String}},
+                            [](StandinContext& ctx) {
+                                return StandinAnswer::envelope(10000, "", QJsonObject{{"id", ctx.request.parts.first().fileName}});
+                            }};
+    standin.addOperation(upload);
+    auto* form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+    QHttpPart file;
+    file.setHeader(QNetworkRequest::ContentDispositionHeader, "form-data;name=\"file\";filename=\"/tmp/a.png\";");
+    file.setHeader(QNetworkRequest::ContentTypeHeader, "image/png");
+    file.setBody(png);
+    QHttpPart business;
+    business.setHeader(QNetworkRequest::ContentDispositionHeader, "form-data; name=\"business\"");
+    business.setBody("private");
+    form->append(file);
+    form->append(business);
+    ServiceCall c(NetWorkBusiness::bt_sealimgUpload, "sealImgUpLoad");
+    c.multipart = form;
+    const ServiceReply r = client->call(c);
+    EXPECT_EQ(r.code, 10000);
+    EXPECT_EQ(r.dataObject().value("id").toString(), "/tmp/a.png");
+    const StandinRequest sent = standin.requests("/eseal-file/file/sealFileUpload").first();
+    ASSERT_EQ(sent.parts.size(), 2);
+    EXPECT_EQ(sent.parts.at(0).body, png);
+    EXPECT_EQ(sent.parts.at(0).contentType, "image/png");
+    EXPECT_EQ(sent.parts.at(1).body, "private");
 }

@@ -220,8 +220,55 @@ private:
             const QJsonDocument doc = QJsonDocument::fromJson(req.body);
             if (doc.isObject())
                 req.json = doc.object();
+            if (req.header("content-type").startsWith("multipart/"))
+                req.parts = parseMultipart(req.header("content-type"), req.body);
             handle(c, req, path.startsWith(prefix + "/"));
         }
+    }
+
+    static QList<StandinPart> parseMultipart(const QByteArray& contentType, const QByteArray& body)
+    {
+        QList<StandinPart> parts;
+        QByteArray boundary = contentType.mid(contentType.indexOf("boundary=") + 9).trimmed();
+        if (boundary.startsWith('"'))
+            boundary = boundary.mid(1, boundary.indexOf('"', 1) - 1);
+        const QByteArray delimiter = "--" + boundary;
+        int pos = body.indexOf(delimiter);
+        while (pos >= 0) {
+            pos += delimiter.size();
+            if (body.mid(pos, 2) == "--")
+                break;
+            pos += 2;   // CRLF after the delimiter
+            const int next = body.indexOf("\r\n" + delimiter, pos);
+            if (next < 0)
+                break;
+            const QByteArray raw = body.mid(pos, next - pos);
+            const int split = raw.indexOf("\r\n\r\n");
+            StandinPart part;
+            for (const QByteArray& line : raw.left(split).split('\n')) {
+                const int colon = line.indexOf(':');
+                const QByteArray name = line.left(colon).trimmed().toLower();
+                const QByteArray value = line.mid(colon + 1).trimmed();
+                if (name == "content-type")
+                    part.contentType = value;
+                if (name == "content-disposition") {
+                    part.disposition = value;
+                    auto param = [&value](const QByteArray& key) {
+                        const int at = value.indexOf(key + "=\"");
+                        if (at < 0)
+                            return QString();
+                        const int start = at + key.size() + 2;
+                        return QString::fromUtf8(value.mid(start, value.indexOf('"', start) - start));
+                    };
+                    part.name = param("; name").isEmpty() ? param(";name") : param("; name");
+                    part.fileName = param("filename");
+                }
+            }
+            part.body = split < 0 ? QByteArray() : raw.mid(split + 4);
+            parts.append(part);
+            pos = next + 2;
+        }
+        return parts;
     }
 
     // Checks the request against its operation; returns the reason of a mismatch.
@@ -236,6 +283,17 @@ private:
             return "token header sent to an operation that takes none";
         if (op.body == StandinBody::Empty && !req.body.isEmpty())
             return "body expected empty";
+        if (op.body == StandinBody::Multipart) {
+            if (!req.header("content-type").startsWith("multipart/form-data"))
+                return "content type " + QString(req.header("content-type")) + ", expected multipart/form-data";
+            QStringList names, expected;
+            for (const StandinPart& p : req.parts)
+                names << p.name;
+            for (const StandinField& f : op.fields)
+                expected << f.key;
+            if (names != expected)
+                return "parts " + names.join(',') + ", expected " + expected.join(',');
+        }
         if (op.body == StandinBody::JsonObject) {
             if (!req.header("content-type").startsWith("application/json"))
                 return "content type " + QString(req.header("content-type")) + ", expected application/json";
@@ -276,7 +334,18 @@ private:
                     it->removeFirst();
             }
             auto op = m_operations.constFind(req.path);
-            if (!prefixed || op == m_operations.constEnd()) {
+            const QString filesPath = QString::fromLatin1(StandinState::kFilesPath);
+            if (!prefixed && req.method == "GET" && req.path.startsWith(filesPath)) {
+                auto file = m_state.files.constFind(req.path.mid(filesPath.size()));
+                if (file == m_state.files.constEnd()) {
+                    answer.httpStatus = 404;
+                    answer.contentType = "text/html;charset=UTF-8";
+                    answer.body = "<html><body>404 Not Found</body></html>";
+                } else {
+                    answer.contentType = file->contentType;
+                    answer.body = file->bytes;
+                }
+            } else if (!prefixed || op == m_operations.constEnd()) {
                 answer = StandinAnswer::envelope(404, "no such operation: " + req.target);
                 answer.httpStatus = 404;
             } else {
@@ -384,6 +453,15 @@ bool StandinService::start(quint16 port, const QByteArray& seedJson, const QStri
             server->m_state.users.insert(user.account, user);
     }
     server->m_state.serverTime = qint64(seed.object().value("serverTime").toDouble());
+    for (const QJsonValue& v : seed.object().value("files").toArray()) {
+        const QJsonObject f = v.toObject();
+        StandinFile file;
+        file.name = f.value("name").toString();
+        if (f.contains("contentType"))
+            file.contentType = f.value("contentType").toString().toUtf8();
+        file.bytes = QByteArray::fromBase64(f.value("base64").toString().toLatin1());
+        server->m_state.files.insert(f.value("id").toString(), file);
+    }
 
     m_thread = new QThread;
     m_thread->setObjectName("standin");
@@ -394,6 +472,11 @@ bool StandinService::start(quint16 port, const QByteArray& seedJson, const QStri
     QMetaObject::invokeMethod(
         server, [server, port, &listening] { listening = server->listen(QHostAddress::LocalHost, port); },
         Qt::BlockingQueuedConnection);
+    if (listening) {
+        const quint16 actual = this->port();
+        QMutexLocker lock(&server->m_mutex);
+        server->m_state.origin = QString("https://127.0.0.1:%1").arg(actual);
+    }
     if (!listening) {
         if (error)
             *error = "cannot listen on 127.0.0.1:" + QString::number(port);
@@ -452,6 +535,21 @@ void StandinService::setMode(Mode mode)
 {
     if (m_server)
         m_server->m_mode.store(int(mode));
+}
+
+void StandinService::addOperation(const StandinOperation& operation)
+{
+    StandinServer* server = m_server;
+    QMetaObject::invokeMethod(
+        server, [server, operation] { server->m_operations.insert(operation.path, operation); },
+        Qt::BlockingQueuedConnection);
+}
+
+QString StandinService::addFile(const QString& id, const StandinFile& file)
+{
+    QMutexLocker lock(&m_server->m_mutex);
+    m_server->m_state.files.insert(id, file);
+    return m_server->m_state.fileUrl(id);
 }
 
 void StandinService::script(const QString& path, const StandinScript& behaviour)

@@ -20,6 +20,15 @@
 #include <functional>
 #include <memory>
 
+// One part of a multipart form.
+struct StandinPart {
+    QString name;
+    QString fileName;
+    QByteArray contentType;
+    QByteArray disposition;   // the Content-Disposition header as sent
+    QByteArray body;
+};
+
 // One request as the stand-in received it.
 struct StandinRequest {
     QByteArray method;
@@ -28,6 +37,7 @@ struct StandinRequest {
     QMap<QByteArray, QByteArray> headers;   // names in lower case
     QByteArray body;
     QJsonObject json;   // the body when it is a JSON object
+    QList<StandinPart> parts;   // the body when it is a multipart form
     bool hasHeader(const QByteArray& name) const { return headers.contains(name.toLower()); }
     QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
 };
@@ -68,11 +78,24 @@ struct StandinUser {
     QJsonObject data;   // the account record returned by login
 };
 
+// A stored file, served by plain GET at StandinState::fileUrl(id) without envelope or token.
+struct StandinFile {
+    QString name;
+    QByteArray contentType = "application/octet-stream";
+    QByteArray bytes;
+};
+
 struct StandinState {
     QMap<QString, StandinUser> users;          // by account
+    QMap<QString, StandinFile> files;          // by id
     QMap<QString, QString> sessions;           // token -> account
     qint64 serverTime = 0;                     // seconds since 1970; 0: the clock
     QJsonObject seed;                          // the whole seed, for operations that keep more
+    QString origin;                            // "https://127.0.0.1:<port>"
+
+    // The download address of a stored file.
+    QString fileUrl(const QString& id) const { return origin + kFilesPath + id; }
+    static constexpr const char* kFilesPath = "/files/";
 };
 
 // What a handler sees.
@@ -83,7 +106,9 @@ struct StandinContext {
 };
 
 enum class StandinToken { None, Required };
-enum class StandinBody { Empty, JsonObject, Any };
+// Empty: zero bytes. JsonObject: a JSON object with exactly the listed keys and types.
+// Multipart: a multipart form with exactly the listed part names. Any: not checked.
+enum class StandinBody { Empty, JsonObject, Multipart, Any };
 
 struct StandinField {
     QString key;
@@ -101,7 +126,10 @@ struct StandinOperation {
 
 // The operations the stand-in knows.
 QList<StandinOperation> standinOperations();
-// The built-in seed: one account that can log in.
+// The built-in seed: one account that can log in. A seed is a JSON object with "users" (each
+// {"userAccount", "userPassword", "data": the account record}), optionally "serverTime" and
+// "files" (each {"id", "name", "contentType", "base64"}); other keys are kept in
+// StandinState::seed for the operations that need them.
 QByteArray standinDefaultSeed();
 
 class StandinServer;
@@ -133,6 +161,11 @@ public:
 
     // BrokenTls answers every connection with plain text, so the TLS handshake fails.
     void setMode(Mode mode);
+
+    // Adds (or replaces) an operation while running, e.g. one a test needs.
+    void addOperation(const StandinOperation& operation);
+    // Stores a file for download and returns its address.
+    QString addFile(const QString& id, const StandinFile& file);
 
     void script(const QString& path, const StandinScript& behaviour);
     void clearScripts();
