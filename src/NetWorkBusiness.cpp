@@ -413,6 +413,9 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
             c.queuedFinish ? Qt::QueuedConnection : Qt::AutoConnection);
     if (!r->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The wait also ends when the application quits; a reply still running then counts as none.
+    if (!r->isFinished())
+        r->abort();
 
     ServiceReply out;
     out.body = r->readAll();
