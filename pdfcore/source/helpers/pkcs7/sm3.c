@@ -53,75 +53,159 @@ static inline void store_be32(unsigned char *p, uint32_t v)
     memcpy(p, &v, 4);
 }
 
-/* T_j rotated left by j mod 32. */
-static const uint32_t K[64] = {
-    0x79CC4519U, 0xF3988A32U, 0xE7311465U, 0xCE6228CBU,
-    0x9CC45197U, 0x3988A32FU, 0x7311465EU, 0xE6228CBCU,
-    0xCC451979U, 0x988A32F3U, 0x311465E7U, 0x6228CBCEU,
-    0xC451979CU, 0x88A32F39U, 0x11465E73U, 0x228CBCE6U,
-    0x9D8A7A87U, 0x3B14F50FU, 0x7629EA1EU, 0xEC53D43CU,
-    0xD8A7A879U, 0xB14F50F3U, 0x629EA1E7U, 0xC53D43CEU,
-    0x8A7A879DU, 0x14F50F3BU, 0x29EA1E76U, 0x53D43CECU,
-    0xA7A879D8U, 0x4F50F3B1U, 0x9EA1E762U, 0x3D43CEC5U,
-    0x7A879D8AU, 0xF50F3B14U, 0xEA1E7629U, 0xD43CEC53U,
-    0xA879D8A7U, 0x50F3B14FU, 0xA1E7629EU, 0x43CEC53DU,
-    0x879D8A7AU, 0x0F3B14F5U, 0x1E7629EAU, 0x3CEC53D4U,
-    0x79D8A7A8U, 0xF3B14F50U, 0xE7629EA1U, 0xCEC53D43U,
-    0x9D8A7A87U, 0x3B14F50FU, 0x7629EA1EU, 0xEC53D43CU,
-    0xD8A7A879U, 0xB14F50F3U, 0x629EA1E7U, 0xC53D43CEU,
-    0x8A7A879DU, 0x14F50F3BU, 0x29EA1E76U, 0x53D43CECU,
-    0xA7A879D8U, 0x4F50F3B1U, 0x9EA1E762U, 0x3D43CEC5U,
-};
-
-/* One round. Afterwards the roles shift: (A,B,C,D) -> (D,A,B,C) and (E,F,G,H) -> (H,E,F,G). */
-#define R(A, B, C, D, E, F, G, H, j, FF, GG)                                                  \
+/* One round j with the pre-rotated constant k = T_j <<< (j mod 32) and the message words
+ * W[j] (wj) and W[j + 4] (wj4). Afterwards the roles shift: (A,B,C,D) -> (D,A,B,C) and
+ * (E,F,G,H) -> (H,E,F,G), so the unrolled rounds rename instead of moving values. */
+#define ROUND(A, B, C, D, E, F, G, H, k, wj, wj4, FF, GG)                                      \
     do {                                                                                      \
         uint32_t a12 = ROTL(A, 12);                                                           \
-        uint32_t ss1 = a12 + E + K[j];                                                        \
-        ss1 = ROTL(ss1, 7);                                                                   \
+        uint32_t ss1 = ROTL(a12 + E + (k), 7);                                                \
         uint32_t ss2 = ss1 ^ a12;                                                             \
-        uint32_t tt1 = FF(A, B, C) + D + ss2 + (W[j] ^ W[(j) + 4]);                           \
-        uint32_t tt2 = GG(E, F, G) + H + ss1 + W[j];                                          \
+        uint32_t tt1 = FF(A, B, C) + D + ss2 + ((wj) ^ (wj4));                                \
+        uint32_t tt2 = GG(E, F, G) + H + ss1 + (wj);                                          \
         B = ROTL(B, 9);                                                                       \
         D = tt1;                                                                              \
         F = ROTL(F, 19);                                                                      \
         H = P0(tt2);                                                                          \
     } while (0)
+#define R0(A, B, C, D, E, F, G, H, k, wj, wj4) ROUND(A, B, C, D, E, F, G, H, k, wj, wj4, FF0, GG0)
+#define R1(A, B, C, D, E, F, G, H, k, wj, wj4) ROUND(A, B, C, D, E, F, G, H, k, wj, wj4, FF1, GG1)
 
-#define R4(j, FF, GG)                                                                         \
-    R(A, B, C, D, E, F, G, H, (j) + 0, FF, GG);                                               \
-    R(D, A, B, C, H, E, F, G, (j) + 1, FF, GG);                                               \
-    R(C, D, A, B, G, H, E, F, (j) + 2, FF, GG);                                               \
-    R(B, C, D, A, F, G, H, E, (j) + 3, FF, GG)
+/* Message expansion in a window of 16 words:
+ * W[j+16] = P1(W[j] ^ W[j+7] ^ (W[j+13] <<< 15)) ^ (W[j+3] <<< 7) ^ W[j+10]. */
+#define EXPAND(w0, w7, w13, w3, w10) (P1((w0) ^ (w7) ^ ROTL((w13), 15)) ^ ROTL((w3), 7) ^ (w10))
 
 static void sm3_compress(uint32_t state[8], const unsigned char *data, size_t blocks)
 {
-    uint32_t W[68];
     while (blocks--) {
         uint32_t A = state[0], B = state[1], C = state[2], D = state[3];
         uint32_t E = state[4], F = state[5], G = state[6], H = state[7];
-        for (int j = 0; j < 16; j++)
-            W[j] = load_be32(data + 4 * j);
-        for (int j = 16; j < 68; j++) {
-            uint32_t x = W[j - 16] ^ W[j - 9] ^ ROTL(W[j - 3], 15);
-            W[j] = P1(x) ^ ROTL(W[j - 13], 7) ^ W[j - 6];
-        }
-        R4(0, FF0, GG0);
-        R4(4, FF0, GG0);
-        R4(8, FF0, GG0);
-        R4(12, FF0, GG0);
-        R4(16, FF1, GG1);
-        R4(20, FF1, GG1);
-        R4(24, FF1, GG1);
-        R4(28, FF1, GG1);
-        R4(32, FF1, GG1);
-        R4(36, FF1, GG1);
-        R4(40, FF1, GG1);
-        R4(44, FF1, GG1);
-        R4(48, FF1, GG1);
-        R4(52, FF1, GG1);
-        R4(56, FF1, GG1);
-        R4(60, FF1, GG1);
+        uint32_t w00 = load_be32(data + 0), w01 = load_be32(data + 4);
+        uint32_t w02 = load_be32(data + 8), w03 = load_be32(data + 12);
+        uint32_t w04 = load_be32(data + 16), w05 = load_be32(data + 20);
+        uint32_t w06 = load_be32(data + 24), w07 = load_be32(data + 28);
+        uint32_t w08 = load_be32(data + 32), w09 = load_be32(data + 36);
+        uint32_t w10 = load_be32(data + 40), w11 = load_be32(data + 44);
+        uint32_t w12 = load_be32(data + 48), w13 = load_be32(data + 52);
+        uint32_t w14 = load_be32(data + 56), w15 = load_be32(data + 60);
+
+        R0(A, B, C, D, E, F, G, H, 0x79CC4519U, w00, w04);
+        w00 = EXPAND(w00, w07, w13, w03, w10);
+        R0(D, A, B, C, H, E, F, G, 0xF3988A32U, w01, w05);
+        w01 = EXPAND(w01, w08, w14, w04, w11);
+        R0(C, D, A, B, G, H, E, F, 0xE7311465U, w02, w06);
+        w02 = EXPAND(w02, w09, w15, w05, w12);
+        R0(B, C, D, A, F, G, H, E, 0xCE6228CBU, w03, w07);
+        w03 = EXPAND(w03, w10, w00, w06, w13);
+        R0(A, B, C, D, E, F, G, H, 0x9CC45197U, w04, w08);
+        w04 = EXPAND(w04, w11, w01, w07, w14);
+        R0(D, A, B, C, H, E, F, G, 0x3988A32FU, w05, w09);
+        w05 = EXPAND(w05, w12, w02, w08, w15);
+        R0(C, D, A, B, G, H, E, F, 0x7311465EU, w06, w10);
+        w06 = EXPAND(w06, w13, w03, w09, w00);
+        R0(B, C, D, A, F, G, H, E, 0xE6228CBCU, w07, w11);
+        w07 = EXPAND(w07, w14, w04, w10, w01);
+        R0(A, B, C, D, E, F, G, H, 0xCC451979U, w08, w12);
+        w08 = EXPAND(w08, w15, w05, w11, w02);
+        R0(D, A, B, C, H, E, F, G, 0x988A32F3U, w09, w13);
+        w09 = EXPAND(w09, w00, w06, w12, w03);
+        R0(C, D, A, B, G, H, E, F, 0x311465E7U, w10, w14);
+        w10 = EXPAND(w10, w01, w07, w13, w04);
+        R0(B, C, D, A, F, G, H, E, 0x6228CBCEU, w11, w15);
+        w11 = EXPAND(w11, w02, w08, w14, w05);
+        R0(A, B, C, D, E, F, G, H, 0xC451979CU, w12, w00);
+        w12 = EXPAND(w12, w03, w09, w15, w06);
+        R0(D, A, B, C, H, E, F, G, 0x88A32F39U, w13, w01);
+        w13 = EXPAND(w13, w04, w10, w00, w07);
+        R0(C, D, A, B, G, H, E, F, 0x11465E73U, w14, w02);
+        w14 = EXPAND(w14, w05, w11, w01, w08);
+        R0(B, C, D, A, F, G, H, E, 0x228CBCE6U, w15, w03);
+        w15 = EXPAND(w15, w06, w12, w02, w09);
+        R1(A, B, C, D, E, F, G, H, 0x9D8A7A87U, w00, w04);
+        w00 = EXPAND(w00, w07, w13, w03, w10);
+        R1(D, A, B, C, H, E, F, G, 0x3B14F50FU, w01, w05);
+        w01 = EXPAND(w01, w08, w14, w04, w11);
+        R1(C, D, A, B, G, H, E, F, 0x7629EA1EU, w02, w06);
+        w02 = EXPAND(w02, w09, w15, w05, w12);
+        R1(B, C, D, A, F, G, H, E, 0xEC53D43CU, w03, w07);
+        w03 = EXPAND(w03, w10, w00, w06, w13);
+        R1(A, B, C, D, E, F, G, H, 0xD8A7A879U, w04, w08);
+        w04 = EXPAND(w04, w11, w01, w07, w14);
+        R1(D, A, B, C, H, E, F, G, 0xB14F50F3U, w05, w09);
+        w05 = EXPAND(w05, w12, w02, w08, w15);
+        R1(C, D, A, B, G, H, E, F, 0x629EA1E7U, w06, w10);
+        w06 = EXPAND(w06, w13, w03, w09, w00);
+        R1(B, C, D, A, F, G, H, E, 0xC53D43CEU, w07, w11);
+        w07 = EXPAND(w07, w14, w04, w10, w01);
+        R1(A, B, C, D, E, F, G, H, 0x8A7A879DU, w08, w12);
+        w08 = EXPAND(w08, w15, w05, w11, w02);
+        R1(D, A, B, C, H, E, F, G, 0x14F50F3BU, w09, w13);
+        w09 = EXPAND(w09, w00, w06, w12, w03);
+        R1(C, D, A, B, G, H, E, F, 0x29EA1E76U, w10, w14);
+        w10 = EXPAND(w10, w01, w07, w13, w04);
+        R1(B, C, D, A, F, G, H, E, 0x53D43CECU, w11, w15);
+        w11 = EXPAND(w11, w02, w08, w14, w05);
+        R1(A, B, C, D, E, F, G, H, 0xA7A879D8U, w12, w00);
+        w12 = EXPAND(w12, w03, w09, w15, w06);
+        R1(D, A, B, C, H, E, F, G, 0x4F50F3B1U, w13, w01);
+        w13 = EXPAND(w13, w04, w10, w00, w07);
+        R1(C, D, A, B, G, H, E, F, 0x9EA1E762U, w14, w02);
+        w14 = EXPAND(w14, w05, w11, w01, w08);
+        R1(B, C, D, A, F, G, H, E, 0x3D43CEC5U, w15, w03);
+        w15 = EXPAND(w15, w06, w12, w02, w09);
+        R1(A, B, C, D, E, F, G, H, 0x7A879D8AU, w00, w04);
+        w00 = EXPAND(w00, w07, w13, w03, w10);
+        R1(D, A, B, C, H, E, F, G, 0xF50F3B14U, w01, w05);
+        w01 = EXPAND(w01, w08, w14, w04, w11);
+        R1(C, D, A, B, G, H, E, F, 0xEA1E7629U, w02, w06);
+        w02 = EXPAND(w02, w09, w15, w05, w12);
+        R1(B, C, D, A, F, G, H, E, 0xD43CEC53U, w03, w07);
+        w03 = EXPAND(w03, w10, w00, w06, w13);
+        R1(A, B, C, D, E, F, G, H, 0xA879D8A7U, w04, w08);
+        w04 = EXPAND(w04, w11, w01, w07, w14);
+        R1(D, A, B, C, H, E, F, G, 0x50F3B14FU, w05, w09);
+        w05 = EXPAND(w05, w12, w02, w08, w15);
+        R1(C, D, A, B, G, H, E, F, 0xA1E7629EU, w06, w10);
+        w06 = EXPAND(w06, w13, w03, w09, w00);
+        R1(B, C, D, A, F, G, H, E, 0x43CEC53DU, w07, w11);
+        w07 = EXPAND(w07, w14, w04, w10, w01);
+        R1(A, B, C, D, E, F, G, H, 0x879D8A7AU, w08, w12);
+        w08 = EXPAND(w08, w15, w05, w11, w02);
+        R1(D, A, B, C, H, E, F, G, 0x0F3B14F5U, w09, w13);
+        w09 = EXPAND(w09, w00, w06, w12, w03);
+        R1(C, D, A, B, G, H, E, F, 0x1E7629EAU, w10, w14);
+        w10 = EXPAND(w10, w01, w07, w13, w04);
+        R1(B, C, D, A, F, G, H, E, 0x3CEC53D4U, w11, w15);
+        w11 = EXPAND(w11, w02, w08, w14, w05);
+        R1(A, B, C, D, E, F, G, H, 0x79D8A7A8U, w12, w00);
+        w12 = EXPAND(w12, w03, w09, w15, w06);
+        R1(D, A, B, C, H, E, F, G, 0xF3B14F50U, w13, w01);
+        w13 = EXPAND(w13, w04, w10, w00, w07);
+        R1(C, D, A, B, G, H, E, F, 0xE7629EA1U, w14, w02);
+        w14 = EXPAND(w14, w05, w11, w01, w08);
+        R1(B, C, D, A, F, G, H, E, 0xCEC53D43U, w15, w03);
+        w15 = EXPAND(w15, w06, w12, w02, w09);
+        R1(A, B, C, D, E, F, G, H, 0x9D8A7A87U, w00, w04);
+        w00 = EXPAND(w00, w07, w13, w03, w10);
+        R1(D, A, B, C, H, E, F, G, 0x3B14F50FU, w01, w05);
+        w01 = EXPAND(w01, w08, w14, w04, w11);
+        R1(C, D, A, B, G, H, E, F, 0x7629EA1EU, w02, w06);
+        w02 = EXPAND(w02, w09, w15, w05, w12);
+        R1(B, C, D, A, F, G, H, E, 0xEC53D43CU, w03, w07);
+        w03 = EXPAND(w03, w10, w00, w06, w13);
+        R1(A, B, C, D, E, F, G, H, 0xD8A7A879U, w04, w08);
+        R1(D, A, B, C, H, E, F, G, 0xB14F50F3U, w05, w09);
+        R1(C, D, A, B, G, H, E, F, 0x629EA1E7U, w06, w10);
+        R1(B, C, D, A, F, G, H, E, 0xC53D43CEU, w07, w11);
+        R1(A, B, C, D, E, F, G, H, 0x8A7A879DU, w08, w12);
+        R1(D, A, B, C, H, E, F, G, 0x14F50F3BU, w09, w13);
+        R1(C, D, A, B, G, H, E, F, 0x29EA1E76U, w10, w14);
+        R1(B, C, D, A, F, G, H, E, 0x53D43CECU, w11, w15);
+        R1(A, B, C, D, E, F, G, H, 0xA7A879D8U, w12, w00);
+        R1(D, A, B, C, H, E, F, G, 0x4F50F3B1U, w13, w01);
+        R1(C, D, A, B, G, H, E, F, 0x9EA1E762U, w14, w02);
+        R1(B, C, D, A, F, G, H, E, 0x3D43CEC5U, w15, w03);
+
         state[0] ^= A; state[1] ^= B; state[2] ^= C; state[3] ^= D;
         state[4] ^= E; state[5] ^= F; state[6] ^= G; state[7] ^= H;
         data += 64;
