@@ -21,11 +21,25 @@ struct pkcs7_cert {
 /* PKCS#12 bundles made by older tools encrypt with RC2, which lives in the legacy provider.
  * Loading a provider explicitly stops the default one from loading by itself: load both. */
 static CRYPTO_ONCE providers_once = CRYPTO_ONCE_STATIC_INIT;
+static OSSL_PROVIDER *default_provider, *legacy_provider;
+
+/* The legacy provider keeps a child library context that OpenSSL's own clean-up at exit does not
+ * free unless the provider was unloaded first. */
+static void unload_providers(void)
+{
+    if (legacy_provider)
+        OSSL_PROVIDER_unload(legacy_provider);
+    if (default_provider)
+        OSSL_PROVIDER_unload(default_provider);
+    legacy_provider = default_provider = NULL;
+}
+
 static void load_providers(void)
 {
-    OSSL_PROVIDER_load(NULL, "default");
-    OSSL_PROVIDER_load(NULL, "legacy");
+    default_provider = OSSL_PROVIDER_load(NULL, "default");
+    legacy_provider = OSSL_PROVIDER_load(NULL, "legacy");
     ERR_clear_error();
+    atexit(unload_providers);
 }
 
 /* Standard Base64; characters outside the alphabet are skipped; decoding stops after a group
@@ -87,9 +101,9 @@ static X509 *parse_x509(const unsigned char *data, int len)
     }
     if (!x) {
         BIO_reset(bio);
-        CRYPTO_THREAD_run_once(&providers_once, load_providers);
         PKCS12 *p12 = d2i_PKCS12_bio(bio, NULL);
         if (p12) {
+            CRYPTO_THREAD_run_once(&providers_once, load_providers);
             EVP_PKEY *pkey = NULL;
             STACK_OF(X509) *ca = NULL;
             if (PKCS12_parse(p12, NULL, &pkey, &x, &ca)) {
