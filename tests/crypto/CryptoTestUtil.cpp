@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 PkeyPtr makeSm2Key()
@@ -195,6 +196,15 @@ void splitSignature(const Bytes& derSig, unsigned char r[32], unsigned char s[32
     BN_bn2binpad(ECDSA_SIG_get0_r(sig), r, 32);
     BN_bn2binpad(ECDSA_SIG_get0_s(sig), s, 32);
     ECDSA_SIG_free(sig);
+}
+
+Bytes fixedNoise(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Bytes out(n);
+    for (auto& b : out)
+        b = (unsigned char)(rng() & 0xFF);
+    return out;
 }
 
 std::string tempDir()

@@ -38,6 +38,8 @@ Bytes toDer(X509* cert);
 std::string toPem(X509* cert);
 std::string base64(const Bytes& data);
 Bytes randomBytes(size_t n);
+// The same pseudo-random bytes on every run (for damaged-input tests that must reproduce).
+Bytes fixedNoise(size_t n, unsigned seed = 12345);
 
 // e = SM3(Z || msg) as OpenSSL computes it is not exposed: these sign and verify through
 // EVP_DigestSign/Verify with the identity "1234567812345678".

@@ -299,7 +299,7 @@ TEST(Pkcs7Builder, DecodingToleratesPaddingAndRejectsGarbage)
     Bytes zeros(4000, 0);
     EXPECT_EQ(vq_p7_decode(zeros.data(), (int)zeros.size(), &view), VQ_P7_NOT_PKCS7);
     vq_p7_view_free(&view);
-    Bytes garbage = randomBytes(500);
+    Bytes garbage = fixedNoise(500);
     garbage[0] = 0x30;
     EXPECT_NE(vq_p7_decode(garbage.data(), (int)garbage.size(), &view), VQ_P7_OK);
     vq_p7_view_free(&view);
@@ -308,6 +308,26 @@ TEST(Pkcs7Builder, DecodingToleratesPaddingAndRejectsGarbage)
         EXPECT_NE(vq_p7_decode(cut.data(), (int)cut.size(), &view), VQ_P7_OK) << len;
         vq_p7_view_free(&view);
     }
+
+    // Damaged copies (bytes changed at fixed pseudo-random places) decode or fail cleanly.
+    Bytes noise = fixedNoise(3 * 3000);
+    for (size_t i = 0; i < 3000; i++) {
+        Bytes bad = der;
+        for (size_t k = 0; k < 3; k++)
+            bad[(noise[3 * i + k] * 7919u + i * 31u) % bad.size()] ^= noise[3 * i + (k + 1) % 3] | 1;
+        vq_p7_decode(bad.data(), (int)bad.size(), &view);
+        vq_p7_view_free(&view);
+    }
+
+    // Deeply nested indefinite lengths end in an error, not a stack overflow.
+    Bytes nested;
+    for (int i = 0; i < 100000; i++)
+        nested.insert(nested.end(), {0x30, 0x80});
+    EXPECT_NE(vq_p7_decode(nested.data(), (int)nested.size(), &view), VQ_P7_OK);
+    vq_p7_view_free(&view);
+    vq_seal_view seal;
+    EXPECT_NE(vq_seal_decode(nested.data(), (int)nested.size(), &seal), 0);
+    vq_seal_view_free(&seal);
 
     // A ContentInfo without content decodes; it has no signed data.
     const unsigned char bare[] = {0x30, 0x0C, 0x06, 0x0A, 0x2A, 0x81, 0x1C, 0xCF,

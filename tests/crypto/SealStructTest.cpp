@@ -166,7 +166,15 @@ TEST(SealStruct, BuiltSealSignatureRoundTripsAndVerifies)
         EXPECT_NE(vq_seal_decode(encoded.data(), (int)len, &v), 0) << len;
         vq_seal_view_free(&v);
     }
-    Bytes garbage = randomBytes(300);
+    Bytes noise = fixedNoise(3 * 2000);
+    for (size_t i = 0; i < 2000; i++) {
+        Bytes bad = encoded;
+        for (size_t k = 0; k < 3; k++)
+            bad[(noise[3 * i + k] * 7919u + i * 131u) % bad.size()] ^= noise[3 * i + (k + 1) % 3] | 1;
+        vq_seal_decode(bad.data(), (int)bad.size(), &v);
+        vq_seal_view_free(&v);
+    }
+    Bytes garbage = fixedNoise(300);
     EXPECT_NE(vq_seal_decode(garbage.data(), (int)garbage.size(), &v), 0);
     vq_seal_view_free(&v);
 }

@@ -21,6 +21,15 @@ static vq_bytes bytes_of(const void *data, int len)
     return b;
 }
 
+/* Decoding untrusted bytes: bound the decoder's recursion (deeply nested indefinite lengths). */
+static asn_dec_rval_t decode(asn_TYPE_descriptor_t *td, void **value, const void *buf, size_t size)
+{
+    asn_codec_ctx_t ctx;
+    memset(&ctx, 0, sizeof(ctx));
+    ctx.max_stack_size = 128 * 1024;
+    return ber_decode(&ctx, td, value, buf, size);
+}
+
 /* ---- PKCS#7 ------------------------------------------------------------------------------ */
 
 typedef struct p7_priv {
@@ -34,7 +43,7 @@ int vq_decode_sm2_rs(const unsigned char *der, int len, unsigned char r[32], uns
     EncryptedDigestrs_t *rs = NULL;
     if (!der || len <= 0)
         return -1;
-    asn_dec_rval_t rv = ber_decode(NULL, &asn_DEF_EncryptedDigestrs, (void **)&rs, der, (size_t)len);
+    asn_dec_rval_t rv = decode(&asn_DEF_EncryptedDigestrs, (void **)&rs, der, (size_t)len);
     int ok = rv.code == RC_OK && rs;
     if (ok) {
         vq_fit32(rs->r.buf, rs->r.size, r);
@@ -58,7 +67,7 @@ int vq_p7_decode(const unsigned char *der, int len, vq_p7_view *out)
         return VQ_P7_NOT_PKCS7;
 
     asn_dec_rval_t rv =
-        ber_decode(NULL, &asn_DEF_PKCS7ContentInfo, (void **)&priv->ci, der, (size_t)len);
+        decode(&asn_DEF_PKCS7ContentInfo, (void **)&priv->ci, der, (size_t)len);
     if (rv.code != RC_OK || !priv->ci)
         return VQ_P7_NOT_PKCS7;
     PKCS7ContentInfo_t *ci = priv->ci;
@@ -102,7 +111,7 @@ int vq_p7_decode(const unsigned char *der, int len, vq_p7_view *out)
         vq_oid_text(&attr->type, out->first_attribute_type, sizeof(out->first_attribute_type));
         if (attr->values.list.count > 0) {
             ANY_t *value = attr->values.list.array[0];
-            rv = ber_decode(NULL, &asn_DEF_BIT_STRING, (void **)&priv->ts, value->buf,
+            rv = decode(&asn_DEF_BIT_STRING, (void **)&priv->ts, value->buf,
                             (size_t)value->size);
             if (rv.code == RC_OK && priv->ts) {
                 out->has_time_stamp = 1;
@@ -113,7 +122,7 @@ int vq_p7_decode(const unsigned char *der, int len, vq_p7_view *out)
 
     if (!si->encryptedDigest.buf || si->encryptedDigest.size <= 0)
         return VQ_P7_BAD_RS;
-    rv = ber_decode(NULL, &asn_DEF_EncryptedDigestrs, (void **)&priv->rs, si->encryptedDigest.buf,
+    rv = decode(&asn_DEF_EncryptedDigestrs, (void **)&priv->rs, si->encryptedDigest.buf,
                     (size_t)si->encryptedDigest.size);
     if (rv.code != RC_OK || !priv->rs)
         return VQ_P7_BAD_RS;
@@ -177,7 +186,7 @@ int vq_seal_decode(const unsigned char *der, int len, vq_seal_view *out)
     out->priv = priv;
     if (!der || len <= 0)
         return -1;
-    asn_dec_rval_t rv = ber_decode(NULL, &asn_DEF_SESSignature, (void **)&priv->sig, der, (size_t)len);
+    asn_dec_rval_t rv = decode(&asn_DEF_SESSignature, (void **)&priv->sig, der, (size_t)len);
     if (rv.code != RC_OK || !priv->sig)
         return -1;
 
