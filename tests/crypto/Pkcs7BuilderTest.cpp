@@ -349,3 +349,21 @@ TEST(Pkcs7Builder, DecodingToleratesPaddingAndRejectsGarbage)
               Bytes(oddIssuer, oddIssuer + sizeof(oddIssuer)));
     vq_p7_view_free(&view);
 }
+
+TEST(Pkcs7Builder, SignerInfosAreAppendedAndOrderedByTheirEncoding)
+{
+    P7 p7;
+    ASSERT_EQ(p7_add_signed_data(p7.ci), 0);
+    unsigned char r[32] = {9}, s[32] = {9};
+    ASSERT_EQ(p7_add_signerInfo(p7.ci, r, 32, s, 32, "02", 2, kIssuer, sizeof(kIssuer)), 0);
+    ASSERT_EQ(p7_add_signerInfo(p7.ci, r, 32, s, 32, "01", 2, kIssuer, sizeof(kIssuer)), 0);
+    // The time stamp goes to the first signer information added.
+    ASSERT_EQ(p7_add_tsa(p7.ci, (const unsigned char*)"ts", 2), 0);
+    Bytes der = encode(p7.ci);
+    vq_p7_view v;
+    ASSERT_EQ(vq_p7_decode(der.data(), (int)der.size(), &v), VQ_P7_OK);
+    EXPECT_EQ(v.signer_count, 2);
+    // DER orders a SET OF by the elements' encodings: serial 01 comes first.
+    EXPECT_EQ(Bytes(v.serial.data, v.serial.data + v.serial.len), Bytes({0x02, 0x01, 0x01}));
+    vq_p7_view_free(&v);
+}
