@@ -51,24 +51,7 @@ int scaled(double v)
     return static_cast<int>(v * screenZoom);
 }
 
-void showToast(QWidget* parent, const QString& text)
-{
-    QuickMessageBox::abort(parent, text, qmt_nothing, 2000);
-}
-
-CPageWidget::NoticeHook g_noticeHook = &showToast;
-
 }  // namespace
-
-void CPageWidget::setNoticeHook(NoticeHook hook)
-{
-    g_noticeHook = hook ? hook : &showToast;
-}
-
-void CPageWidget::notice(const QString& text)
-{
-    g_noticeHook(this, text);
-}
 
 CPageWidget::CPageWidget(int pageNum, int showPageNum, QWidget* parent, bool isHiddenCom)
     : QWidget(parent), m_isHiddenCom(isHiddenCom), m_PageNum(pageNum), m_showPageNum(showPageNum)
@@ -253,7 +236,7 @@ void CPageWidget::setFirstPage()
     if (curPageId != 0)
         SetButtonColor(buttons.first());
     else
-        notice(QStringLiteral("已是首页"));
+        QuickMessageBox::abort(this, QStringLiteral("已是首页"), qmt_nothing, 2000);
     showWindow(firstWindow(buttons.size(), m_showPageNum));
 }
 
@@ -262,7 +245,7 @@ void CPageWidget::setEndPage()
     if (buttons.isEmpty())
         return;
     if (curPageId == buttons.size() - 1)
-        notice(QStringLiteral("已是尾页"));
+        QuickMessageBox::abort(this, QStringLiteral("已是尾页"), qmt_nothing, 2000);
     else
         SetButtonColor(buttons.last());
     showWindow(lastWindow(buttons.size(), m_showPageNum));

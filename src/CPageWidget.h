@@ -59,10 +59,6 @@ public:
     static QPair<int, int> firstWindow(int count, int show);
     static QPair<int, int> lastWindow(int count, int show);
 
-    // The bar's notices ("已是首页", "已是尾页") go through here; tests replace it.
-    using NoticeHook = void (*)(QWidget* parent, const QString& text);
-    static void setNoticeHook(NoticeHook hook);
-
 public slots:
     void SetButtonColor(QAbstractButton* btn);
     void FirstPageClicked();
@@ -79,7 +75,6 @@ signals:
 private:
     void removePageButtons();
     void showWindow(QPair<int, int> window);
-    void notice(const QString& text);
 
     QButtonGroup* bg = nullptr;
     QList<QAbstractButton*> buttons;

@@ -206,6 +206,8 @@ TableView::TableView(QWidget* parent, int iType) : QTableView(parent), m_itype(i
     m_horizontalHeader->setHighlightSections(false);
     m_horizontalHeader->setDefaultAlignment(Qt::AlignCenter);
     m_horizontalHeader->setSectionResizeMode(QHeaderView::Fixed);
+    // The width rules decide every width, also those below the style's usual minimum.
+    m_horizontalHeader->setMinimumSectionSize(0);
     setHorizontalHeader(m_horizontalHeader);
 
     setContextMenuPolicy(Qt::CustomContextMenu);

@@ -1,6 +1,8 @@
 #include "GlobalHeader.h"
 #include "Orvessa.h"
+#include "ParentDialog.h"
 #include "QtTestSupport.h"
+#include "QuickMessageBox.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -38,6 +40,8 @@ TEST(MainWindow, IsFramelessAndPublishesItself)
 
 TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
 {
+    ScopedUiDurationScale fast(0.0);
+    QuickMessageBoxSpy toasts;
     Orvessa window;
     window.show();
     window.openFile(QString());
@@ -45,6 +49,15 @@ TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
     QApplication::processEvents();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.stackWidget()->currentIndex(), 0);
+    ASSERT_EQ(toasts.count(), 2);
+    EXPECT_EQ(toasts.shown()[0].text, QString::fromUtf8("转换文件失败！"));
+    EXPECT_EQ(toasts.shown()[0].type, qmt_nothing);
+    EXPECT_EQ(toasts.shown()[0].ms, 2000);
+    EXPECT_EQ(toasts.shown()[0].parent, &window);
+    EXPECT_EQ(toasts.shown()[1].text, QString::fromUtf8("打开文件失败，未找到对应的文件！"));
+    EXPECT_EQ(toasts.shown()[1].type, qmt_error);
+    EXPECT_EQ(toasts.shown()[1].ms, 2000);
+    EXPECT_EQ(toasts.shown()[1].parent, g_topWidget);
 }
 
 TEST(MainWindow, MaximiseButtonTogglesAndReports)

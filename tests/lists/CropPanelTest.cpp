@@ -35,7 +35,7 @@ struct Panel {
     {
         panel.setFixedSize(size);
         panel.show();
-        QTest::qWaitForWindowExposed(&panel);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&panel));
     }
     CutShape* shape() { return panel.backgroundWidget()->cutShape(); }
 };
@@ -111,11 +111,11 @@ TEST(CropPanel, ResizeThroughTheBottomRightCorner)
     EXPECT_EQ(shape->geometry(), QRect(0, 0, 90, 90));
     send(shape, QEvent::MouseMove, QPoint(79, 99), Qt::LeftButton);  // (-10, +6): nothing
     EXPECT_EQ(shape->geometry(), QRect(0, 0, 90, 90));
-    send(shape, QEvent::MouseMove, QPoint(99, 109), Qt::LeftButton);  // (+10, +16) from (89, 93)
-    EXPECT_EQ(shape->geometry(), QRect(0, 0, 106, 106));
-    EXPECT_EQ(p.panel.getImgRectCopy(), QRect(0, 0, 106, 106));
+    send(shape, QEvent::MouseMove, QPoint(99, 109), Qt::LeftButton);  // (+20, +10) from (79, 99)
+    EXPECT_EQ(shape->geometry(), QRect(0, 0, 110, 110));
+    EXPECT_EQ(p.panel.getImgRectCopy(), QRect(0, 0, 110, 110));
     send(shape, QEvent::MouseMove, QPoint(130, 130), Qt::LeftButton);  // would leave the panel: refused
-    EXPECT_EQ(shape->geometry(), QRect(0, 0, 106, 106));
+    EXPECT_EQ(shape->geometry(), QRect(0, 0, 110, 110));
     send(shape, QEvent::MouseButtonRelease, QPoint(0, 0), Qt::LeftButton);
 }
 

@@ -48,7 +48,7 @@ struct TableFixture {
         view.setDataModel(&model);
         view.resize(502, 400);
         view.show();
-        QTest::qWaitForWindowExposed(&view);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
     }
     QPoint cellCentre(int row, int column) { return view.visualRect(model.index(row, column)).center(); }
     QPoint headerSection(int column)
