@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QtMath>
 
 namespace {
@@ -58,19 +59,36 @@ int StandardItemModel::visibleRows(int rows, int pageRows, int page)
     return qBound(0, left, pageRows);
 }
 
+// Views know only the rows of the current page, while the base model inserts and removes rows
+// of the whole list; so row changes are announced to views as one reset instead.
+template <typename Change>
+void StandardItemModel::resetAround(Change change)
+{
+    beginResetModel();
+    {
+        const QSignalBlocker quiet(this);
+        change();
+    }
+    endResetModel();
+}
+
 void StandardItemModel::clear()
 {
-    if (m_rows > 0)
-        QStandardItemModel::removeRows(0, m_rows);
-    m_curPage = 0;
-    m_rows = 0;
-    m_pageCount = 0;
+    resetAround([this] {
+        if (m_rows > 0)
+            QStandardItemModel::removeRows(0, m_rows);
+        m_curPage = 0;
+        m_rows = 0;
+        m_pageCount = 0;
+    });
 }
 
 void StandardItemModel::setTotalRowCount(int count)
 {
-    m_rows = qMax(0, count);
-    QStandardItemModel::setRowCount(m_rows);
+    resetAround([this, count] {
+        m_rows = qMax(0, count);
+        QStandardItemModel::setRowCount(m_rows);
+    });
 }
 
 int StandardItemModel::pagecount()
@@ -113,8 +131,10 @@ QStandardItem* StandardItemModel::standarItem(int row, int column) const
 
 void StandardItemModel::removeRow(int row)
 {
-    if (QStandardItemModel::removeRows(modelRow(row), 1))
-        m_rows = qMax(0, m_rows - 1);
+    resetAround([this, row] {
+        if (QStandardItemModel::removeRows(modelRow(row), 1))
+            m_rows = qMax(0, m_rows - 1);
+    });
 }
 
 void StandardItemModel::gotoPage(int page)

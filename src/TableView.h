@@ -57,6 +57,8 @@ signals:
 
 private:
     int modelRow(int viewRow) const { return m_curPage * m_pageRows + viewRow; }
+    template <typename Change>
+    void resetAround(Change change);
 
     int m_curPage = 0;
     int m_pageRows = 13;

@@ -2,7 +2,11 @@
 #include "GlobalHeader.h"
 #include "TableView.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -119,6 +123,46 @@ TEST(PagedModel, ZeroRowsPerPageIsHarmless)
     model.setTotalRowCount(4);
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.pagecount(), 0);
+}
+
+TEST(PagedModel, ViewSeesOnlyTheCurrentPage)
+{
+    StandardItemModel model;
+    model.setColumnCount(1);
+    TableView view(nullptr, 0);
+    view.setDataModel(&model);
+    model.setPageRows(10);
+    model.setTotalRowCount(25);
+    EXPECT_EQ(view.verticalHeader()->count(), 10);
+    model.gotoPage(2);
+    EXPECT_EQ(view.verticalHeader()->count(), 5);
+    model.removeRow(0);
+    EXPECT_EQ(view.verticalHeader()->count(), 4);
+    model.clear();
+    EXPECT_EQ(view.verticalHeader()->count(), 0);
+}
+
+TEST(TableViewMenu, CopiesTheCellText)
+{
+    TableFixture t;
+    fillPage(t.model, 2, true);
+    QTimer::singleShot(0, [] {
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 1);
+        EXPECT_EQ(menu->actions().at(0)->text(), QString::fromUtf8("复制"));
+        menu->setActiveAction(menu->actions().at(0));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QApplication::clipboard()->clear();
+    t.view.customContextMenuRequested_slot(t.cellCentre(1, 1));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("合同 1"));
+
+    // Outside every cell no menu opens; a press there clears the selection.
+    t.view.selectRow(0);
+    t.view.customContextMenuRequested_slot(QPoint(5, 390));
+    QTest::mouseClick(t.view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 390));
+    EXPECT_FALSE(t.view.selectionModel()->hasSelection());
 }
 
 TEST(TableViewWidths, AppliedOnResize)
