@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the busy box's spinner and writes it as an animated GIF (Qt reads GIFs but cannot
-write them). Twelve frames of eight dots on a circle, the brightest dot moving clockwise.
+write them). Eight dots on a circle; in each of the eight frames the brightest, largest dot is
+one step further clockwise, with the others fading behind it.
 Edges are smoothed against the dark translucent ground of the busy box; pixels no dot touches
 are transparent.
 
@@ -11,11 +12,11 @@ import struct
 import sys
 
 SIZE = 36           # pixels square
-FRAMES = 12
-DELAY_CS = 8        # hundredths of a second per frame
+FRAMES = 8
+DELAY_CS = 10       # hundredths of a second per frame
 DOTS = 8
 RING = 12.0         # radius of the circle the dots sit on
-GROUND = (64, 64, 64)       # what the edge pixels are blended against
+GROUND = (128, 128, 128)    # the busy box's ground over a white page; edges blend into it
 DOT = (255, 255, 255)
 LEVELS = 255                # palette entries 1..255 are ground..white; 0 is transparent
 
@@ -36,14 +37,14 @@ def frame(k):
     """Palette indices of frame k."""
     pix = [0] * (SIZE * SIZE)
     c = SIZE / 2.0
-    for d in range(DOTS):
-        # Dot d trails the lead dot by d steps; the lead moves one step each frame.
-        step = (k * DOTS / FRAMES) - d
-        ang = 2 * math.pi * step / DOTS - math.pi / 2
+    for pos in range(DOTS):
+        # The dot at position pos trails the lead dot (at position k) by d steps.
+        d = (k - pos) % DOTS
+        ang = 2 * math.pi * pos / DOTS - math.pi / 2
         cx = c + RING * math.cos(ang)
         cy = c + RING * math.sin(ang)
-        r = 3.4 - d * 0.22
-        bright = 1.0 - d * 0.11
+        r = 3.4 - d * 0.2
+        bright = 1.0 - d * 0.1
         for py in range(int(cy - r - 1), int(cy + r + 2)):
             for px in range(int(cx - r - 1), int(cx + r + 2)):
                 if not (0 <= px < SIZE and 0 <= py < SIZE):

@@ -81,6 +81,8 @@ void CLog::writeLogs(const QString& fileName, const int& lineNum, const QString&
         ::close(fd);
         return;
     }
+    if ((st.st_mode & 0777) != 0600)
+        ::fchmod(fd, 0600);
 
     const QString line = when.toString("yyyy-MM-dd hh:mm:ss") + "[" + fileName + "," + strFunName + "("
         + QString::number(lineNum) + ")]: " + text + "\n";
@@ -245,7 +247,8 @@ bool CLog::isPrivateFolder(const QString& folder, bool create)
     }
     if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return false;
-    if (create && (st.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
+    // Ours: exactly 0700, whatever the umask or an older run left.
+    if (create && (st.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0)
         return false;
     return true;
 }

@@ -57,8 +57,8 @@ public:
     static void setClock(Clock clock); // null restores the system clock
 
     // Whether a folder may hold log files: a real directory (not a symbolic link) owned by this
-    // user. With create, a missing folder is made with mode 0700 (its parents as needed), and a
-    // folder of ours that others may read is narrowed to 0700.
+    // user. With create, a missing folder is made (its parents as needed) and the folder is
+    // set to mode 0700.
     static bool isPrivateFolder(const QString& folder, bool create);
 
     // Removes the ".log" files older than three days from one folder; returns how many went.

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -102,6 +103,9 @@ MMessageBox::~MMessageBox() = default;
 
 void MMessageBox::translateUi()
 {
+    // Text-only buttons: some styles put stock icons on standard buttons.
+    for (QAbstractButton* b : m_dialogBtnBox->buttons())
+        b->setIcon(QIcon());
     for (const ButtonText& t : kButtonTexts) {
         if (QPushButton* b = m_dialogBtnBox->button(t.button))
             b->setText(QString::fromUtf8(t.text));
@@ -216,6 +220,16 @@ void MMessageBox::keyPressEvent(QKeyEvent* event)
     }
     // Return and Enter press the default button, when there is one.
     QDialog::keyPressEvent(event);
+}
+
+void MMessageBox::showEvent(QShowEvent* event)
+{
+    // The button box makes its first accepting button the default when it is shown; only the
+    // default the caller chose may answer Return.
+    for (QAbstractButton* b : m_dialogBtnBox->buttons())
+        if (auto* pb = qobject_cast<QPushButton*>(b))
+            pb->setDefault(b == m_defaultBtn);
+    ParentDialog::showEvent(event);
 }
 
 void MMessageBox::onButtonClicked(QAbstractButton* button)

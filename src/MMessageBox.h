@@ -120,6 +120,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private slots:
     void onButtonClicked(QAbstractButton* button);

@@ -1,5 +1,8 @@
+#include "CLog.h"
 #include "GlobalHeader.h"
+#include "LoadingWidget.h"
 #include "Orvessa.h"
+#include "RegeditSettings.h"
 #include "ParentDialog.h"
 #include "QtTestSupport.h"
 #include "QuickMessageBox.h"
@@ -49,6 +52,7 @@ TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
     QApplication::processEvents();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.stackWidget()->currentIndex(), 0);
+    EXPECT_FALSE(window.loadingWidget()->isVisible());
     ASSERT_EQ(toasts.count(), 2);
     EXPECT_EQ(toasts.shown()[0].text, QString::fromUtf8("转换文件失败！"));
     EXPECT_EQ(toasts.shown()[0].type, qmt_nothing);
@@ -58,6 +62,25 @@ TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
     EXPECT_EQ(toasts.shown()[1].type, qmt_error);
     EXPECT_EQ(toasts.shown()[1].ms, 2000);
     EXPECT_EQ(toasts.shown()[1].parent, g_topWidget);
+}
+
+TEST(MainWindow, StartsTheLogCleanerAndTheSettings)
+{
+    QTemporaryDir tmp;
+    CLog::setLogFolder(tmp.path() + "/logs");
+    CLog::setAppLogFolder(tmp.path() + "/app");
+    {
+        Orvessa window;
+        ASSERT_NE(window.logClearThread(), nullptr);
+        EXPECT_TRUE(window.logClearThread()->wait(10000));
+        EXPECT_TRUE(window.logClearThread()->folders().contains(tmp.path() + "/logs"));
+        EXPECT_NE(window.loadingWidget(), nullptr);
+        EXPECT_EQ(window.loadingWidget()->orientation(), Qt::Vertical);
+        EXPECT_FALSE(window.loadingWidget()->isVisible());
+    }
+    RegeditSettings::release();
+    CLog::setLogFolder(QString());
+    CLog::setAppLogFolder(QString());
 }
 
 TEST(MainWindow, MaximiseButtonTogglesAndReports)

@@ -96,10 +96,12 @@ TEST_F(LogTest, FolderAndFilesArePrivate)
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(modeOf(folder + "/" + files.first()), mode_t(0600));
 
-    // A folder of ours left readable by others is narrowed before anything is written.
+    // A folder and a file of ours left readable by others are narrowed when next written.
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder + "/" + files.first()).constData(), 0644), 0);
     CLog::writeLogs("a", 2, "f", "more");
     EXPECT_EQ(modeOf(folder), mode_t(0700));
+    EXPECT_EQ(modeOf(folder + "/" + files.first()), mode_t(0600));
 }
 
 TEST_F(LogTest, NeverWritesThroughSymbolicLinksOrIntoForeignFolders)
@@ -234,6 +236,35 @@ TEST(LogMasking, SecretsAreMaskedAndEverythingElseKept)
     EXPECT_TRUE(CLog::isSecretKey("checkSignPassword"));
     EXPECT_FALSE(CLog::isSecretKey("code"));
     EXPECT_FALSE(CLog::isSecretKey("sealCode"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LogTest, LinesFromSeveralThreadsArriveWhole)
+{
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    QList<QThread*> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads << QThread::create([t] {
+            for (int i = 0; i < kLines; ++i)
+                CLog::writeLogs("src/t", i, "worker", QString("thread %1 line %2 ").arg(t).arg(i) + QString(300, 'x'),
+                                i == 0 ? QStringLiteral("\n\n\n") : QString());
+        });
+        threads.last()->start();
+    }
+    for (QThread* th : threads) {
+        ASSERT_TRUE(th->wait(30000));
+        delete th;
+    }
+    QStringList lines = QString::fromUtf8(readAll(CLog::logFilePath(CLog::now()))).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), kThreads * kLines);
+    for (const QString& line : lines) {
+        ASSERT_TRUE(line.contains("[src/t,worker(")) << line;
+        ASSERT_TRUE(line.endsWith(QString(300, 'x'))) << line;
+    }
 }
 
 } // namespace
