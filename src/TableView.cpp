@@ -248,6 +248,8 @@ void TableView::setDataModel(QStandardItemModel* model)
 {
     m_model = model;
     setModel(model);
+    // A view laid out before it had a model gets its width rules now, not at its next resize.
+    resizeTableView();
 }
 
 void TableView::setHorHeaderCheckable(bool b)

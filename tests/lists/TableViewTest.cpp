@@ -173,12 +173,15 @@ TEST(TableViewWidths, AppliedOnResize)
     view.setHorHeaderSectionStretch(0, 20, true);
     view.setHorHeaderSectionStretch(1, 1, false);
     view.setHorHeaderSectionStretch(2, 2, false);
-    view.setDataModel(&model);
     view.resize(302, 200);
-    view.forceResize();
+    view.setDataModel(&model);  // laid out before it had a model
     EXPECT_EQ(view.horizontalHeader()->sectionSize(0), 20);
     EXPECT_EQ(view.horizontalHeader()->sectionSize(1), 93);
     EXPECT_EQ(view.horizontalHeader()->sectionSize(2), 187);
+    view.setHorHeaderSectionStretch(1, 2, false);
+    view.forceResize();
+    EXPECT_EQ(view.horizontalHeader()->sectionSize(1), 140);
+    EXPECT_EQ(view.horizontalHeader()->sectionSize(2), 140);
 }
 
 TEST(TableViewChecks, ClickTogglesCheckCell)
