@@ -322,6 +322,21 @@ VQ_API vq_point* vq_invert_point(vq_point* point, float zoom, float rotate);
 VQ_API vq_rect* vq_invert_rect(vq_rect* rect, float zoom, float rotate);
 
 /* ---------------------------------------------------------------------------------------- */
+/* Hit testing and text selection (built on the page's structured text)                     */
+/* ---------------------------------------------------------------------------------------- */
+
+/* What lies under a page-space point for the tool in use. */
+VQ_API vq_hit_type vq_page_onmouse(vq_document* doc, vq_page* page, vq_point pt, vq_mouse_state ms,
+                                   vq_select_state ss);
+/* Writes the selection's highlight rectangles (at most 512) to hittbox; returns their number,
+   or -1 for a null document or page. */
+VQ_API int vq_page_select_content(vq_document* doc, vq_page* page, vq_select_way sw, vq_rect selectrect,
+                                  vq_rect* hittbox);
+/* The UTF-8 text meeting rect (view space, converted to page space in place); the caller
+   frees it. */
+VQ_API char* vq_page_copy_selection(vq_document* doc, vq_page* page, vq_rect* rect, float zoom, float rotate);
+
+/* ---------------------------------------------------------------------------------------- */
 /* Outline                                                                                  */
 /* ---------------------------------------------------------------------------------------- */
 

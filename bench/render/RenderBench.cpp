@@ -213,8 +213,8 @@ double directOpenFirstPage(const std::string& path)
 int main(int argc, char** argv)
 {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--short") == 0;
-    const int pages = quick ? 12 : 300;
-    const int bigPages = quick ? 300 : 3000;
+    const int pages = quick ? 3 : 300;
+    const int bigPages = quick ? 200 : 3000;
 
     char dir[] = "/tmp/vqpdf-bench-XXXXXX";
     if (!mkdtemp(dir))
