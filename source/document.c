@@ -512,8 +512,15 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
 {
     fz_context* ctx = d->ctx;
     int had_table = d->pages != NULL;
+    /* The display images stay: they belong to no document, and a render thread may be
+       copying one right now. */
     for (int i = 0; i < d->page_slots; i++)
+    {
+        fz_pixmap* image = d->pages[i]->image;
+        d->pages[i]->image = NULL;
         vq_page_release(ctx, d->pages[i]);
+        d->pages[i]->image = image;
+    }
     drop_page_objects(d);
     d->focus_annot = NULL;
     d->hotspot_num = 0;

@@ -61,7 +61,12 @@ TEST(EngineSave, InPlaceTwiceKeepsTheFirstUpdate)
 
     ASSERT_EQ(vq_test_mark_document(doc.get(), "first-update"), VQ_OK);
     EXPECT_NE(vq_document_has_unsaved(doc.get()), 0);
+    // A display image handed out before the save stays readable through it.
+    vq_page_image* before = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+    ASSERT_NE(before, nullptr);
     ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    EXPECT_EQ(pixel(doc.get(), before, 10, 90).r, 255);
+    vq_page_drop_display_image(doc.get(), page, before);
     const std::string bytes1 = readFile(path);
     EXPECT_TRUE(startsWith(bytes1, bytes0));
     EXPECT_GT(bytes1.size(), bytes0.size());
