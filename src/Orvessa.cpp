@@ -1,6 +1,10 @@
 #include "Orvessa.h"
 
+#include "CLog.h"
 #include "GlobalHeader.h"
+#include "LoadingWidget.h"
+#include "QuickMessageBox.h"
+#include "RegeditSettings.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -8,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -17,8 +22,15 @@ const char* const kUnLoginText = " 请登录！";
 Orvessa::Orvessa(QWidget* parent)
     : BorderlessWidget(parent)
 {
+    // The one-shot cleaner of old log files runs in the background while the window is built.
+    m_logClearThread = new CLogClearThread;
+    m_logClearThread->start(QThread::InheritPriority);
+
     initUi();
     g_topWidget = this;
+    RegeditSettings::Instance();
+    if (RegeditSettings::Instance()->associtatedHinted())
+        QTimer::singleShot(500, this, &Orvessa::isDefaultPdfReader);
     setMouseTracking(true);
 }
 
@@ -26,6 +38,9 @@ Orvessa::~Orvessa()
 {
     if (g_topWidget == this)
         g_topWidget = nullptr;
+    // The cleaner is short; it is waited for so that no thread outlives its object.
+    m_logClearThread->wait();
+    delete m_logClearThread;
 }
 
 void Orvessa::initUi()
@@ -76,15 +91,27 @@ void Orvessa::initUi()
     layout->addWidget(m_stackWidget);
 
     setMinimumSize(int(800 * screenZoom), int(500 * screenZoom));
+
+    m_loading = new LoadingWidget(this, Qt::Vertical);
+    m_loading->hide();
 }
 
 void Orvessa::openFile(const QString& fileName)
 {
-    if (fileName.isEmpty())
+    m_loading->hide();
+    if (fileName.isEmpty()) {
+        QuickMessageBox::abort(this, QString::fromUtf8("转换文件失败！"), qmt_nothing, 2000);
         return;
-    if (!QFileInfo::exists(fileName))
+    }
+    if (!QFileInfo::exists(fileName)) {
+        QuickMessageBox::abort(g_topWidget, QString::fromUtf8("打开文件失败，未找到对应的文件！"), qmt_error, 2000);
         return;
+    }
     // The signing workspace opens the document in a tab of its own.
+}
+
+void Orvessa::isDefaultPdfReader()
+{
 }
 
 void Orvessa::turnPage(int pageid)

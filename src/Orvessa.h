@@ -3,6 +3,8 @@
 
 #include <QPixmap>
 
+class CLogClearThread;
+class LoadingWidget;
 class QLabel;
 class QStackedWidget;
 class QPushButton;
@@ -20,6 +22,8 @@ public:
 
     QStackedWidget* stackWidget() const { return m_stackWidget; }
     int loginState() const { return m_loginState; }
+    LoadingWidget* loadingWidget() const { return m_loading; }
+    CLogClearThread* logClearThread() const { return m_logClearThread; }
 
 public slots:
     // Opens a document named by the command line or the home page.
@@ -30,6 +34,8 @@ public slots:
     void titleBarToolsClick(int index);
     // Toggles maximised and normal.
     void showWindowandUpdateIcon();
+    // The check for the default PDF reader; nothing to do on this platform.
+    void isDefaultPdfReader();
 
 private:
     void initUi();
@@ -40,4 +46,6 @@ private:
     int m_loginState = 0;
     int cur_PageId = 0;
     QPixmap _pixMap;
+    LoadingWidget* m_loading = nullptr;
+    CLogClearThread* m_logClearThread = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "GlobalHeader.h"
 #include "Orvessa.h"
+#include "RegeditSettings.h"
 #include "StyleSheet.h"
 
 #include <QApplication>
@@ -33,5 +34,7 @@ int main(int argc, char* argv[])
         window.showMaximized();
         code = app.exec();
     }
+    // Singletons that hold toolkit objects go while the application object still exists.
+    RegeditSettings::release();
     return code;
 }

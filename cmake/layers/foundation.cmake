@@ -24,6 +24,15 @@ qt5_add_resources(ORV_RESOURCE_SOURCES
 set(ORV_FOUNDATION_SOURCES
   ${PROJECT_SOURCE_DIR}/src/GlobalHeader.cpp
   ${PROJECT_SOURCE_DIR}/src/StyleSheet.cpp
+  ${PROJECT_SOURCE_DIR}/src/CLog.cpp
+  ${PROJECT_SOURCE_DIR}/src/LoadingWidget.cpp
+  ${PROJECT_SOURCE_DIR}/src/ParentDialog.cpp
+  ${PROJECT_SOURCE_DIR}/src/MMessageBox.cpp
+  ${PROJECT_SOURCE_DIR}/src/QuickMessageBox.cpp
+  ${PROJECT_SOURCE_DIR}/src/ProgressDlg.cpp
+  ${PROJECT_SOURCE_DIR}/src/RegeditSettings.cpp
+  ${PROJECT_SOURCE_DIR}/src/Allocator.cpp
+  ${PROJECT_SOURCE_DIR}/src/Level2MenuBar.cpp
 )
 add_library(orv_foundation STATIC ${ORV_FOUNDATION_SOURCES} ${ORV_RESOURCE_SOURCES})
 set_target_properties(orv_foundation PROPERTIES AUTOMOC ON)

@@ -1,6 +1,11 @@
+#include "CLog.h"
 #include "GlobalHeader.h"
+#include "LoadingWidget.h"
 #include "Orvessa.h"
+#include "RegeditSettings.h"
+#include "ParentDialog.h"
 #include "QtTestSupport.h"
+#include "QuickMessageBox.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -38,6 +43,8 @@ TEST(MainWindow, IsFramelessAndPublishesItself)
 
 TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
 {
+    ScopedUiDurationScale fast(0.0);
+    QuickMessageBoxSpy toasts;
     Orvessa window;
     window.show();
     window.openFile(QString());
@@ -45,6 +52,35 @@ TEST(MainWindow, OpeningMissingOrEmptyPathsKeepsTheWindow)
     QApplication::processEvents();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.stackWidget()->currentIndex(), 0);
+    EXPECT_FALSE(window.loadingWidget()->isVisible());
+    ASSERT_EQ(toasts.count(), 2);
+    EXPECT_EQ(toasts.shown()[0].text, QString::fromUtf8("转换文件失败！"));
+    EXPECT_EQ(toasts.shown()[0].type, qmt_nothing);
+    EXPECT_EQ(toasts.shown()[0].ms, 2000);
+    EXPECT_EQ(toasts.shown()[0].parent, &window);
+    EXPECT_EQ(toasts.shown()[1].text, QString::fromUtf8("打开文件失败，未找到对应的文件！"));
+    EXPECT_EQ(toasts.shown()[1].type, qmt_error);
+    EXPECT_EQ(toasts.shown()[1].ms, 2000);
+    EXPECT_EQ(toasts.shown()[1].parent, g_topWidget);
+}
+
+TEST(MainWindow, StartsTheLogCleanerAndTheSettings)
+{
+    QTemporaryDir tmp;
+    CLog::setLogFolder(tmp.path() + "/logs");
+    CLog::setAppLogFolder(tmp.path() + "/app");
+    {
+        Orvessa window;
+        ASSERT_NE(window.logClearThread(), nullptr);
+        EXPECT_TRUE(window.logClearThread()->wait(10000));
+        EXPECT_TRUE(window.logClearThread()->folders().contains(tmp.path() + "/logs"));
+        EXPECT_NE(window.loadingWidget(), nullptr);
+        EXPECT_EQ(window.loadingWidget()->orientation(), Qt::Vertical);
+        EXPECT_FALSE(window.loadingWidget()->isVisible());
+    }
+    RegeditSettings::release();
+    CLog::setLogFolder(QString());
+    CLog::setAppLogFolder(QString());
 }
 
 TEST(MainWindow, MaximiseButtonTogglesAndReports)
