@@ -10,7 +10,8 @@ set(expected
   msg_warning msg_error msg_success msg_question msg_information msg_custom msg_update
   toast_success toast_error toast_plain
   loading_vertical loading_horizontal
-  level2_menubar block_widgets)
+  level2_menubar block_widgets
+  table_page1 table_page7 table_empty date_field crop_panel list_strip)
 foreach(name ${expected})
   if(NOT EXISTS ${OUT}/${name}.png)
     message(FATAL_ERROR "missing screenshot ${OUT}/${name}.png\n${out}\n${err}")

@@ -3,6 +3,7 @@
 
 #include "GlobalHeader.h"
 #include "Level2MenuBar.h"
+#include "ListsGallery.h"
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "ParentDialog.h"
@@ -257,6 +258,10 @@ int main(int argc, char* argv[])
         save(bar->grab().toImage(), "level2_menubar");
         save(page.grab().toImage(), "block_widgets");
     }
+
+    // The list kit: a 12-page table with its paging bar, the empty table, the date field, the
+    // scrolling strip and the crop panel.
+    shootListKit([](const QImage& img, const QString& name) { save(img, name); }, waitMs);
 
     delete host;
     if (!g_failed.isEmpty()) {

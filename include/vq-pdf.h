@@ -1,0 +1,360 @@
+/*
+ * vq-pdf.h: the public C interface of the Orvessa PDF engine (libvqpdf).
+ *
+ * A flat procedural layer over the PDF library. Every operation is a free function named
+ * vq_<object>_<action>; the document handle comes first in every operation on an open
+ * document. Results are an int code of vq_error_type (0 is success), a handle (NULL on
+ * failure) or a plain value. No exception of the PDF library ever crosses this interface.
+ *
+ * Page numbers are 0-based. Text is UTF-8. Coordinates are in page space unless stated
+ * otherwise: origin at the top-left corner of the page as displayed (after /Rotate), x to the
+ * right, y downwards, one unit per PDF point times /UserUnit. View space is page space scaled
+ * by a zoom factor (1.0 = one unit per point) and rotated about the origin by degrees.
+ *
+ * Threads: every document has its own re-entrant lock; every operation that touches a
+ * document or one of its pages takes it, so a render thread and the GUI thread may share a
+ * document. Handles of one document must not be used after vq_document_close.
+ */
+#ifndef VQ_PDF_H
+#define VQ_PDF_H
+
+#include <stddef.h>
+
+#if defined(_WIN32)
+#define VQ_API __declspec(dllexport)
+#elif defined(__GNUC__)
+#define VQ_API __attribute__((visibility("default")))
+#else
+#define VQ_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---------------------------------------------------------------------------------------- */
+/* Handles                                                                                  */
+/* ---------------------------------------------------------------------------------------- */
+
+typedef struct document vq_document;        /* an open document (include/header.h) */
+typedef struct page_t vq_page;              /* a page handle, owned by its document */
+typedef struct vq_annot_s vq_annot;         /* an annotation of a loaded page */
+typedef vq_annot vq_field;                  /* a form widget (an annotation of subtype Widget) */
+typedef vq_annot vq_signature;              /* a signature widget (a vq_field of type signature) */
+typedef struct vq_pixmap_s vq_pixmap;       /* a rendered pixmap */
+typedef vq_pixmap vq_page_image;            /* a page's display image, owned by the page */
+typedef struct vq_outline_s vq_outline;     /* one outline (bookmark) item */
+typedef struct vq_buffer_s vq_buffer;       /* a byte buffer */
+typedef struct vq_stream_s vq_stream;       /* an input stream */
+typedef struct text_widget_info_s vq_font;  /* text-widget font record (opaque) */
+
+/* Geometry: the same layout as the PDF library's rectangles and points. */
+typedef struct rect { float x0, y0, x1, y1; } vq_rect;
+typedef struct irect { int x0, y0, x1, y1; } vq_irect;
+typedef struct point { float x, y; } vq_point;
+
+/* ---------------------------------------------------------------------------------------- */
+/* Enumerations                                                                             */
+/* ---------------------------------------------------------------------------------------- */
+
+typedef enum
+{
+    VQ_ANNOT_TEXT = 0, VQ_ANNOT_LINK = 1, VQ_ANNOT_FREETEXT = 2, VQ_ANNOT_LINE = 3,
+    VQ_ANNOT_SQUARE = 4, VQ_ANNOT_CIRCLE = 5, VQ_ANNOT_POLYGON = 6, VQ_ANNOT_POLYLINE = 7,
+    VQ_ANNOT_HIGHLIGHT = 8, VQ_ANNOT_UNDERLINE = 9, VQ_ANNOT_SQUIGGLY = 10,
+    VQ_ANNOT_STRIKEOUT = 11, VQ_ANNOT_STAMP = 12, VQ_ANNOT_CARET = 13, VQ_ANNOT_INK = 14,
+    VQ_ANNOT_POPUP = 15, VQ_ANNOT_FILEATTACHMENT = 16, VQ_ANNOT_SOUND = 17, VQ_ANNOT_MOVIE = 18,
+    VQ_ANNOT_WIDGET = 19, VQ_ANNOT_SCREEN = 20, VQ_ANNOT_PRINTERMARK = 21,
+    VQ_ANNOT_TRAPNET = 22, VQ_ANNOT_WATERMARK = 23, VQ_ANNOT_3D = 24
+} vq_annot_type;
+
+typedef enum
+{
+    VQ_ANNOT_LE_NONE = 0, VQ_ANNOT_LE_SQUARE, VQ_ANNOT_LE_CIRCLE, VQ_ANNOT_LE_DIAMOND,
+    VQ_ANNOT_LE_OPEN_ARROW, VQ_ANNOT_LE_CLOSED_ARROW, VQ_ANNOT_LE_BUTT,
+    VQ_ANNOT_LE_R_OPEN_ARROW, VQ_ANNOT_LE_R_CLOSED_ARROW, VQ_ANNOT_LE_SLASH
+} vq_line_ending;
+
+typedef enum
+{
+    VQ_FIELD_TYPE_NOT_WIDGET = -1, VQ_FIELD_TYPE_PUSHBUTTON = 0, VQ_FIELD_TYPE_CHECKBOX = 1,
+    VQ_FIELD_TYPE_RADIOBUTTON = 2, VQ_FIELD_TYPE_TEXT = 3, VQ_FIELD_TYPE_LISTBOX = 4,
+    VQ_FIELD_TYPE_COMBOBOX = 5, VQ_FIELD_TYPE_SIGNATURE = 6
+} vq_field_type;
+
+typedef enum { VQ_IN_SELECT = 0, VQ_OUT_SELECT = 1 } vq_select_way;
+typedef enum { VQ_MOUSE_MOVE = 0, VQ_MOUSE_DOWN = 1, VQ_MOUSE_UP = 2 } vq_mouse_state;
+typedef enum { VQ_HAND = 0, VQ_TEXT_SELECT = 1, VQ_ANNOT_SELECT = 2 } vq_select_state;
+
+typedef enum
+{
+    VQ_HIT_NOTHING = 0, VQ_HIT_ANNOT_NOT_WIDGET = 1, VQ_HIT_LINK = 2, VQ_HIT_TEXT = 3,
+    VQ_HIT_WIDGET_TEXT = 4, VQ_HIT_WIDGET_CHECKBOX = 5, VQ_HIT_WIDGET_PUSHBUTTON = 6,
+    VQ_HIT_WIDGET_LISTBOX = 7, VQ_HIT_WIDGET_COMBOBOX = 8, VQ_HIT_WIDGET_RADIOBUTTON = 9,
+    VQ_HIT_SIGNATURE = 10
+} vq_hit_type;
+
+typedef enum { VQ_BS_S = 'S', VQ_BS_D = 'D', VQ_BS_B = 'B', VQ_BS_I = 'I', VQ_BS_U = 'U' } vq_field_bs_type;
+
+typedef enum
+{
+    VQ_Invisible = 1, VQ_Hidden = 2, VQ_Print = 4, VQ_NoZoom = 8, VQ_NoRotate = 16,
+    VQ_NoView = 32, VQ_ReadOnly = 64, VQ_Locked = 128, VQ_ToggleNoView = 256,
+    VQ_LockedContents = 512
+} vq_annot_flags;
+
+typedef enum
+{
+    VQ_PERMISSION_PRINT = 'p', VQ_PERMISSION_COPY = 'c', VQ_PERMISSION_EDIT = 'e',
+    VQ_PERMISSION_ANNOTATE = 'n'
+} vq_permission_type;
+
+typedef enum { VQ_IMAGE_PNG = 0, VQ_IMAGE_JPEG = 1 } vq_convert_image_type;
+
+typedef enum
+{
+    Not_Supported = -2, Detached_Null = -1, RSA_Detached = 0, SM2_V1 = 1, SM2_V2 = 2,
+    SM2_V3 = 3, SM2_V4 = 4, SM2_V5 = 5
+} vq_sign_mode;
+
+typedef enum { VQ_RENDER_CONTENT = 0, VQ_RENDER_ANNOTATION = 1, VQ_RENDER_ALL = 2 } vq_pixmap_render_type;
+
+/* RGB pixmaps hold blue, green, red, alpha (4 bytes a pixel); gray ones gray, alpha. */
+typedef enum { VQ_COLORSPACE_RGB = 0, VQ_COLORSPACE_GRAY = 1 } vq_pixmap_render_colorspace;
+
+/* ---------------------------------------------------------------------------------------- */
+/* Result codes                                                                             */
+/* ---------------------------------------------------------------------------------------- */
+
+typedef enum
+{
+    VQ_OK = 0,
+    VQ_FAIL = 1,
+    VQ_NOFOUND_FILE = 100,              /* the file cannot be opened for reading */
+    VQ_NOSUPPORT_FILE = 101,            /* not a PDF document (no version marker) */
+    VQ_DAMAGED_FILE = 103,              /* the document cannot be read (or needed repair) */
+    VQ_FILE_IS_BUSY = 104,              /* the output file cannot be opened for writing */
+    VQ_SIGNATURE_ERROR = 105,
+    VQ_SAVE_FILE_FAIL = 106,            /* saving to a new path failed */
+    VQ_PDF_ERROR_GENERIC = 108,         /* saving failed with the library's generic error */
+    VQ_SET_SIGNATURE_VALUE_ERROR = 109,
+    VQ_NEED_PASSWORD = 400,
+    VQ_CRYPTED = 401,
+    VQ_REPAIR_ATTEMPTED = 402,
+    VQ_GET_SM2_CERT_ERROR = 3000,
+    VQ_CREATE_SM3_ERROR = 3001,
+    VQ_CREATE_TIMESTAME_ERROR = 3002,
+    VQ_HTTP_REQUEST_DATA_IS_NULL = 3051,
+    VQ_HTTP_REQUEST_DATA_IS_ERROR = 3052,
+    VQ_SIGNATURE_IS_NULL = 3053,
+    VQ_SIGNATURE_NOSIGNED = 3054,
+    VQ_SIGNATURE_ISNOT_SUPPORT = 3055,
+    VQ_SIGNATURE_P7ERROR = 3056,
+    VQ_SIGNATURE_GETCERT_ERROR = 3057,
+    VQ_SIGNATURE_GETPUBKEY_ERROR = 3058,
+    VQ_SIGNATURE_ASN1ERROR = 3059,
+    VQ_CERT_ISNULL = 3060,
+    VQ_BATCH_SIGN_DATA_ERROR = 3061,
+    VQ_P7_MAXLEN_ERROR = 3062,
+    VQ_P7_TOBUFFER_ERROR = 3063,
+    VQ_P7ADDSIGNERINFO_ERROR = 3064,
+    VQ_MKCERT_TIMEERROR = 3110,
+    VQ_MKCERT_USAGERROR = 3111,
+    VQ_ELESEAL_TIME_ERROR = 3112,
+    VQ_SIGNTIME_OUT_ELESEALTIME = 3113,
+    VQ_SIGNCERT_TIMEERROR = 3114,
+    VQ_SIGNTIME_OUT_SIGNCERTTIME = 3115,
+    VQ_SIGNCERT_USAGE_ERROR = 3116,
+    VQ_SIGNCERT_NOINSEALCERTLIST = 3117,
+    VQ_SEALCREATIME_ERROR1 = 3118,
+    VQ_SEALCREATIME_ERROR2 = 3119,
+    VQ_SEALCREATIME_ERROR3 = 3120,
+    VQ_SEALCREATIME_ERROR4 = 3121,
+    VQ_VERIFY_SM2_ERROR = 3122,
+    VQ_TOKEN_ERROR1 = 51001,
+    VQ_TOKEN_ERROR2 = 51002,
+    VQ_TOKEN_ERROR3 = 51003
+} vq_error_type;
+
+/* Exception codes raised inside the engine on top of the PDF library's own ones. */
+enum
+{
+    VQ_EXC_OPEN_FILE = 9,       /* a file cannot be opened for reading */
+    VQ_EXC_NOT_PDF = 10,        /* no "%PDF-" version marker */
+    VQ_EXC_NO_STARTXREF = 11,   /* the cross-reference start is missing or too large */
+    VQ_EXC_IMAGE_FORMAT = 12,   /* an image format is not recognised */
+    VQ_EXC_APPEARANCE = 13,     /* an appearance could not be set */
+    VQ_EXC_OUTPUT_OPEN = 100,   /* the output file cannot be opened */
+    VQ_EXC_OUTPUT_CLOSE = 1000  /* the output file cannot be closed */
+};
+
+/* ---------------------------------------------------------------------------------------- */
+/* Callbacks                                                                                */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Asks the application to have a digest signed: certificate serial, algorithm, certificate
+   type, Base64 digest, hexadecimal MD5 of the signed bytes, then r, its length, s, its length,
+   time stamp, its length (out). Returns 0 or a code that aborts the save. */
+typedef int (*vq_sign_callbackfun)(const char* sn, int algo, int certtype, const char* digest,
+                                   const char* md5, char* r, int* rlen, char* s, int* slen,
+                                   char* tsa, int* tsalen);
+
+/* Asks the application to check a time stamp: MD5 text, time-stamp text, answer buffer,
+   answer length (out, 0 when there is no answer). */
+typedef int (*vq_verify_callbackfun)(const char* md5, const char* tsa, char* result, int* len);
+
+/* Signer record of the older signing path. */
+typedef struct pdf_signer_s pdf_signer;
+typedef pdf_signer* (*pdf_keep_fn)(pdf_signer* signer);
+typedef void (*pdf_drop_fn)(pdf_signer* signer);
+typedef int (*pdf_create_digest_fn)(pdf_signer* signer, vq_stream* in, unsigned char* digest,
+                                    int* digest_len);
+typedef int (*pdf_max_digest_size_fn)(pdf_signer* signer);
+struct pdf_signer_s
+{
+    pdf_keep_fn keep;
+    pdf_drop_fn drop;
+    pdf_create_digest_fn create_digest;
+    pdf_max_digest_size_fn max_digest_size;
+    int sign_mode; /* a vq_sign_mode */
+};
+
+/* ---------------------------------------------------------------------------------------- */
+/* Documents                                                                                */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Opens a PDF file (UTF-8 path). On success *nret = 0. On failure returns NULL with *nret:
+   100 the file cannot be read, 101 not a PDF, 11 no cross-reference start, 103 damaged (a
+   file whose cross-reference needed repair is refused), 1 out of memory. */
+VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret);
+/* Opens a PDF held in memory (the bytes are copied); same codes as vq_document_open_file. */
+VQ_API vq_document* vq_document_open_stream(unsigned char* unfiledata, unsigned int len, int* nret);
+/* Builds the page table (once); required before any page operation. */
+VQ_API void vq_document_cut_page(vq_document* doc);
+/* Closes the document and frees every handle it handed out; NULL does nothing. */
+VQ_API void vq_document_close(vq_document* doc);
+
+VQ_API int vq_document_page_count(vq_document* doc);
+VQ_API const char* vq_document_file_path(vq_document* doc);
+VQ_API long long vq_document_file_size(vq_document* doc);
+VQ_API int vq_document_has_unsaved(vq_document* doc);
+/* 0 when the document's file can be opened for update, 1 otherwise. */
+VQ_API int vq_document_canbe_save(vq_document* doc);
+/* 0, or VQ_REPAIR_ATTEMPTED, VQ_CRYPTED, VQ_NEED_PASSWORD in that order of precedence. */
+VQ_API int vq_document_canbe_sign(vq_document* doc);
+/* Number of signature fields listed in the document's AcroForm. */
+VQ_API int vq_document_has_signature(vq_document* doc);
+VQ_API int vq_document_has_password(vq_document* doc);
+VQ_API int vq_document_authenticate_password(vq_document* doc, const char* password);
+VQ_API int vq_document_has_permission(vq_document* doc, vq_permission_type permission);
+VQ_API int vq_app_geterror(vq_document* doc);
+VQ_API const char* vq_app_geterror_meg(vq_document* doc);
+VQ_API int vq_document_convertto_doc(vq_document* doc, char* filepath, int pagefrom, int pageto);
+VQ_API int vq_document_convertto_image(vq_document* doc, char* dirpath, vq_convert_image_type type,
+                                       int pagefrom, int pageto);
+
+/* Saving. Every save first writes the complete result into memory; the user's file is only
+   replaced (or appended to) once that succeeded, so a failed save leaves it byte-identical.
+   After a successful save the document is reopened from the bytes written, so that the next
+   incremental save appends after this one; page handles stay valid, annotation handles do not.
+
+   vq_document_save: incremental update of the file the document was opened from.
+     0, 104 (cannot write there), 108 (generic failure) or a signing code passed on.
+   vq_document_saveas: writes to newutf8path (incremental: the original bytes followed by the
+     update). An existing file there is replaced only by a complete new file. Afterwards the
+     document belongs to the new path. 0, 104 (cannot write there) or 106.
+   vq_document_saveas_stream: into memory. Incremental: the document's own buffer (the bytes
+     it was opened from followed by the update), valid until the next save or close. Full: a
+     new buffer the caller releases with vq_buffer_drop. *ret as for vq_document_save. */
+VQ_API int vq_document_save(vq_document* doc);
+VQ_API int vq_document_saveas(vq_document* doc, int do_incremental, const char* newutf8path);
+VQ_API vq_buffer* vq_document_saveas_stream(vq_document* doc, int do_incremental, int* ret);
+
+/* The document's re-entrant lock: every vq_lock is matched by one vq_unlock. */
+VQ_API void vq_lock(vq_document* doc);
+VQ_API void vq_unlock(vq_document* doc);
+VQ_API void vq_destory_lock(vq_document* doc);
+
+/* Byte buffers handed out by the engine. */
+VQ_API size_t vq_buffer_storage(vq_document* doc, vq_buffer* buffer, char** data);
+VQ_API void vq_buffer_drop(vq_document* doc, vq_buffer* buffer);
+
+/* ---------------------------------------------------------------------------------------- */
+/* Pages, rendering and pixmaps                                                             */
+/* ---------------------------------------------------------------------------------------- */
+
+/* The page handle for a page number clamped to 0 .. count-1, its page loaded on first use;
+   NULL before vq_document_cut_page. The same handle for the same page every time. */
+VQ_API vq_page* vq_page_index(vq_document* doc, int pagenum);
+/* Reloads a page after its annotations or fields changed; its lists are rebuilt on demand. */
+VQ_API vq_page* vq_page_update(vq_document* doc, int pagenum);
+/* Size box: MediaBox ∩ CropBox rotated by /Rotate and scaled by a real /UserUnit, at 0,0. */
+VQ_API vq_rect* vq_page_mediabox(vq_document* doc, int pagenum, vq_rect* out);
+/* The page bounds in view space. */
+VQ_API vq_rect* vq_page_box(vq_document* doc, vq_page* page, vq_rect* out, float zoom, float rotate);
+/* The page bounds scaled by zoom, rounded outwards to whole pixels. */
+VQ_API vq_irect* vq_page_ibox(vq_document* doc, vq_page* page, vq_irect* out, float zoom);
+/* Draws the page (contents and annotations; an area in page space or NULL for the whole page)
+   into a white BGRA pixmap kept on the page; the caller must not free it. */
+VQ_API vq_page_image* vq_page_display_image(vq_document* doc, vq_page* page, vq_rect* area,
+                                            float zoomfactor, float rotate);
+VQ_API void vq_page_drop_display_image(vq_document* doc, vq_page* page, vq_page_image* image);
+/* A new pixmap of the whole page, owned by the caller (vq_pixmap_free). */
+VQ_API vq_pixmap* vq_page_generate_pixmap(vq_document* doc, vq_page* page,
+                                          vq_pixmap_render_type type,
+                                          vq_pixmap_render_colorspace colorspace,
+                                          float zoomfactor, float rotate);
+VQ_API int vq_page_update_annot_changed(vq_document* doc, vq_page* page, float zoomfactor, float rotate);
+VQ_API void vq_page_delete(vq_document* doc, vq_page* page);
+VQ_API void vq_page_insert(vq_document* doc, vq_page* page, int at);
+
+VQ_API unsigned char* vq_pixmap_sample(vq_document* doc, vq_pixmap* pixmap);
+VQ_API int vq_pixmap_width(vq_document* doc, vq_pixmap* pixmap);
+VQ_API int vq_pixmap_height(vq_document* doc, vq_pixmap* pixmap);
+VQ_API int vq_pixmap_components(vq_document* doc, vq_pixmap* pixmap);
+VQ_API void vq_pixmap_free(vq_document* doc, vq_pixmap* pixmap);
+VQ_API vq_pixmap* vq_pixmap_convert(vq_document* doc, vq_pixmap* pixmap);
+
+/* Page space <-> view space, in place: scale by zoom, rotate by degrees. */
+VQ_API vq_point* vq_transform_point(vq_point* point, float zoom, float rotate);
+VQ_API vq_rect* vq_transform_rect(vq_rect* rect, float zoom, float rotate);
+VQ_API vq_point* vq_invert_point(vq_point* point, float zoom, float rotate);
+VQ_API vq_rect* vq_invert_rect(vq_rect* rect, float zoom, float rotate);
+
+/* ---------------------------------------------------------------------------------------- */
+/* Hit testing and text selection (built on the page's structured text)                     */
+/* ---------------------------------------------------------------------------------------- */
+
+/* What lies under a page-space point for the tool in use. */
+VQ_API vq_hit_type vq_page_onmouse(vq_document* doc, vq_page* page, vq_point pt, vq_mouse_state ms,
+                                   vq_select_state ss);
+/* Writes the selection's highlight rectangles (at most 512) to hittbox; returns their number,
+   or -1 for a null document or page. */
+VQ_API int vq_page_select_content(vq_document* doc, vq_page* page, vq_select_way sw, vq_rect selectrect,
+                                  vq_rect* hittbox);
+/* The UTF-8 text meeting rect (view space, converted to page space in place); the caller
+   frees it. */
+VQ_API char* vq_page_copy_selection(vq_document* doc, vq_page* page, vq_rect* rect, float zoom, float rotate);
+
+/* ---------------------------------------------------------------------------------------- */
+/* Outline                                                                                  */
+/* ---------------------------------------------------------------------------------------- */
+
+/* The first top-level item, or NULL. Each call builds a new tree, owned by the document and
+   freed when it closes. */
+VQ_API vq_outline* vq_document_outline(vq_document* doc);
+VQ_API vq_outline* vq_doucment_outline(vq_document* doc);
+VQ_API const char* vq_outline_title(vq_outline* item);
+VQ_API const char* vq_outline_url(vq_outline* item);
+VQ_API int vq_outline_goto_page(vq_outline* item);
+VQ_API vq_point vq_outline_goto_page_point(vq_outline* item);
+VQ_API int vq_outline_is_open(vq_outline* item);
+VQ_API vq_outline* vq_outline_next(vq_outline* item);
+VQ_API vq_outline* vq_outline_child(vq_outline* item);
+VQ_API void vq_outline_rename(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VQ_PDF_H */

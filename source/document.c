@@ -1,0 +1,850 @@
+/*
+ * Documents: opening from a file or from memory, the page table, document questions, closing.
+ *
+ * Every document has its own library context whose locks all map onto the document's
+ * re-entrant lock, and keeps the complete bytes it was opened from (filebuf). The library
+ * document always reads from that memory copy, never from the user's file, so the file on disk
+ * is free to be replaced by a save.
+ */
+#include "header.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+/* Page trees deeper than this are refused (a hostile file must not exhaust the stack). */
+#define VQ_MAX_TREE_DEPTH 64
+
+static void lock_cb(void* user, int lock)
+{
+    pthread_mutex_lock((pthread_mutex_t*)user);
+}
+
+static void unlock_cb(void* user, int lock)
+{
+    pthread_mutex_unlock((pthread_mutex_t*)user);
+}
+
+/* Library warnings and errors are kept with the document instead of going to stderr. */
+static void message_cb(void* user, const char* message)
+{
+    struct document* d = (struct document*)user;
+    if (d && message)
+        snprintf(d->lastmsg, sizeof d->lastmsg, "%s", message);
+}
+
+static struct document* new_record(int* code)
+{
+    struct document* d = (struct document*)calloc(1, sizeof *d);
+    if (!d)
+    {
+        *code = VQ_FAIL;
+        return NULL;
+    }
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(&d->ctxAccess, &attr);
+    pthread_mutexattr_destroy(&attr);
+    d->fz_locks_ctx.user = &d->ctxAccess;
+    d->fz_locks_ctx.lock = lock_cb;
+    d->fz_locks_ctx.unlock = unlock_cb;
+    d->ctx = fz_new_context(NULL, &d->fz_locks_ctx, VQ_STORE_LIMIT);
+    if (!d->ctx)
+    {
+        pthread_mutex_destroy(&d->ctxAccess);
+        free(d);
+        *code = VQ_FAIL;
+        return NULL;
+    }
+    fz_set_warning_callback(d->ctx, message_cb, d);
+    fz_set_error_callback(d->ctx, message_cb, d);
+    return d;
+}
+
+void vq_page_release(fz_context* ctx, struct page_t* pg)
+{
+    if (!pg)
+        return;
+    fz_drop_stext_page(ctx, pg->text_page);
+    pg->text_page = NULL;
+    fz_drop_display_list(ctx, pg->page_list);
+    pg->page_list = NULL;
+    fz_drop_display_list(ctx, pg->annotations_list);
+    pg->annotations_list = NULL;
+    fz_drop_link(ctx, pg->link);
+    pg->link = NULL;
+    fz_drop_page(ctx, pg->page);
+    pg->page = NULL;
+    fz_drop_pixmap(ctx, pg->image);
+    pg->image = NULL;
+}
+
+int vq_page_ensure_loaded(struct document* d, struct page_t* pg)
+{
+    if (!d || !pg || !d->doc)
+        return -1;
+    if (pg->page)
+        return 0;
+    fz_context* ctx = d->ctx;
+    fz_page* page = NULL;
+    fz_link* links = NULL;
+    int ok = 1;
+    fz_var(page);
+    fz_var(links);
+    fz_try(ctx)
+    {
+        page = fz_load_page(ctx, d->doc, pg->number);
+        links = fz_load_links(ctx, page);
+    }
+    fz_catch(ctx)
+    {
+        fz_drop_link(ctx, links);
+        fz_drop_page(ctx, page);
+        ok = 0;
+    }
+    if (!ok)
+        return -1;
+    pg->page = page;
+    pg->link = links;
+    return 0;
+}
+
+int64_t vq_doc_section_offset(struct document* d, int i)
+{
+    if (!d || i < 0 || i >= d->section_count)
+        return -1;
+    return d->section_ofs[i];
+}
+
+static int safe_count_pages(fz_context* ctx, pdf_document* pdf)
+{
+    int n = 0;
+    fz_var(n);
+    fz_try(ctx)
+        n = pdf_count_pages(ctx, pdf);
+    fz_catch(ctx)
+        n = 0;
+    return n;
+}
+
+/* Opens the library document over filebuf after our own checks. Returns 0 or a result code
+   of the openers. The caller holds the lock (or owns the record alone). */
+static int open_pdf(struct document* d)
+{
+    fz_context* ctx = d->ctx;
+    const unsigned char* data = d->filebuf->data;
+    size_t len = d->filebuf->len;
+    int64_t startxref = 0;
+    int code;
+
+    if ((code = vq_core_check_version_marker(data, len, NULL)) != 0)
+        return vq_map_open_error(code);
+    if ((code = vq_core_find_startxref(data, len, &startxref)) != 0)
+        return code;
+
+    fz_stream* stm = NULL;
+    pdf_document* pdf = NULL;
+    int failed = 0;
+    fz_var(stm);
+    fz_var(pdf);
+    fz_try(ctx)
+    {
+        stm = fz_open_buffer(ctx, d->filebuf);
+        pdf = pdf_open_document_with_stream(ctx, stm);
+    }
+    fz_always(ctx)
+        fz_drop_stream(ctx, stm);
+    fz_catch(ctx)
+    {
+        failed = 1;
+        code = vq_map_open_error(fz_caught(ctx));
+    }
+    if (failed)
+    {
+        pdf_drop_document(ctx, pdf);
+        return code;
+    }
+
+    if (d->password && pdf_needs_password(ctx, pdf))
+        pdf_authenticate_password(ctx, pdf, d->password);
+
+    int count = safe_count_pages(ctx, pdf);
+
+    /* The library repairs a broken cross-reference silently; such a file is refused: it
+       cannot be updated incrementally without breaking what it holds. */
+    if (pdf->repair_attempted)
+    {
+        pdf_drop_document(ctx, pdf);
+        return VQ_DAMAGED_FILE;
+    }
+
+    int64_t* ofs = NULL;
+    int n = pdf->num_xref_sections > 0 ? pdf->num_xref_sections : 1;
+    ofs = (int64_t*)calloc((size_t)n, sizeof *ofs);
+    if (!ofs)
+    {
+        pdf_drop_document(ctx, pdf);
+        return VQ_FAIL;
+    }
+    d->section_count = vq_core_section_offsets(ctx, pdf, startxref, ofs, n);
+    free(d->section_ofs);
+    d->section_ofs = ofs;
+    d->startxref = startxref;
+    d->doc = &pdf->super;
+    d->counts = count;
+    return 0;
+}
+
+static void free_record(struct document* d)
+{
+    if (!d)
+        return;
+    fz_context* ctx = d->ctx;
+    fz_drop_document(ctx, d->doc);
+    d->doc = NULL;
+    fz_drop_buffer(ctx, d->filebuf);
+    free(d->section_ofs);
+    free(d->docpath);
+    free(d->errormsg);
+    if (d->password)
+    {
+        memset(d->password, 0, strlen(d->password));
+        free(d->password);
+    }
+    fz_drop_context(ctx);
+    pthread_mutex_destroy(&d->ctxAccess);
+    free(d);
+}
+
+/* Reads a whole file into memory with the system's calls. */
+static int read_file(fz_context* ctx, const char* path, fz_buffer** out)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return VQ_NOFOUND_FILE;
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))
+    {
+        fclose(f);
+        return VQ_NOFOUND_FILE;
+    }
+    fz_buffer* buf = NULL;
+    int code = 0;
+    fz_var(buf);
+    fz_try(ctx)
+    {
+        size_t want = st.st_size > 0 ? (size_t)st.st_size + 1 : 4096;
+        buf = fz_new_buffer(ctx, want);
+        for (;;)
+        {
+            if (buf->len == buf->cap)
+                fz_grow_buffer(ctx, buf);
+            size_t n = fread(buf->data + buf->len, 1, buf->cap - buf->len, f);
+            buf->len += n;
+            if (n == 0)
+                break;
+        }
+        if (ferror(f))
+            code = VQ_NOFOUND_FILE;
+    }
+    fz_catch(ctx)
+        code = VQ_FAIL;
+    fclose(f);
+    if (code)
+    {
+        fz_drop_buffer(ctx, buf);
+        return code;
+    }
+    *out = buf;
+    return 0;
+}
+
+VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret)
+{
+    int dummy = 0;
+    if (!nret)
+        nret = &dummy;
+    if (!fpath || !*fpath)
+    {
+        *nret = VQ_NOFOUND_FILE;
+        return NULL;
+    }
+    int code = 0;
+    struct document* d = new_record(&code);
+    if (!d)
+    {
+        *nret = code;
+        return NULL;
+    }
+    code = read_file(d->ctx, fpath, &d->filebuf);
+    if (!code)
+        code = open_pdf(d);
+    if (!code)
+    {
+        d->docpath = strdup(fpath);
+        if (!d->docpath)
+            code = VQ_FAIL;
+    }
+    if (code)
+    {
+        free_record(d);
+        *nret = code;
+        return NULL;
+    }
+    *nret = 0;
+    return d;
+}
+
+static fz_buffer* copy_bytes(fz_context* ctx, const unsigned char* data, size_t len)
+{
+    fz_buffer* b = NULL;
+    fz_var(b);
+    fz_try(ctx)
+        b = fz_new_buffer_from_copied_data(ctx, data ? data : (const unsigned char*)"", len);
+    fz_catch(ctx)
+        b = NULL;
+    return b;
+}
+
+VQ_API vq_document* vq_document_open_stream(unsigned char* unfiledata, unsigned int len, int* nret)
+{
+    int dummy = 0;
+    if (!nret)
+        nret = &dummy;
+    int code = 0;
+    struct document* d = new_record(&code);
+    if (!d)
+    {
+        *nret = code;
+        return NULL;
+    }
+    d->filebuf = copy_bytes(d->ctx, unfiledata, unfiledata ? len : 0);
+    if (!d->filebuf)
+        code = VQ_FAIL;
+    else
+        code = open_pdf(d);
+    if (code)
+    {
+        free_record(d);
+        *nret = code;
+        return NULL;
+    }
+    *nret = 0;
+    return d;
+}
+
+/* ---- page table ---- */
+
+typedef struct
+{
+    struct document* d;
+    int index;
+    long visits;
+    long max_visits;
+    pdf_obj** marked;
+    int nmarked, capmarked;
+} tree_walk;
+
+static void remember_marked(fz_context* ctx, tree_walk* w, pdf_obj* kids)
+{
+    if (w->nmarked == w->capmarked)
+    {
+        int cap = w->capmarked ? w->capmarked * 2 : 16;
+        w->marked = (pdf_obj**)fz_realloc(ctx, w->marked, (size_t)cap * sizeof *w->marked);
+        w->capmarked = cap;
+    }
+    w->marked[w->nmarked++] = pdf_keep_obj(ctx, kids);
+}
+
+static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
+{
+    if (!pdf_is_array(ctx, kids) || depth > VQ_MAX_TREE_DEPTH)
+        return;
+    /* A /Kids array met again while it is being walked is skipped: that breaks cycles. */
+    if (pdf_mark_obj(ctx, kids))
+        return;
+    remember_marked(ctx, w, kids);
+    int n = pdf_array_len(ctx, kids);
+    for (int i = 0; i < n; i++)
+    {
+        if (++w->visits > w->max_visits)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page tree too large");
+        pdf_obj* node = pdf_array_get(ctx, kids, i);
+        if (!pdf_is_dict(ctx, node))
+            continue;
+        pdf_obj* type = pdf_dict_get_inheritable(ctx, node, PDF_NAME(Type));
+        int intermediate = pdf_name_eq(ctx, type, PDF_NAME(Pages)) ||
+                           (!type && pdf_dict_get(ctx, node, PDF_NAME(Kids)) &&
+                            !pdf_dict_get(ctx, node, PDF_NAME(MediaBox)));
+        if (intermediate)
+        {
+            if (pdf_dict_get_int(ctx, node, PDF_NAME(Count)) > 0)
+                walk_kids(ctx, w, pdf_dict_get(ctx, node, PDF_NAME(Kids)), depth + 1);
+            continue;
+        }
+        if ((type && !pdf_name_eq(ctx, type, PDF_NAME(Page))) ||
+            (!type && !pdf_dict_get(ctx, node, PDF_NAME(MediaBox))))
+            fz_warn(ctx, "non-page object in page tree (%s)", type ? pdf_to_name(ctx, type) : "");
+        if (w->index >= w->d->counts)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "found more /Page objects than anticipated");
+        w->d->pageobjs[w->index++] = pdf_keep_obj(ctx, node);
+    }
+    pdf_unmark_obj(ctx, kids);
+}
+
+/* Fills pageobjs from the page tree (caller holds the lock; arrays sized for counts). */
+static void collect_page_objects(struct document* d)
+{
+    fz_context* ctx = d->ctx;
+    pdf_document* pdf = vq_pdf(d);
+    if (!pdf)
+        return;
+    tree_walk w;
+    memset(&w, 0, sizeof w);
+    w.d = d;
+    w.max_visits = 16L * (d->counts + 1) + 100000L;
+    fz_try(ctx)
+    {
+        pdf_obj* kids = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages/Kids");
+        walk_kids(ctx, &w, kids, 0);
+    }
+    fz_always(ctx)
+    {
+        for (int i = 0; i < w.nmarked; i++)
+        {
+            pdf_unmark_obj(ctx, w.marked[i]);
+            pdf_drop_obj(ctx, w.marked[i]);
+        }
+        fz_free(ctx, w.marked);
+    }
+    fz_catch(ctx)
+    {
+        /* The page objects found so far stay; pages are loaded by number anyway. */
+        fz_warn(ctx, "page tree: %s", fz_caught_message(ctx)); 
+    }
+}
+
+/* Sizes the page table for counts pages, keeping existing handles. */
+static int ensure_page_slots(struct document* d)
+{
+    int need = d->counts > 0 ? d->counts : 1;
+    if (d->pages && need <= d->page_slots)
+        return 0;
+    struct page_t** pages = (struct page_t**)realloc(d->pages, (size_t)need * sizeof *pages);
+    if (!pages)
+        return -1;
+    d->pages = pages;
+    pdf_obj** objs = (pdf_obj**)realloc(d->pageobjs, (size_t)need * sizeof *objs);
+    if (!objs)
+        return -1;
+    d->pageobjs = objs;
+    fz_rect* boxes = (fz_rect*)realloc(d->mediaboxs, (size_t)need * sizeof *boxes);
+    if (!boxes)
+        return -1;
+    d->mediaboxs = boxes;
+    for (int i = d->page_slots; i < need; i++)
+    {
+        d->pages[i] = NULL;
+        d->pageobjs[i] = NULL;
+        memset(&d->mediaboxs[i], 0, sizeof d->mediaboxs[i]);
+    }
+    for (int i = d->page_slots; i < need; i++)
+    {
+        d->pages[i] = (struct page_t*)calloc(1, sizeof(struct page_t));
+        if (!d->pages[i])
+            return -1;
+        d->pages[i]->number = i;
+        d->page_slots = i + 1;
+    }
+    return 0;
+}
+
+static void drop_page_objects(struct document* d)
+{
+    for (int i = 0; i < d->page_slots; i++)
+    {
+        if (d->pageobjs)
+        {
+            pdf_drop_obj(d->ctx, d->pageobjs[i]);
+            d->pageobjs[i] = NULL;
+        }
+        if (d->mediaboxs)
+            memset(&d->mediaboxs[i], 0, sizeof d->mediaboxs[i]);
+    }
+}
+
+static int count_pages_locked(struct document* d)
+{
+    pdf_document* pdf = vq_pdf(d);
+    return pdf ? safe_count_pages(d->ctx, pdf) : 0;
+}
+
+VQ_API int vq_document_page_count(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int n = count_pages_locked(d);
+    vq_doc_unlock(d);
+    return n;
+}
+
+VQ_API void vq_document_cut_page(vq_document* d)
+{
+    if (!d)
+        return;
+    vq_doc_lock(d);
+    d->counts = count_pages_locked(d);
+    if (!d->pages)
+    {
+        if (ensure_page_slots(d) == 0)
+            collect_page_objects(d);
+    }
+    vq_doc_unlock(d);
+}
+
+/* After a save: the library document is replaced by one opened from the bytes just written.
+   Page handles keep their identity; what they held is released and reloaded on demand. */
+int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
+{
+    fz_context* ctx = d->ctx;
+    int had_table = d->pages != NULL;
+    /* The display images stay: they belong to no document, and a render thread may be
+       copying one right now. */
+    for (int i = 0; i < d->page_slots; i++)
+    {
+        fz_pixmap* image = d->pages[i]->image;
+        d->pages[i]->image = NULL;
+        vq_page_release(ctx, d->pages[i]);
+        d->pages[i]->image = image;
+    }
+    drop_page_objects(d);
+    d->focus_annot = NULL;
+    d->hotspot_num = 0;
+    d->hotspot_state = 0;
+    fz_drop_document(ctx, d->doc);
+    d->doc = NULL;
+
+    if (bytes != d->filebuf)
+    {
+        int failed = 0;
+        fz_try(ctx)
+        {
+            if (appended && bytes->len >= d->filebuf->len)
+                fz_append_data(ctx, d->filebuf, bytes->data + d->filebuf->len, bytes->len - d->filebuf->len);
+            else
+            {
+                fz_clear_buffer(ctx, d->filebuf);
+                fz_append_buffer(ctx, d->filebuf, bytes);
+            }
+        }
+        fz_catch(ctx)
+            failed = 1;
+        if (failed)
+            return VQ_FAIL;
+    }
+    int code = open_pdf(d);
+    if (code)
+        return code;
+    if (had_table)
+    {
+        if (ensure_page_slots(d) != 0)
+            return VQ_FAIL;
+        collect_page_objects(d);
+    }
+    return 0;
+}
+
+VQ_API void vq_document_close(vq_document* d)
+{
+    if (!d)
+        return;
+    vq_doc_lock(d);
+    fz_context* ctx = d->ctx;
+    if (d->pages)
+    {
+        for (int i = 0; i < d->page_slots; i++)
+        {
+            vq_page_release(ctx, d->pages[i]);
+            free(d->pages[i]);
+        }
+        drop_page_objects(d);
+        free(d->pages);
+        free(d->pageobjs);
+        free(d->mediaboxs);
+        d->pages = NULL;
+        d->pageobjs = NULL;
+        d->mediaboxs = NULL;
+    }
+    for (int i = 0; i < d->outline_count; i++)
+        fz_drop_outline(ctx, d->outlines[i]);
+    free(d->outlines);
+    d->outlines = NULL;
+    fz_drop_document(ctx, d->doc);
+    d->doc = NULL;
+    vq_doc_unlock(d);
+    free_record(d);
+}
+
+/* ---- document questions ---- */
+
+VQ_API const char* vq_document_file_path(vq_document* d)
+{
+    if (!d)
+        return NULL;
+    vq_doc_lock(d);
+    const char* p = d->docpath;
+    vq_doc_unlock(d);
+    return p;
+}
+
+VQ_API long long vq_document_file_size(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    long long n = d->filebuf ? (long long)d->filebuf->len : 0;
+    vq_doc_unlock(d);
+    return n;
+}
+
+VQ_API int vq_document_has_unsaved(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int r = 0;
+    pdf_document* pdf = vq_pdf(d);
+    if (pdf)
+    {
+        fz_try(d->ctx)
+            r = pdf_has_unsaved_changes(d->ctx, pdf) || pdf_has_unsaved_sigs(d->ctx, pdf);
+        fz_catch(d->ctx)
+            r = 0;
+    }
+    vq_doc_unlock(d);
+    return r;
+}
+
+VQ_API int vq_document_canbe_save(vq_document* d)
+{
+    if (!d)
+        return 1;
+    vq_doc_lock(d);
+    int r = 1;
+    if (d->docpath)
+    {
+        FILE* f = fopen(d->docpath, "rb+");
+        if (f)
+        {
+            r = 0;
+            fclose(f);
+        }
+    }
+    vq_doc_unlock(d);
+    return r;
+}
+
+VQ_API int vq_document_canbe_sign(vq_document* d)
+{
+    if (!d)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    int r = VQ_OK;
+    pdf_document* pdf = vq_pdf(d);
+    if (!pdf)
+        r = VQ_DAMAGED_FILE;
+    else if (pdf->repair_attempted)
+        r = VQ_REPAIR_ATTEMPTED;
+    else if (pdf->crypt)
+        r = VQ_CRYPTED;
+    else
+    {
+        fz_try(d->ctx)
+            r = pdf_needs_password(d->ctx, pdf) ? VQ_NEED_PASSWORD : VQ_OK;
+        fz_catch(d->ctx)
+            r = VQ_NEED_PASSWORD;
+    }
+    vq_doc_unlock(d);
+    return r;
+}
+
+/* Counts fields whose own /FT is /Sig; marks keep a cyclic field tree from looping. The
+   marked arrays are remembered so that an exception still clears every mark. */
+static int count_signature_fields(fz_context* ctx, pdf_obj* fields, int depth, pdf_obj** marked, int* nmarked,
+                                  int maxmarked)
+{
+    int n = 0;
+    if (!pdf_is_array(ctx, fields) || depth > VQ_MAX_TREE_DEPTH || *nmarked >= maxmarked ||
+        pdf_mark_obj(ctx, fields))
+        return 0;
+    marked[(*nmarked)++] = fields;
+    int len = pdf_array_len(ctx, fields);
+    for (int i = 0; i < len; i++)
+    {
+        pdf_obj* field = pdf_array_get(ctx, fields, i);
+        if (pdf_name_eq(ctx, pdf_dict_get(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig)))
+            n++;
+        else
+            n += count_signature_fields(ctx, pdf_dict_get(ctx, field, PDF_NAME(Kids)), depth + 1, marked, nmarked,
+                                        maxmarked);
+    }
+    return n;
+}
+
+static int signature_count(fz_context* ctx, pdf_document* pdf)
+{
+    pdf_obj* marked[1024];
+    int nmarked = 0;
+    int n = 0;
+    fz_var(n);
+    fz_var(nmarked);
+    fz_try(ctx)
+        n = count_signature_fields(ctx, pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/AcroForm/Fields"), 0, marked,
+                                   &nmarked, 1024);
+    fz_catch(ctx)
+        n = 0;
+    for (int i = 0; i < nmarked; i++)
+        pdf_unmark_obj(ctx, marked[i]);
+    return n;
+}
+
+VQ_API int vq_document_has_signature(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int n = 0;
+    pdf_document* pdf = vq_pdf(d);
+    if (pdf)
+        n = signature_count(d->ctx, pdf);
+    vq_doc_unlock(d);
+    return n;
+}
+
+VQ_API int vq_document_has_password(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int r = 0;
+    pdf_document* pdf = vq_pdf(d);
+    if (pdf)
+    {
+        fz_try(d->ctx)
+            r = pdf_needs_password(d->ctx, pdf);
+        fz_catch(d->ctx)
+            r = 0;
+    }
+    vq_doc_unlock(d);
+    return r;
+}
+
+VQ_API int vq_document_authenticate_password(vq_document* d, const char* password)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int r = 0;
+    pdf_document* pdf = vq_pdf(d);
+    if (pdf)
+    {
+        fz_try(d->ctx)
+            r = pdf_authenticate_password(d->ctx, pdf, password ? password : "");
+        fz_catch(d->ctx)
+            r = 0;
+    }
+    /* Kept so the document can be reopened after a save without asking again. */
+    if (r && password && *password)
+    {
+        char* copy = strdup(password);
+        if (copy)
+        {
+            if (d->password)
+            {
+                memset(d->password, 0, strlen(d->password));
+                free(d->password);
+            }
+            d->password = copy;
+        }
+    }
+    if (r)
+        d->counts = count_pages_locked(d);
+    vq_doc_unlock(d);
+    return r;
+}
+
+VQ_API int vq_document_has_permission(vq_document* d, vq_permission_type permission)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int r = 0;
+    pdf_document* pdf = vq_pdf(d);
+    if (pdf)
+    {
+        fz_try(d->ctx)
+            r = pdf_has_permission(d->ctx, pdf, (fz_permission)permission);
+        fz_catch(d->ctx)
+            r = 0;
+    }
+    vq_doc_unlock(d);
+    return r;
+}
+
+VQ_API int vq_app_geterror(vq_document* d)
+{
+    if (!d)
+        return VQ_OK;
+    vq_doc_lock(d);
+    int e = d->error;
+    vq_doc_unlock(d);
+    return e;
+}
+
+VQ_API const char* vq_app_geterror_meg(vq_document* d)
+{
+    if (!d)
+        return NULL;
+    vq_doc_lock(d);
+    const char* m = d->errormsg;
+    vq_doc_unlock(d);
+    return m;
+}
+
+VQ_API int vq_document_convertto_doc(vq_document* doc, char* filepath, int pagefrom, int pageto)
+{
+    return 0;
+}
+
+VQ_API int vq_document_convertto_image(vq_document* doc, char* dirpath, vq_convert_image_type type,
+                                       int pagefrom, int pageto)
+{
+    return 0;
+}
+
+VQ_API int vq_test_mark_document(vq_document* d, const char* text)
+{
+    if (!d)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    int code = VQ_OK;
+    pdf_document* pdf = vq_pdf(d);
+    if (!pdf)
+        code = VQ_FAIL;
+    else
+    {
+        fz_try(d->ctx)
+        {
+            pdf_obj* root = pdf_dict_get(d->ctx, pdf_trailer(d->ctx, pdf), PDF_NAME(Root));
+            pdf_dict_puts_drop(d->ctx, root, "OrvTestMark", pdf_new_text_string(d->ctx, text ? text : ""));
+        }
+        fz_catch(d->ctx)
+            code = VQ_FAIL;
+    }
+    vq_doc_unlock(d);
+    return code;
+}

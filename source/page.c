@@ -1,0 +1,445 @@
+/*
+ * Pages: loading, size boxes, display lists and rendering.
+ *
+ * Each page is interpreted once into two display lists (contents, and annotations with widgets);
+ * every later render, at any zoom or rotation, replays them.
+ */
+#include "header.h"
+
+#include <math.h>
+#include <string.h>
+
+static int clamp_page(struct document* d, int pagenum)
+{
+    if (pagenum < 0)
+        pagenum = 0;
+    if (pagenum >= d->counts)
+        pagenum = d->counts - 1;
+    return pagenum;
+}
+
+/* The page handle for a number, or NULL; caller holds the lock. */
+static struct page_t* handle_for(struct document* d, int pagenum)
+{
+    if (!d->pages || d->counts <= 0)
+        return NULL;
+    pagenum = clamp_page(d, pagenum);
+    if (pagenum < 0 || pagenum >= d->page_slots)
+        return NULL;
+    return d->pages[pagenum];
+}
+
+VQ_API vq_page* vq_page_index(vq_document* d, int pagenum)
+{
+    if (!d)
+        return NULL;
+    vq_doc_lock(d);
+    struct page_t* pg = handle_for(d, pagenum);
+    if (pg)
+        vq_page_ensure_loaded(d, pg);
+    vq_doc_unlock(d);
+    return pg;
+}
+
+VQ_API vq_page* vq_page_update(vq_document* d, int pagenum)
+{
+    if (!d)
+        return NULL;
+    vq_doc_lock(d);
+    struct page_t* pg = handle_for(d, pagenum);
+    if (pg)
+    {
+        fz_context* ctx = d->ctx;
+        if (d->focus_annot)
+            d->focus_annot = NULL;
+        fz_drop_stext_page(ctx, pg->text_page);
+        pg->text_page = NULL;
+        fz_drop_link(ctx, pg->link);
+        pg->link = NULL;
+        fz_drop_display_list(ctx, pg->page_list);
+        pg->page_list = NULL;
+        fz_drop_display_list(ctx, pg->annotations_list);
+        pg->annotations_list = NULL;
+        fz_drop_page(ctx, pg->page);
+        pg->page = NULL;
+        vq_page_ensure_loaded(d, pg);
+    }
+    vq_doc_unlock(d);
+    return pg;
+}
+
+/* Empty: no area (the library's "no rectangle" value is inverted, which counts as empty). */
+static int rect_is_empty(fz_rect r)
+{
+    return !(r.x0 < r.x1) || !(r.y0 < r.y1);
+}
+
+VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
+{
+    if (!out)
+        return out;
+    memset(out, 0, sizeof *out);
+    if (!d)
+        return out;
+    vq_doc_lock(d);
+    if (!d->pages || pagenum < 0 || pagenum >= d->counts || pagenum >= d->page_slots)
+    {
+        vq_doc_unlock(d);
+        return out;
+    }
+    fz_rect* cached = &d->mediaboxs[pagenum];
+    if (!rect_is_empty(*cached))
+    {
+        out->x0 = cached->x0;
+        out->y0 = cached->y0;
+        out->x1 = cached->x1;
+        out->y1 = cached->y1;
+        vq_doc_unlock(d);
+        return out;
+    }
+    pdf_obj* pageobj = d->pageobjs[pagenum];
+    if (!pageobj)
+    {
+        vq_doc_unlock(d);
+        return out;
+    }
+    fz_context* ctx = d->ctx;
+    fz_rect media = fz_empty_rect, crop = fz_empty_rect;
+    int rotate = 0;
+    float userunit = 1.0f;
+    fz_try(ctx)
+    {
+        media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageobj, PDF_NAME(MediaBox)));
+        crop = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageobj, PDF_NAME(CropBox)));
+        rotate = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, pageobj, PDF_NAME(Rotate)));
+        pdf_obj* uu = pdf_dict_get(ctx, pageobj, PDF_NAME(UserUnit));
+        if (pdf_is_real(ctx, uu))
+            userunit = pdf_to_real(ctx, uu);
+    }
+    fz_catch(ctx)
+    {
+        /* keep what was read */
+    }
+    if (!(userunit > 0) || !isfinite(userunit))
+        userunit = 1.0f;
+    if (rect_is_empty(media))
+    {
+        fz_warn(ctx, "cannot find page size for page %d", pagenum);
+        media = fz_make_rect(0, 0, 612, 792);
+    }
+    if (!rect_is_empty(crop))
+    {
+        media = fz_intersect_rect(media, crop);
+        if (rect_is_empty(media))
+        {
+            vq_doc_unlock(d);
+            return out;
+        }
+    }
+    if (rotate % 90 != 0)
+        rotate = 0;
+    fz_rect r = fz_transform_rect(media, fz_rotate((float)rotate));
+    cached->x0 = 0;
+    cached->y0 = 0;
+    cached->x1 = (r.x1 - r.x0) * userunit;
+    cached->y1 = (r.y1 - r.y0) * userunit;
+    out->x1 = cached->x1;
+    out->y1 = cached->y1;
+    vq_doc_unlock(d);
+    return out;
+}
+
+/* Bounds of a loaded page in page space. */
+static fz_rect page_bounds(struct document* d, struct page_t* pg)
+{
+    fz_rect r = fz_empty_rect;
+    fz_try(d->ctx)
+        r = fz_bound_page(d->ctx, pg->page);
+    fz_catch(d->ctx)
+        r = fz_empty_rect;
+    return r;
+}
+
+VQ_API vq_rect* vq_page_box(vq_document* d, vq_page* page, vq_rect* out, float zoom, float rotate)
+{
+    if (!out)
+        return out;
+    memset(out, 0, sizeof *out);
+    if (!d || !page)
+        return out;
+    vq_doc_lock(d);
+    if (vq_page_ensure_loaded(d, page) == 0)
+    {
+        fz_rect r = fz_transform_rect(page_bounds(d, page), vq_view_matrix(zoom, rotate));
+        out->x0 = r.x0;
+        out->y0 = r.y0;
+        out->x1 = r.x1;
+        out->y1 = r.y1;
+    }
+    vq_doc_unlock(d);
+    return out;
+}
+
+VQ_API vq_irect* vq_page_ibox(vq_document* d, vq_page* page, vq_irect* out, float zoom)
+{
+    if (!out)
+        return out;
+    memset(out, 0, sizeof *out);
+    if (!d || !page)
+        return out;
+    vq_doc_lock(d);
+    if (vq_page_ensure_loaded(d, page) == 0)
+    {
+        fz_irect r = fz_round_rect(fz_transform_rect(page_bounds(d, page), fz_scale(zoom, zoom)));
+        out->x0 = r.x0;
+        out->y0 = r.y0;
+        out->x1 = r.x1;
+        out->y1 = r.y1;
+    }
+    vq_doc_unlock(d);
+    return out;
+}
+
+/* Records the page's contents once (caller holds the lock). Absorbs failures. */
+static void ensure_content_list(struct document* d, struct page_t* pg)
+{
+    if (pg->page_list || !pg->page)
+        return;
+    fz_context* ctx = d->ctx;
+    fz_display_list* list = NULL;
+    fz_device* dev = NULL;
+    fz_var(list);
+    fz_var(dev);
+    fz_try(ctx)
+    {
+        fz_cookie cookie;
+        memset(&cookie, 0, sizeof cookie);
+        list = fz_new_display_list(ctx, fz_bound_page(ctx, pg->page));
+        dev = fz_new_list_device(ctx, list);
+        fz_run_page_contents(ctx, pg->page, dev, fz_identity, &cookie);
+        fz_close_device(ctx, dev);
+    }
+    fz_always(ctx)
+        fz_drop_device(ctx, dev);
+    fz_catch(ctx)
+    {
+        /* Keep what was recorded: a broken content stream still shows what came before. */
+        fz_warn(ctx, "page %d contents: %s", pg->number, fz_caught_message(ctx));
+    }
+    pg->page_list = list;
+}
+
+/* Records the page's annotations and widgets once (caller holds the lock). */
+static void ensure_annot_list(struct document* d, struct page_t* pg)
+{
+    if (pg->annotations_list || !pg->page)
+        return;
+    fz_context* ctx = d->ctx;
+    fz_display_list* list = NULL;
+    fz_device* dev = NULL;
+    fz_var(list);
+    fz_var(dev);
+    fz_try(ctx)
+    {
+        list = fz_new_display_list(ctx, fz_bound_page(ctx, pg->page));
+        dev = fz_new_list_device(ctx, list);
+        fz_run_page_annots(ctx, pg->page, dev, fz_identity, NULL);
+        fz_run_page_widgets(ctx, pg->page, dev, fz_identity, NULL);
+        fz_close_device(ctx, dev);
+    }
+    fz_always(ctx)
+        fz_drop_device(ctx, dev);
+    fz_catch(ctx)
+        fz_warn(ctx, "page %d annotations: %s", pg->number, fz_caught_message(ctx));
+    pg->annotations_list = list;
+}
+
+/* Replays the lists into pix over bbox (caller holds the lock). Absorbs failures. */
+static void draw_lists(struct document* d, struct page_t* pg, fz_pixmap* pix, fz_matrix ctm, fz_irect bbox,
+                       int content, int annots)
+{
+    fz_context* ctx = d->ctx;
+    fz_device* dev = NULL;
+    fz_var(dev);
+    fz_try(ctx)
+    {
+        fz_rect clip = fz_rect_from_irect(bbox);
+        dev = fz_new_draw_device(ctx, fz_identity, pix);
+        if (content && pg->page_list)
+            fz_run_display_list(ctx, pg->page_list, dev, ctm, clip, NULL);
+        if (annots && pg->annotations_list)
+            fz_run_display_list(ctx, pg->annotations_list, dev, ctm, clip, NULL);
+        fz_close_device(ctx, dev);
+    }
+    fz_always(ctx)
+        fz_drop_device(ctx, dev);
+    fz_catch(ctx)
+        fz_warn(ctx, "page %d drawing: %s", pg->number, fz_caught_message(ctx));
+}
+
+/* A white pixmap of the area (or the page) in view space with the lists drawn into it. */
+static fz_pixmap* render(struct document* d, struct page_t* pg, const vq_rect* area, float zoom, float rotate,
+                         fz_colorspace* cs, int content, int annots)
+{
+    fz_context* ctx = d->ctx;
+    if (!isfinite(zoom) || !isfinite(rotate) || zoom <= 0)
+        return NULL;
+    fz_rect r = area ? fz_make_rect(area->x0, area->y0, area->x1, area->y1) : page_bounds(d, pg);
+    fz_matrix ctm = vq_view_matrix(zoom, rotate);
+    fz_irect bbox = fz_round_rect(fz_transform_rect(r, ctm));
+    if (bbox.x1 <= bbox.x0 || bbox.y1 <= bbox.y0)
+        return NULL;
+    fz_pixmap* pix = NULL;
+    fz_try(ctx)
+    {
+        pix = fz_new_pixmap_with_bbox(ctx, cs, bbox, NULL, 1);
+        fz_clear_pixmap_with_value(ctx, pix, 255);
+    }
+    fz_catch(ctx)
+    {
+        fz_drop_pixmap(ctx, pix);
+        pix = NULL;
+    }
+    if (pix)
+        draw_lists(d, pg, pix, ctm, bbox, content, annots);
+    return pix;
+}
+
+VQ_API vq_page_image* vq_page_display_image(vq_document* d, vq_page* page, vq_rect* area, float zoomfactor,
+                                            float rotate)
+{
+    if (!d || !page)
+        return NULL;
+    vq_doc_lock(d);
+    fz_pixmap* pix = NULL;
+    if (vq_page_ensure_loaded(d, page) == 0)
+    {
+        ensure_content_list(d, page);
+        ensure_annot_list(d, page);
+        fz_drop_pixmap(d->ctx, page->image);
+        page->image = NULL;
+        pix = render(d, page, area, zoomfactor, rotate, fz_device_bgr(d->ctx), 1, 1);
+        page->image = pix;
+    }
+    vq_doc_unlock(d);
+    return (vq_page_image*)pix;
+}
+
+VQ_API void vq_page_drop_display_image(vq_document* d, vq_page* page, vq_page_image* image)
+{
+    if (!d || !page)
+        return;
+    vq_doc_lock(d);
+    fz_drop_pixmap(d->ctx, page->image);
+    page->image = NULL;
+    vq_doc_unlock(d);
+}
+
+VQ_API vq_pixmap* vq_page_generate_pixmap(vq_document* d, vq_page* page, vq_pixmap_render_type type,
+                                          vq_pixmap_render_colorspace colorspace, float zoomfactor, float rotate)
+{
+    if (!d || !page)
+        return NULL;
+    vq_doc_lock(d);
+    fz_pixmap* pix = NULL;
+    if (vq_page_ensure_loaded(d, page) == 0)
+    {
+        fz_context* ctx = d->ctx;
+        int content = type == VQ_RENDER_CONTENT || type == VQ_RENDER_ALL;
+        int annots = type == VQ_RENDER_ANNOTATION || type == VQ_RENDER_ALL;
+        /* A print of one layer frees the other list; the next display image rebuilds it. */
+        if (content)
+            ensure_content_list(d, page);
+        else
+        {
+            fz_drop_display_list(ctx, page->page_list);
+            page->page_list = NULL;
+        }
+        if (annots)
+            ensure_annot_list(d, page);
+        else
+        {
+            fz_drop_display_list(ctx, page->annotations_list);
+            page->annotations_list = NULL;
+        }
+        fz_colorspace* cs = colorspace == VQ_COLORSPACE_GRAY ? fz_device_gray(ctx) : fz_device_bgr(ctx);
+        pix = render(d, page, NULL, zoomfactor, rotate, cs, content, annots);
+    }
+    vq_doc_unlock(d);
+    return (vq_pixmap*)pix;
+}
+
+VQ_API int vq_page_update_annot_changed(vq_document* d, vq_page* page, float zoomfactor, float rotate)
+{
+    if (!d || !page)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    int code = VQ_OK;
+    if (vq_page_ensure_loaded(d, page) != 0)
+        code = VQ_FAIL;
+    pdf_page* pp = code ? NULL : pdf_page_from_fz_page(d->ctx, page->page);
+    if (pp)
+    {
+        fz_context* ctx = d->ctx;
+        fz_rect changed[64];
+        int nchanged = 0, overflow = 0;
+        fz_var(nchanged);
+        fz_var(overflow);
+        fz_try(ctx)
+        {
+            for (int pass = 0; pass < 2; pass++)
+            {
+                pdf_annot* a = pass == 0 ? pdf_first_annot(ctx, pp) : pdf_first_widget(ctx, pp);
+                for (; a; a = pass == 0 ? pdf_next_annot(ctx, a) : pdf_next_widget(ctx, a))
+                {
+                    if (!pdf_update_annot(ctx, a))
+                        continue;
+                    if (nchanged < (int)(sizeof changed / sizeof changed[0]))
+                        changed[nchanged++] = pdf_bound_annot(ctx, a);
+                    else
+                        overflow = 1;
+                }
+            }
+        }
+        fz_catch(ctx)
+            code = VQ_FAIL;
+        if (nchanged || overflow)
+        {
+            fz_drop_display_list(ctx, page->annotations_list);
+            page->annotations_list = NULL;
+            ensure_annot_list(d, page);
+            ensure_content_list(d, page);
+            fz_pixmap* img = page->image;
+            if (img)
+            {
+                fz_matrix ctm = vq_view_matrix(zoomfactor, rotate);
+                fz_irect whole = fz_pixmap_bbox(ctx, img);
+                int n = overflow ? 1 : nchanged;
+                for (int i = 0; i < n; i++)
+                {
+                    fz_irect area = overflow ? whole
+                                             : fz_intersect_irect(fz_round_rect(fz_transform_rect(changed[i], ctm)), whole);
+                    if (area.x1 <= area.x0 || area.y1 <= area.y0)
+                        continue;
+                    fz_clear_pixmap_rect_with_value(ctx, img, 255, area);
+                    draw_lists(d, page, img, ctm, area, 1, 1);
+                }
+            }
+        }
+    }
+    vq_doc_unlock(d);
+    return code;
+}
+
+VQ_API void vq_page_delete(vq_document* d, vq_page* page)
+{
+    if (!d || !page)
+        return;
+    vq_doc_lock(d);
+    vq_page_release(d->ctx, page);
+    vq_doc_unlock(d);
+}
+
+VQ_API void vq_page_insert(vq_document* doc, vq_page* page, int at)
+{
+}

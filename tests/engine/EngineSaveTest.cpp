@@ -1,0 +1,337 @@
+// Saving in place, to another path and into memory; failures leave files untouched.
+#include "EngineTestSupport.h"
+#include "vq-pdf-testing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace fixture;
+
+namespace {
+
+std::string original()
+{
+    return simpleDocument({PageSpec{"[0 0 200 100]", "", "1 0 0 rg 0 0 50 50 re f"}, PageSpec()});
+}
+
+bool startsWith(const std::string& s, const std::string& prefix)
+{
+    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool contains(const std::string& s, const std::string& part)
+{
+    return s.find(part) != std::string::npos;
+}
+
+// The saved bytes open again, with their pages.
+void expectReadable(const std::string& bytes, int pages = 2)
+{
+    int code = -1;
+    DocPtr doc = openBytes(bytes, &code);
+    ASSERT_TRUE(doc) << "code " << code;
+    EXPECT_EQ(vq_document_page_count(doc.get()), pages);
+    EXPECT_EQ(vq_document_canbe_sign(doc.get()), VQ_OK) << "no repair needed";
+}
+
+struct WriteBudgetOff
+{
+    ~WriteBudgetOff() { vq_test_fail_writes_after(-1); }
+};
+
+} // namespace
+
+TEST(EngineSave, InPlaceTwiceKeepsTheFirstUpdate)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("doc.pdf");
+    const std::string bytes0 = original();
+    writeFile(path, bytes0);
+    DocPtr doc = openPath(path);
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+    vq_page* page = vq_page_index(doc.get(), 0);
+    ASSERT_NE(page, nullptr);
+
+    EXPECT_EQ(vq_document_save(doc.get()), VQ_OK) << "nothing to save";
+    EXPECT_EQ(readFile(path), bytes0);
+
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "first-update"), VQ_OK);
+    EXPECT_NE(vq_document_has_unsaved(doc.get()), 0);
+    // A display image handed out before the save stays readable through it.
+    vq_page_image* before = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+    ASSERT_NE(before, nullptr);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    EXPECT_EQ(pixel(doc.get(), before, 10, 90).r, 255);
+    vq_page_drop_display_image(doc.get(), page, before);
+    const std::string bytes1 = readFile(path);
+    EXPECT_TRUE(startsWith(bytes1, bytes0));
+    EXPECT_GT(bytes1.size(), bytes0.size());
+    EXPECT_TRUE(contains(bytes1, "first-update"));
+    EXPECT_EQ(vq_document_has_unsaved(doc.get()), 0);
+    EXPECT_EQ(vq_document_file_size(doc.get()), static_cast<long long>(bytes1.size()));
+
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "second-update"), VQ_OK);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    const std::string bytes2 = readFile(path);
+    EXPECT_TRUE(startsWith(bytes2, bytes1)) << "the first update stays byte for byte";
+    EXPECT_TRUE(contains(bytes2.substr(bytes1.size()), "second-update"));
+    expectReadable(bytes2);
+    // An independent reader agrees, when one is installed.
+    if (std::system("command -v qpdf >/dev/null 2>&1") == 0)
+    {
+        EXPECT_EQ(std::system(("qpdf --check '" + path + "' >/dev/null 2>&1").c_str()), 0);
+    }
+
+    // The page handle taken before the saves still works.
+    EXPECT_EQ(vq_page_index(doc.get(), 0), page);
+    vq_page_image* img = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(pixel(doc.get(), img, 10, 90).g, 0) << "red square still drawn";
+    vq_page_drop_display_image(doc.get(), page, img);
+    vq_rect box;
+    vq_page_mediabox(doc.get(), 1, &box);
+    EXPECT_FLOAT_EQ(box.x1, 200);
+}
+
+TEST(EngineSave, SaveAsFullAndIncremental)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("doc.pdf");
+    const std::string bytes0 = original();
+    writeFile(path, bytes0);
+
+    {
+        DocPtr doc = openPath(path);
+        ASSERT_TRUE(doc);
+        vq_document_cut_page(doc.get());
+        ASSERT_EQ(vq_test_mark_document(doc.get(), "full-copy"), VQ_OK);
+        const std::string target = dir.file("full.pdf");
+        writeFile(target, "old contents of the target");
+        ASSERT_EQ(vq_document_saveas(doc.get(), 0, target.c_str()), VQ_OK);
+        const std::string full = readFile(target);
+        EXPECT_TRUE(startsWith(full, "%PDF-"));
+        EXPECT_FALSE(startsWith(full, bytes0));
+        EXPECT_TRUE(contains(full, "full-copy"));
+        expectReadable(full);
+        EXPECT_EQ(readFile(path), bytes0) << "the original is untouched";
+        EXPECT_STREQ(vq_document_file_path(doc.get()), target.c_str()) << "the document is now the new file";
+    }
+    {
+        DocPtr doc = openPath(path);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(vq_test_mark_document(doc.get(), "incremental-copy"), VQ_OK);
+        const std::string target = dir.file("incremental.pdf");
+        writeFile(target, bytes0); // the application copies the file there first
+        ASSERT_EQ(vq_document_saveas(doc.get(), 1, target.c_str()), VQ_OK);
+        const std::string inc = readFile(target);
+        EXPECT_TRUE(startsWith(inc, bytes0));
+        EXPECT_TRUE(contains(inc, "incremental-copy"));
+        expectReadable(inc);
+        EXPECT_EQ(readFile(path), bytes0);
+    }
+    struct stat st;
+    ASSERT_EQ(stat(dir.file("full.pdf").c_str(), &st), 0);
+    EXPECT_EQ(dir.entries().size(), 3u) << "no temporary files left behind";
+}
+
+TEST(EngineSave, IntoMemory)
+{
+    const std::string bytes0 = original();
+    DocPtr doc = openBytes(bytes0);
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+
+    int ret = -1;
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "memory-one"), VQ_OK);
+    vq_buffer* inc1 = vq_document_saveas_stream(doc.get(), 1, &ret);
+    ASSERT_EQ(ret, VQ_OK);
+    ASSERT_NE(inc1, nullptr);
+    char* data = nullptr;
+    size_t len = vq_buffer_storage(doc.get(), inc1, &data);
+    const std::string first(data, len);
+    EXPECT_TRUE(startsWith(first, bytes0));
+    EXPECT_TRUE(contains(first, "memory-one"));
+
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "memory-two"), VQ_OK);
+    vq_buffer* inc2 = vq_document_saveas_stream(doc.get(), 1, &ret);
+    ASSERT_EQ(ret, VQ_OK);
+    EXPECT_EQ(inc2, inc1) << "the document's own buffer, longer again";
+    len = vq_buffer_storage(doc.get(), inc2, &data);
+    const std::string second(data, len);
+    EXPECT_TRUE(startsWith(second, first));
+    EXPECT_TRUE(contains(second.substr(first.size()), "memory-two"));
+    expectReadable(second);
+    vq_buffer_drop(doc.get(), inc2); // ignored: the document keeps its own buffer
+
+    vq_buffer* full = vq_document_saveas_stream(doc.get(), 0, &ret);
+    ASSERT_EQ(ret, VQ_OK);
+    ASSERT_NE(full, nullptr);
+    EXPECT_NE(full, inc1);
+    len = vq_buffer_storage(doc.get(), full, &data);
+    const std::string fullBytes(data, len);
+    expectReadable(fullBytes);
+    EXPECT_TRUE(contains(fullBytes, "memory-two"));
+    vq_buffer_drop(doc.get(), full);
+
+    // A document opened from memory has no file to save in place.
+    EXPECT_EQ(vq_document_save(doc.get()), VQ_FILE_IS_BUSY);
+}
+
+TEST(EngineSave, FailuresLeaveTheFileByteIdentical)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("doc.pdf");
+    const std::string bytes0 = original();
+    writeFile(path, bytes0);
+    DocPtr doc = openPath(path);
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "pending-change"), VQ_OK);
+
+    const std::string target = dir.file("target.pdf");
+    const std::string targetBytes = "an existing file the user keeps";
+    writeFile(target, targetBytes);
+
+    // Sizes of what each save writes: the same change on a second copy of the document.
+    size_t incrementalSize = 0, fullSize = 0;
+    {
+        DocPtr probe = openBytes(bytes0);
+        ASSERT_TRUE(probe);
+        ASSERT_EQ(vq_test_mark_document(probe.get(), "pending-change"), VQ_OK);
+        int ret = -1;
+        vq_buffer* full = vq_document_saveas_stream(probe.get(), 0, &ret);
+        ASSERT_NE(full, nullptr);
+        fullSize = vq_buffer_storage(probe.get(), full, nullptr);
+        vq_buffer_drop(probe.get(), full);
+        vq_buffer* inc = vq_document_saveas_stream(probe.get(), 1, &ret);
+        ASSERT_NE(inc, nullptr);
+        incrementalSize = vq_buffer_storage(probe.get(), inc, nullptr);
+    }
+    ASSERT_GT(incrementalSize, bytes0.size());
+
+    WriteBudgetOff off;
+    // Each save writes the whole result into memory, then (for a file) the whole result again to
+    // disk. Fail at the start, while the original bytes are copied, inside the update, and while
+    // the finished file goes to disk.
+    const long long early[] = {0, 10, static_cast<long long>(bytes0.size()) + 20};
+    std::vector<long long> inPlace(std::begin(early), std::end(early));
+    inPlace.push_back(static_cast<long long>(incrementalSize) + 20);
+    std::vector<long long> saveAs(std::begin(early), std::end(early));
+    saveAs.push_back(static_cast<long long>(fullSize) + 20);
+    for (long long budget : inPlace)
+    {
+        SCOPED_TRACE(budget);
+        vq_test_fail_writes_after(budget);
+        EXPECT_EQ(vq_document_save(doc.get()), VQ_PDF_ERROR_GENERIC);
+        vq_test_fail_writes_after(budget);
+        EXPECT_EQ(vq_document_saveas(doc.get(), 1, target.c_str()), VQ_SAVE_FILE_FAIL);
+        EXPECT_EQ(readFile(path), bytes0);
+        EXPECT_EQ(readFile(target), targetBytes);
+        EXPECT_EQ(dir.entries().size(), 2u) << "no temporary files left behind";
+    }
+    for (long long budget : saveAs)
+    {
+        SCOPED_TRACE(budget);
+        vq_test_fail_writes_after(budget);
+        EXPECT_EQ(vq_document_saveas(doc.get(), 0, target.c_str()), VQ_SAVE_FILE_FAIL);
+        EXPECT_EQ(readFile(target), targetBytes);
+        EXPECT_EQ(dir.entries().size(), 2u) << "no temporary files left behind";
+    }
+    for (long long budget : early)
+    {
+        SCOPED_TRACE(budget);
+        vq_test_fail_writes_after(budget);
+        int ret = -1;
+        EXPECT_EQ(vq_document_saveas_stream(doc.get(), 1, &ret), nullptr);
+        EXPECT_EQ(ret, VQ_PDF_ERROR_GENERIC);
+    }
+    vq_test_fail_writes_after(-1);
+    EXPECT_STREQ(vq_document_file_path(doc.get()), path.c_str());
+    EXPECT_NE(vq_document_has_unsaved(doc.get()), 0) << "the change is still pending";
+
+    // A folder that does not exist, and a path that is a folder.
+    EXPECT_EQ(vq_document_saveas(doc.get(), 0, dir.file("no/such/folder/x.pdf").c_str()), VQ_FILE_IS_BUSY);
+    EXPECT_EQ(vq_document_saveas(doc.get(), 0, dir.path().c_str()), VQ_FILE_IS_BUSY);
+
+    // The change is still there and saves once the disk has room again.
+    vq_test_fail_writes_after(-1);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    const std::string saved = readFile(path);
+    EXPECT_TRUE(startsWith(saved, bytes0));
+    EXPECT_TRUE(contains(saved, "pending-change"));
+    expectReadable(saved);
+}
+
+TEST(EngineSave, UnwritableFolder)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    ScratchDir dir;
+    const std::string sub = dir.file("locked");
+    mkdir(sub.c_str(), 0755);
+    const std::string path = sub + "/doc.pdf";
+    const std::string bytes0 = original();
+    writeFile(path, bytes0);
+    DocPtr doc = openPath(path);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "appended"), VQ_OK);
+    chmod(sub.c_str(), 0555);
+
+    EXPECT_EQ(vq_document_saveas(doc.get(), 0, (sub + "/other.pdf").c_str()), VQ_FILE_IS_BUSY);
+    // In place the update is appended to the (writable) file itself; a failing append is cut
+    // off again. The budget lets the document be built in memory and fails inside the append.
+    size_t incrementalSize = 0;
+    {
+        DocPtr probe = openBytes(bytes0);
+        ASSERT_EQ(vq_test_mark_document(probe.get(), "appended"), VQ_OK);
+        int ret = -1;
+        incrementalSize = vq_buffer_storage(probe.get(), vq_document_saveas_stream(probe.get(), 1, &ret), nullptr);
+    }
+    WriteBudgetOff off;
+    vq_test_fail_writes_after(static_cast<long long>(incrementalSize) + 5);
+    EXPECT_NE(vq_document_save(doc.get()), VQ_OK);
+    EXPECT_EQ(readFile(path), bytes0);
+    vq_test_fail_writes_after(-1);
+    EXPECT_EQ(vq_document_save(doc.get()), VQ_OK);
+    EXPECT_TRUE(startsWith(readFile(path), bytes0));
+    chmod(sub.c_str(), 0755);
+}
+
+TEST(EngineSave, MemorySavesStillReachTheFile)
+{
+    ScratchDir dir;
+    const std::string path = dir.file("doc.pdf");
+    const std::string bytes0 = original();
+    writeFile(path, bytes0);
+    DocPtr doc = openPath(path);
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+
+    // A complete copy into memory leaves the document as it was: the change is still unsaved.
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "after-full-copy"), VQ_OK);
+    int ret = -1;
+    vq_buffer* full = vq_document_saveas_stream(doc.get(), 0, &ret);
+    ASSERT_NE(full, nullptr);
+    vq_buffer_drop(doc.get(), full);
+    EXPECT_NE(vq_document_has_unsaved(doc.get()), 0);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    const std::string bytes1 = readFile(path);
+    EXPECT_TRUE(startsWith(bytes1, bytes0));
+    EXPECT_TRUE(contains(bytes1, "after-full-copy"));
+    expectReadable(bytes1);
+
+    // An incremental update into memory reaches the file with the next save in place.
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "memory-update"), VQ_OK);
+    vq_buffer* inc = vq_document_saveas_stream(doc.get(), 1, &ret);
+    ASSERT_NE(inc, nullptr);
+    EXPECT_EQ(readFile(path), bytes1);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    const std::string bytes2 = readFile(path);
+    EXPECT_TRUE(startsWith(bytes2, bytes1));
+    EXPECT_TRUE(contains(bytes2, "memory-update"));
+    expectReadable(bytes2);
+}
