@@ -8,3 +8,5 @@ set_target_properties(orv_cloud PROPERTIES AUTOMOC ON)
 target_include_directories(orv_cloud PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(orv_cloud PRIVATE ${ORV_WARNINGS})
 target_link_libraries(orv_cloud PUBLIC orv_foundation Qt5::Network Qt5::Widgets)
+target_sources(orv_cloud PRIVATE ${PROJECT_SOURCE_DIR}/src/ContractRecords.cpp ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContract.cpp ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessAuthorize.cpp)
+target_sources(orv_cloud PRIVATE ${PROJECT_SOURCE_DIR}/src/TmpShim.cpp) # TEMP-SHIM
