@@ -12,4 +12,5 @@ target_link_libraries(orv_cloud PUBLIC orv_foundation Qt5::Network Qt5::Widgets)
 target_sources(orv_cloud PRIVATE
   ${PROJECT_SOURCE_DIR}/src/BusinessRecords.cpp
   ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessOrders.cpp
-  ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContacts.cpp)
+  ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContacts.cpp
+  ${PROJECT_SOURCE_DIR}/src/PaymentStatusPoller.cpp)
