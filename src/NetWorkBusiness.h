@@ -20,7 +20,10 @@
 //         return call(c).ok() ? 1 : 0;              // the cycle logs, signals and releases
 //     }
 //
-// and reading a reply is reading ServiceReply::data with jsonText / jsonInt.
+// and reading a reply is reading ServiceReply::data with jsonText / jsonInt / jsonDouble /
+// jsonBool, or appending one record per row with appendRows. A paged list request sends
+// setPaged(entity, ServiceCall::pageBean(pageNum, pageSize)) and reads ServiceReply::pages()
+// and pageList().
 //
 // Each call keeps its own reply and watchdog for its whole wait, so calls nested inside another
 // call's wait (timers, polls, picture downloads) never read or release each other's replies.
