@@ -523,6 +523,56 @@ TEST_F(SignatureTest, DeletingAnArmedFieldLeavesNothingToSign)
     EXPECT_EQ(runCommand("qpdf --check " + path_ + " >/dev/null 2>&1"), 0);
 }
 
+TEST_F(SignatureTest, SavingAgainAfterAFailedSigningWritesOneValidSignature)
+{
+    const std::string before = fixture::readFile(path_);
+    DocPtr d = openAndArm("Retry");
+    g_service.failWith = 51001;
+    ASSERT_EQ(vq_document_save(d.get()), 51001);
+    ASSERT_EQ(fixture::readFile(path_), before);
+    g_service.failWith = 0;
+    g_service.rBytes = 48;
+    ASSERT_EQ(vq_document_save(d.get()), 3052);
+    ASSERT_EQ(fixture::readFile(path_), before);
+    g_service.rBytes = 32;
+    ASSERT_EQ(vq_document_save(d.get()), 0);
+    const std::string file = fixture::readFile(path_);
+    const auto sigs = findSignatures(file);
+    ASSERT_EQ(sigs.size(), 1u);
+    ASSERT_FALSE(g_service.signatures.empty());
+    expectValid(file, sigs[0], g_service.signatures.back(), file.size());
+    // One signer information only, whatever the earlier attempts did.
+    const std::string p7 = dir_.file("value.der");
+    writeFile(p7, sigs[0].value);
+    std::string out;
+    ASSERT_EQ(runCommand("openssl asn1parse -inform DER -in " + p7 + " 2>&1", &out), 0);
+    size_t count = 0;
+    for (size_t pos = out.find("1.2.156.10197.1.301.1"); pos != std::string::npos;
+         pos = out.find("1.2.156.10197.1.301.1", pos + 1))
+        ++count;
+    EXPECT_EQ(count, 1u) << out;
+}
+
+TEST_F(SignatureTest, SignedFieldWithoutPictureDrawsNothing)
+{
+    {
+        DocPtr d = openAndArm("Blank");
+        ASSERT_EQ(vq_document_save(d.get()), 0);
+    }
+    DocPtr d = openPath(path_);
+    vq_document_cut_page(d.get());
+    vq_pixmap* pix = vq_page_generate_pixmap(d.get(), vq_page_index(d.get(), 0), VQ_RENDER_ALL, VQ_COLORSPACE_RGB, 1.0f, 0);
+    ASSERT_NE(pix, nullptr);
+    // The field covers 50..150 x 50..120 in page space; the page's text ends left of x = 80.
+    for (int y = 52; y < 118; y += 3)
+        for (int x = 80; x < 148; x += 3)
+        {
+            const Bgra p = pixel(d.get(), pix, x, y);
+            ASSERT_TRUE(p.r == 255 && p.g == 255 && p.b == 255) << x << "," << y;
+        }
+    vq_pixmap_free(d.get(), pix);
+}
+
 TEST(SignatureCertTest, ParsesSerialSignerAndKey)
 {
     PkeyPtr key = makeSm2Key();
