@@ -444,7 +444,9 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         return VQ_FAIL;
     if (!cert || !*cert)
         return VQ_CERT_ISNULL;
-    if (!sigs || count <= 0 || !callback)
+    if (!callback)
+        return VQ_FAIL;
+    if (!sigs || count <= 0)
         return VQ_BATCH_SIGN_DATA_ERROR;
     /* Every widget is checked before anything is written. */
     for (int i = 0; i < count; i++)
