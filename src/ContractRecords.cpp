@@ -5,12 +5,6 @@
 
 #include <QStringList>
 
-bool jsonBool(const QJsonObject& o, const QString& key)
-{
-    const QJsonValue v = o.value(key);
-    return v.isBool() && v.toBool();
-}
-
 int jsonIntText(const QJsonObject& o, const QString& key)
 {
     bool ok = false;

@@ -220,8 +220,6 @@ struct AuthCompanyInfo {
     void read(const QJsonObject& o);
 };
 
-// A boolean only from a JSON boolean.
-bool jsonBool(const QJsonObject& o, const QString& key);
 // A decimal integer held in a JSON string ("120" gives 120); anything else gives 0.
 int jsonIntText(const QJsonObject& o, const QString& key);
 // The width and height in pixels of a seal from the service's "W*H" size in millimetres: two

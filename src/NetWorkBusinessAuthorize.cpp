@@ -57,24 +57,16 @@ int NetWorkBusiness::authorizeQueryPageBus(QList<AuthorizeList>& authorizeLists,
                           "pageSize：%4)----------")
                       .arg(QString::number(authorizeStatus), searchKeyword, QString::number(pageNum),
                            QString::number(pageSize));
-    QJsonObject pageBean;
-    if (pageNum != 0)
-        pageBean = QJsonObject{{"orderBy", "authorizeDate desc"}, {"pageNum", pageNum}, {"pageSize", pageSize}};
-    c.setJson(QJsonObject{
-        {"entity", QJsonObject{{"authorizeStatus", authorizeStatus}, {"searchKeyword", searchKeyword}}},
-        {"pageBean", pageBean}});
+    c.setPaged(QJsonObject{{"authorizeStatus", authorizeStatus}, {"searchKeyword", searchKeyword}},
+               ServiceCall::pageBean(pageNum, pageSize, QJsonObject{{"orderBy", "authorizeDate desc"}}));
     c.loading = loading;
     // The call guards its own reply; the watchdog of a pending asynchronous call (login, SMS
     // codes) stays with that call.
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    totalPages = jsonInt(r.dataObject(), "pages");
-    for (const QJsonValue& v : r.dataObject().value("list").toArray()) {
-        AuthorizeList grant;
-        grant.read(v.toObject());
-        authorizeLists.append(grant);
-    }
+    totalPages = r.pages();
+    appendRows(authorizeLists, r.pageList(), [](AuthorizeList& grant, const QJsonObject& o) { grant.read(o); });
     return 1;
 }
 
@@ -217,16 +209,13 @@ int NetWorkBusiness::queryPageSealsBus(QList<SealInfo>& seainfos, const int& pag
         entity.insert("name", sealName);
         entity.insert("sealType", sealType);
     }
-    QJsonObject pageBean;
-    if (pageNum != 0)
-        pageBean = QJsonObject{{"pageNum", pageNum}, {"pageSize", pageSize}};
-    c.setJson(QJsonObject{{"entity", entity}, {"pageBean", pageBean}});
+    c.setPaged(entity, ServiceCall::pageBean(pageNum, pageSize));
     c.loading = loading;
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    totalPages = jsonInt(r.dataObject(), "pages");
-    for (const QJsonValue& v : r.dataObject().value("list").toArray()) {
+    totalPages = r.pages();
+    for (const QJsonValue& v : r.pageList().toArray()) {
         const QJsonObject o = v.toObject();
         if (jsonInt(o, "status") != 1)
             continue;
@@ -272,11 +261,7 @@ int NetWorkBusiness::getAuthAvailableCompanyBus(QList<AuthCompanyInfo>& authComp
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        AuthCompanyInfo company;
-        company.read(v.toObject());
-        authCompanyInfos.append(company);
-    }
+    appendRows(authCompanyInfos, r.data, [](AuthCompanyInfo& company, const QJsonObject& o) { company.read(o); });
     return 1;
 }
 

@@ -20,18 +20,6 @@
 
 namespace {
 
-// {"entity": filters, "pageBean": {"pageNum", "pageSize"}}; the page bean is an empty object
-// when no page number is given.
-QJsonObject pagedBody(const QJsonObject& entity, int pageNum, int pageSize)
-{
-    QJsonObject pageBean;
-    if (pageNum != 0) {
-        pageBean.insert("pageNum", pageNum);
-        pageBean.insert("pageSize", pageSize);
-    }
-    return QJsonObject{{"entity", entity}, {"pageBean", pageBean}};
-}
-
 // A plain text part of an upload form.
 QHttpPart textPart(const char* name, const QString& text)
 {
@@ -316,11 +304,8 @@ int NetWorkBusiness::queryContractJoinuser(QString contractId, QList<ContractSig
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataObject().value("others").toArray()) {
-        ContractSignerInfo signer;
-        signer.read(v.toObject());
-        signers.append(signer);
-    }
+    appendRows(signers, r.dataObject().value("others"),
+               [](ContractSignerInfo& signer, const QJsonObject& o) { signer.read(o); });
     return 1;
 }
 
@@ -357,11 +342,7 @@ int NetWorkBusiness::queryContractBusinessAboutme(QList<ContractInfo>& contracts
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        ContractInfo info;
-        info.read(v.toObject(), false);
-        contractsInfoList.append(info);
-    }
+    appendRows(contractsInfoList, r.data, [](ContractInfo& info, const QJsonObject& o) { info.read(o, false); });
     return 1;
 }
 
@@ -376,19 +357,16 @@ int NetWorkBusiness::queryContractBusinessAboutmePage(QList<ContractInfo>& contr
                       .arg(QString::number(type), contractName, startFromTime, startToTime, QString::number(typeTo),
                            QString::number(pageNum), QString::number(pageSize));
     c.endText = "queryContractBusinessAboutmePage返回-code=";
-    c.setJson(pagedBody(contractFilter(type, contractName, startFromTime, startToTime, typeTo), pageNum, pageSize));
+    c.setPaged(contractFilter(type, contractName, startFromTime, startToTime, typeTo),
+               ServiceCall::pageBean(pageNum, pageSize));
     c.loading = loading;
     const ServiceReply r = call(c);
     // The page count is taken from any answer that carries one, failed or not.
     if (!r.object.isEmpty())
-        totalPage = jsonInt(r.dataObject(), "pages");
+        totalPage = r.pages();
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataObject().value("list").toArray()) {
-        ContractInfo info;
-        info.read(v.toObject(), true);
-        contractsInfoList.append(info);
-    }
+    appendRows(contractsInfoList, r.pageList(), [](ContractInfo& info, const QJsonObject& o) { info.read(o, true); });
     return 1;
 }
 
@@ -427,11 +405,7 @@ int NetWorkBusiness::getContractDetails(QString contractJoinUserId, QList<Contra
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        ContractDetails detail;
-        detail.read(v.toObject());
-        listDetails.append(detail);
-    }
+    appendRows(listDetails, r.data, [](ContractDetails& detail, const QJsonObject& o) { detail.read(o); });
     return 1;
 }
 
@@ -680,11 +654,7 @@ int NetWorkBusiness::getTemplateBusiness(QList<TemplateInfo>& templateInfos, Loa
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        TemplateInfo info;
-        info.read(v.toObject());
-        templateInfos.append(info);
-    }
+    appendRows(templateInfos, r.data, [](TemplateInfo& info, const QJsonObject& o) { info.read(o); });
     return 1;
 }
 
