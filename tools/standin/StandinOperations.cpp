@@ -3,6 +3,7 @@
 // answers from the state.
 
 #include "StandinService.h"
+#include "StandinOpsAccount.h"
 
 #include <QDateTime>
 #include <QUuid>
@@ -56,13 +57,15 @@ QList<StandinOperation> standinOperations()
     using T = StandinToken;
     using B = StandinBody;
     const auto S = QJsonValue::String;
-    return {
+    QList<StandinOperation> ops = {
         {"POST", "/eseal-usermanage/login", T::None, B::JsonObject,
          {{"clientType", S}, {"userAccount", S}, {"userPassword", S}}, login},
         {"POST", "/eseal-usermanage/logout", T::Required, B::Empty, {}, logout},
         {"GET", "/eseal-usermanage/token/checkToken", T::Required, B::Empty, {}, checkToken},
         {"POST", "/eseal-signature/currentTime/getCurrentTime", T::None, B::JsonObject, {}, currentTime},
     };
+    appendAccountOperations(ops);
+    return ops;
 }
 
 QByteArray standinDefaultSeed()
