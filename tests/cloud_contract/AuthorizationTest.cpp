@@ -289,3 +289,22 @@ TEST_F(Authorizations, GrantListLeavesThePendingCallsWatchdogAlone)
     ASSERT_TRUE(ok.wait(5000));
     EXPECT_EQ(failed.count(), 0);
 }
+
+TEST_F(Authorizations, CompanySealPickerKeepsTheOwnSealCache)
+{
+    // The seal panel signs with the company's own cloud seals from the client's cache; listing
+    // the seals for a grant form must not empty it.
+    ASSERT_TRUE(loginCompany());
+    SealInfo own;
+    own.id = "own-seal";
+    own.imageData = "picture";
+    client->m_sealInfoList = {own};
+    QList<SealInfo> seals;
+    int pages = 0;
+    ASSERT_EQ(client->queryPageSealsBus(seals, 1, 8, pages, "", "", nullptr), 1);
+    ASSERT_EQ(client->m_sealInfoList.size(), 1);
+    SealInfo found;
+    EXPECT_TRUE(client->getSealInfo("own-seal", found));
+    EXPECT_EQ(found.imageData, "picture");
+    client->m_sealInfoList.clear();
+}

@@ -431,13 +431,7 @@ TEST_F(ContractRequests, UploadRoundTripsItsBytes)
     ASSERT_EQ(client->fileUpLoad("file.pdf", "private", u8("合同"), "application/octet-stream", url, bytes, id, nullptr), 1);
     ASSERT_FALSE(url.isEmpty());
     // By its download address and by its id.
-    ServiceCall get(NetWorkBusiness::bt_getfileurl, "download");
-    get.method = "GET";
-    get.url = QUrl(url);
-    get.setEmptyBody();
-    get.busy = ServiceCall::NeverShown;
-    get.errorSignal = false;
-    EXPECT_EQ(client->call(get).body, bytes);
+    EXPECT_EQ(client->getFileUrl(url), bytes);
     EXPECT_EQ(client->getFileDataById(id), bytes);
 }
 

@@ -30,15 +30,6 @@ protected:
         ASSERT_TRUE(standin.start(0, seed(), QString(), &error)) << error.toStdString();
         trustInProcess(standin.caCertificate());
         client->setServiceAddress(standin.baseAddress());
-        // Stored files by id: their download address.
-        StandinOperation address{"POST", kFileAddressPath, StandinToken::Required, StandinBody::JsonObject,
-                                 {{"id", QJsonValue::String}}, [](StandinContext& ctx) {
-                                     const QString id = ctx.request.json.value("id").toString();
-                                     if (!ctx.state.files.contains(id))
-                                         return StandinAnswer::envelope(4011, "文件不存在");
-                                     return StandinAnswer::envelope(10000, "", QJsonObject{{"url", ctx.state.fileUrl(id)}});
-                                 }};
-        standin.addOperation(address);
     }
 
     static QByteArray pictureBytes(const char* tag) { return QByteArray("\x89PNG\r\n\x1a\n") + tag; }

@@ -3,6 +3,7 @@
 // answers from the state.
 
 #include "StandinService.h"
+#include "StandinOpsAccount.h"
 
 #include <QDateTime>
 #include <QUuid>
@@ -68,6 +69,7 @@ QList<StandinOperation> standinOperations()
     };
     operations += standinOrderOperations();
     appendContractOperations(operations);
+    appendAccountOperations(operations);
     return operations;
 }
 
