@@ -308,3 +308,29 @@ TEST_F(Authorizations, CompanySealPickerKeepsTheOwnSealCache)
     EXPECT_EQ(found.imageData, "picture");
     client->m_sealInfoList.clear();
 }
+
+using DefaultSeedGrants = CloudTest;
+
+TEST_F(DefaultSeedGrants, CompanyPicksItsSeededSeals)
+{
+    // The stand-in's own company account lists the seals seeded for it, with their pictures.
+    bool done = false;
+    auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
+    client->loginBusiness("13900000000", kPassword, "1");
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    QObject::disconnect(c);
+    int mcode = 0;
+    ASSERT_EQ(client->checkQualificationBus(mcode, nullptr), 1);
+    QList<SealInfo> seals;
+    int pages = 0;
+    ASSERT_EQ(client->queryPageSealsBus(seals, 1, 8, pages, "", "", nullptr), 1);
+    ASSERT_EQ(seals.size(), 2);
+    EXPECT_DOUBLE_EQ(seals[0].width, MMtoPixel(42));
+    EXPECT_DOUBLE_EQ(seals[1].height, MMtoPixel(30));
+    EXPECT_TRUE(seals[0].imageData.startsWith("\x89PNG"));
+    StartAuthSuccessInfo grant;
+    SelectAuthSeals chosenSeal;
+    chosenSeal.sealId = seals[0].id;
+    chosenSeal.sealName = seals[0].name;
+    EXPECT_EQ(client->startSealAuthBus({chosenSeal}, grant, "2099-01-01", "u-0003", 0, "", nullptr), 1);
+}

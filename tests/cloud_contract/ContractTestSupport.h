@@ -18,7 +18,7 @@ class ContractTest : public CloudTest
 protected:
     static constexpr const char* kCompany = "13900000000";
     static constexpr const char* kPerson = "13700000000";
-    static constexpr const char* kSmsCode = "135790";
+    static constexpr const char* kSmsCode = "246810";
     static constexpr const char* kFileAddressPath = "/eseal-file/file/getFileName";
 
     void SetUp() override

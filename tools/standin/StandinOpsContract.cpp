@@ -3,9 +3,10 @@
 // lists, templates, QR codes, and seal authorisations between a company and a person.
 //
 // The state lives in StandinState::seed under keys of this area (all optional in a seed):
-//   "smsCode"       the SMS code every "sent" code has (default kDefaultSmsCode)
+//   "smsCode"       the SMS code every "sent" code has (default kStandinSmsCode)
 //   "companySeals"  [{"id","name","sealCode","sealType","size","status","sealSaveID",
-//                     "ownerAccount", ...}] the seals of company accounts
+//                     "ownerAccount", ...}] the seals of company accounts (without the key:
+//                    the seals the account area seeded for each account)
 //   "templates"     [{template record}] the default contract templates
 // and, made at run time: "contracts", "joinUsers", "details", "grants" (objects by id),
 // "smsSent" (accounts that asked for a code) and "nextId".
@@ -19,6 +20,7 @@
 // Grant states: 10 issued (waiting), 20 in force (accepted after the company confirmed), 30
 // ended (refused or terminated).
 
+#include "StandinOpsAccount.h"
 #include "StandinService.h"
 
 #include <QDateTime>
@@ -33,7 +35,6 @@ constexpr int kBadData = 4006;
 constexpr int kExists = 4010;
 constexpr int kMissing = 4011;
 constexpr int kNotQualified = 78503;
-const char* const kDefaultSmsCode = "135790";
 const char* const kUsbKeyCode = "0b7d93a1e5c2f8d4a6b09e3c71f2d5a8";
 
 StandinAnswer ok(const QJsonValue& data = QJsonValue())
@@ -87,7 +88,7 @@ QString newId(StandinContext& ctx, const QString& prefix)
 QString smsCode(const StandinContext& ctx)
 {
     const QString code = ctx.state.seed.value("smsCode").toString();
-    return code.isEmpty() ? QString::fromLatin1(kDefaultSmsCode) : code;
+    return code.isEmpty() ? QString::fromLatin1(kStandinSmsCode) : code;
 }
 
 QJsonObject userData(const StandinContext& ctx, const QString& account)
@@ -913,6 +914,12 @@ StandinAnswer qrcode(StandinContext& ctx)
 QJsonArray companySeals(const StandinContext& ctx, const QString& account)
 {
     QJsonArray out;
+    if (!ctx.state.seed.contains("companySeals")) {
+        if (ctx.state.account)
+            for (const QJsonObject& s : ctx.state.account->seals.value(account))
+                out.append(s);
+        return out;
+    }
     for (const QJsonValue& v : ctx.state.seed.value("companySeals").toArray())
         if (v.toObject().value("ownerAccount").toString() == account)
             out.append(v);
