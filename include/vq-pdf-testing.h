@@ -18,6 +18,10 @@ VQ_API void vq_test_fail_writes_after(long long bytes);
 /* Records a text under /OrvTestMark in the document catalogue: a small unsaved change. */
 VQ_API int vq_test_mark_document(vq_document* doc, const char* text);
 
+/* The first signature widget whose full field name is `name`, searching the pages in order;
+   NULL when none. */
+VQ_API vq_signature* vq_test_find_signature(vq_document* doc, const char* name);
+
 #ifdef __cplusplus
 }
 #endif
