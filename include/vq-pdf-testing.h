@@ -18,9 +18,10 @@ VQ_API void vq_test_fail_writes_after(long long bytes);
 /* Records a text under /OrvTestMark in the document catalogue: a small unsaved change. */
 VQ_API int vq_test_mark_document(vq_document* doc, const char* text);
 
-/* The first signature widget whose full field name is `name`, searching the pages in order;
-   NULL when none. */
-VQ_API vq_signature* vq_test_find_signature(vq_document* doc, const char* name);
+/* Adds a signature widget named name (with /Addinfo when given) on a page, its rectangle in
+   page space, without an appearance. */
+VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
+                                                 const char* addinfo, vq_rect rect);
 
 #ifdef __cplusplus
 }

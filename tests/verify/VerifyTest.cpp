@@ -122,7 +122,7 @@ Result verify(const std::string& file, const char* field = "Sig1", vq_verify_cal
     fixture::DocPtr doc = fixture::openBytes(file);
     if (!doc)
         return Result();
-    vq_signature* sig = vq_test_find_signature(doc.get(), field);
+    vq_signature* sig = vq_document_get_signature_by_name(doc.get(), field);
     if (!sig)
         return Result();
     char* json = vq_signautre_verify(doc.get(), sig, cb);
