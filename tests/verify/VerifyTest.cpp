@@ -521,6 +521,43 @@ TEST(Verify, CraftedByteRangesAreInvalidEvenWhenSignedAsTheyStand)
     }
 }
 
+size_t findIn(const Bytes& hay, const Bytes& needle)
+{
+    auto it = std::search(hay.begin(), hay.end(), needle.begin(), needle.end());
+    return it == hay.end() ? std::string::npos : (size_t)(it - hay.begin());
+}
+
+// An SM2 value whose r has a non-zero byte in front of its 32 bytes is out of range: cutting it
+// to its last 32 bytes must not make it pass.
+TEST(Verify, OverlongSignatureIntegerIsInvalid)
+{
+    for (int attempt = 0; attempt < 64; attempt++)
+    {
+        Bytes d;
+        std::string file = sm2File("TS-OK", &d);
+        Placeholder p = fillByteRange(file); // same ranges as written
+        Bytes value = sm2Pkcs7(ids().sm2, d, "TS-OK");
+        vq_p7_view view;
+        ASSERT_EQ(vq_p7_decode(value.data(), (int)value.size(), &view), VQ_P7_OK);
+        Bytes ed(view.encrypted_digest.data, view.encrypted_digest.data + view.encrypted_digest.len);
+        vq_p7_view_free(&view);
+        // r has its top bit set: DER writes 02 21 00 followed by 32 bytes.
+        if (ed.size() < 5 || ed[2] != 0x02 || ed[3] != 0x21 || ed[4] != 0x00)
+            continue;
+        putContents(file, p, value);
+        ASSERT_EQ(verify(file).vcode, 0);
+        const size_t at = findIn(value, ed);
+        ASSERT_NE(at, std::string::npos);
+        value[at + 4] = 0x01;
+        putContents(file, p, value);
+        Result r = verify(file);
+        EXPECT_EQ(r.vcode, 1);
+        EXPECT_EQ(r.get("docret"), 1);
+        return;
+    }
+    FAIL() << "no r with its top bit set";
+}
+
 // ---- robustness -----------------------------------------------------------------------------------
 
 struct Seed
@@ -530,12 +567,6 @@ struct Seed
     size_t derLen;
     std::vector<std::pair<size_t, size_t>> critical; // spans of the value that the checks depend on
 };
-
-size_t findIn(const Bytes& hay, const Bytes& needle)
-{
-    auto it = std::search(hay.begin(), hay.end(), needle.begin(), needle.end());
-    return it == hay.end() ? std::string::npos : (size_t)(it - hay.begin());
-}
 
 std::vector<Seed> seeds()
 {

@@ -134,7 +134,8 @@ static void md5_hex(const unsigned char* data, size_t len, char out[33], unsigne
         memcpy(raw, md, 16);
 }
 
-char* vq_verify_time_text(int64_t seconds)
+/* Seconds since 1970 as the local time "Y-MM-DD hh:mm:ss". */
+static char* vq_verify_time_text(int64_t seconds)
 {
     time_t t = (time_t)seconds;
     struct tm tm;
@@ -146,9 +147,10 @@ char* vq_verify_time_text(int64_t seconds)
     return dup_text(buf);
 }
 
-/* The instant of the time is moved to UTC+8 once: the seconds since 1970 plus eight hours,
-   broken down as UTC, whatever the machine's own zone. */
-char* vq_verify_gt_text_utc8(const unsigned char* text, int len)
+/* A GeneralizedTime as the time in UTC+8, "YYYY-MM-DD hh:mm:ss", or NULL when the text is no
+   time. The instant is moved to UTC+8 once: the seconds since 1970 plus eight hours, broken
+   down as UTC, whatever the machine's own zone. */
+static char* vq_verify_gt_text_utc8(const unsigned char* text, int len)
 {
     long long seconds = 0;
     if (vq_generalized_time_to_seconds(text, len, &seconds) != 0)
@@ -329,6 +331,53 @@ static int read_signature(fz_context* ctx, pdf_document* pdf, pdf_annot* widget,
 }
 
 /* ---- checks ----------------------------------------------------------------------------- */
+
+/* Reads one DER length; 0 or -1. */
+static int der_length(const unsigned char* p, size_t n, size_t* at, size_t* len)
+{
+    if (*at >= n)
+        return -1;
+    unsigned char b = p[(*at)++];
+    if (b < 0x80)
+    {
+        *len = b;
+        return 0;
+    }
+    int k = b & 0x7f;
+    if (k == 0 || k > 4 || *at + (size_t)k > n)
+        return -1;
+    size_t v = 0;
+    for (int i = 0; i < k; i++)
+        v = (v << 8) | p[(*at)++];
+    *len = v;
+    return 0;
+}
+
+/* The SM2 signature value SEQUENCE { r INTEGER, s INTEGER } holds two non-negative numbers of at
+   most 32 bytes. Longer integers would otherwise be cut to their last 32 bytes, which makes an
+   out-of-range value (and so a second encoding of one signature) pass as valid. */
+static int rs_in_range(const unsigned char* der, int len)
+{
+    size_t n = len > 0 ? (size_t)len : 0, at = 0, seqlen = 0;
+    if (!der || n < 2 || der[at++] != 0x30 || der_length(der, n, &at, &seqlen) != 0 || seqlen > n - at)
+        return 0;
+    for (int i = 0; i < 2; i++)
+    {
+        size_t ilen = 0;
+        if (at >= n || der[at++] != 0x02 || der_length(der, n, &at, &ilen) != 0 || ilen == 0 || ilen > n - at)
+            return 0;
+        const unsigned char* v = der + at;
+        if (v[0] & 0x80)
+            return 0; /* negative */
+        size_t skip = 0;
+        while (skip < ilen && v[skip] == 0)
+            skip++;
+        if (ilen - skip > 32)
+            return 0;
+        at += ilen;
+    }
+    return 1;
+}
 
 static int appended_ok(verify_state* st)
 {
@@ -597,10 +646,11 @@ static void verify_p7(verify_state* st)
     unsigned char rs[64];
     memcpy(rs, view.r, 32);
     memcpy(rs + 32, view.s, 32);
+    const int rs_ok = rs_in_range(view.encrypted_digest.data, view.encrypted_digest.len);
     if (st->kind == SM2_V3)
     {
         st->want_addinfo = 1;
-        st->docret = document_verify(st, st->data, st->datalen, rs);
+        st->docret = rs_ok ? document_verify(st, st->data, st->datalen, rs) : 1;
         if (view.has_time_stamp)
             timestamp_verify(st, view.time_stamp.data, (size_t)view.time_stamp.len);
         else
@@ -615,7 +665,7 @@ static void verify_p7(verify_state* st)
     {
         char md5[33];
         md5_hex(st->data, st->datalen, md5, NULL);
-        st->docret = document_verify(st, (const unsigned char*)md5, 32, rs);
+        st->docret = rs_ok ? document_verify(st, (const unsigned char*)md5, 32, rs) : 1;
         st->vcode = st->docret;
     }
     set_signtime_from_m(st);
@@ -741,7 +791,8 @@ static int verify_seal_struct(verify_state* st, const vq_seal_view* seal, int64_
             code = VQ_CREATE_SM3_ERROR;
         else if (vq_decode_sm2_rs(seal->sign_value.data, seal->sign_value.len, rs, rs + 32) != 0)
             code = VQ_SIGNATURE_ASN1ERROR;
-        else if (pkcs7_verifysm2(e, 32, maker.public_key, 65, rs) != 0)
+        else if (!rs_in_range(seal->sign_value.data, seal->sign_value.len) ||
+                 pkcs7_verifysm2(e, 32, maker.public_key, 65, rs) != 0)
             code = VQ_VERIFY_SM2_ERROR;
     }
     free_parsehelps(&maker);
@@ -809,7 +860,8 @@ static void verify_seal(verify_state* st)
     }
     st->result = RESULT_FULL;
 
-    if (!sm2_over(st, seal.to_sign_der.data, (size_t)seal.to_sign_der.len, rs))
+    if (!rs_in_range(seal.signature.data, seal.signature.len) ||
+        !sm2_over(st, seal.to_sign_der.data, (size_t)seal.to_sign_der.len, rs))
     {
         st->docret = 1;
         if (seal.has_time_stamp)

@@ -27,12 +27,6 @@ char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_
    was opened from; the document itself is not changed. The caller holds the lock. */
 int vq_appended_is_signature(struct document* d, int64_t end);
 
-/* Seconds since 1970 as the local time "Y-MM-DD hh:mm:ss" (a new malloc'ed text). */
-char* vq_verify_time_text(int64_t seconds);
-/* A GeneralizedTime as the time in UTC+8, "YYYY-MM-DD hh:mm:ss" (a new malloc'ed text), or
-   NULL when the text is no time. */
-char* vq_verify_gt_text_utc8(const unsigned char* text, int len);
-
 #ifdef __cplusplus
 }
 #endif
