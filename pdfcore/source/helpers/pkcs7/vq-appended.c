@@ -10,7 +10,7 @@
  *     to it, which are checked below;
  *   - an object that existed then and is written again must either be unchanged, or be one of
  *     the few objects a signature update changes, changed only in the way it changes them:
- *       the catalogue           only /AcroForm (checked as below) and /Metadata
+ *       the catalogue           only /AcroForm (checked as below), /Metadata, /DSS, /Extensions
  *       the interactive form    /Fields may only gain signature fields; /SigFlags, /DA, /DR
  *       a page                  /Annots may only gain signature widgets
  *       an /Annots or /Fields array (indirect)  may only gain signature widgets or fields
@@ -253,7 +253,10 @@ static int catalog_rule(appended_check* c, pdf_obj* key, pdf_obj* oldv, pdf_obj*
     fz_context* ctx = c->ctx;
     if (pdf_name_eq(ctx, key, PDF_NAME(AcroForm)))
         return acroform_allowed(c, pdf_resolve_indirect_chain(ctx, oldv), pdf_resolve_indirect_chain(ctx, newv));
-    return pdf_name_eq(ctx, key, PDF_NAME(Metadata));
+    /* The document security store (validation data of signatures) and the extension level that
+       announces it are signature material too. */
+    const char* name = pdf_to_name(ctx, key);
+    return pdf_name_eq(ctx, key, PDF_NAME(Metadata)) || !strcmp(name, "DSS") || !strcmp(name, "Extensions");
 }
 
 static int page_rule(appended_check* c, pdf_obj* key, pdf_obj* oldv, pdf_obj* newv)

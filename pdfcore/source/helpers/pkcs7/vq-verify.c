@@ -557,12 +557,11 @@ static void verify_rsa(verify_state* st)
     if (!infos || sk_PKCS7_SIGNER_INFO_num(infos) < 1)
         goto done;
 
-    BIO* in = BIO_new_mem_buf(st->data ? st->data : (unsigned char*)"", (int)st->datalen);
-    if (!in || st->datalen > INT_MAX)
-    {
-        BIO_free(in);
+    if (st->datalen > INT_MAX)
         goto done;
-    }
+    BIO* in = BIO_new_mem_buf(st->data ? st->data : (unsigned char*)"", (int)st->datalen);
+    if (!in)
+        goto done;
     chain = PKCS7_dataInit(p7, in);
     if (!chain)
     {
