@@ -362,7 +362,8 @@ VQ_API void vq_outline_rename(void);
    for the largest value the certificate can produce; the value itself is computed during the
    next save, which calls callback with the digests. A widget without an appearance gets an
    empty one. 0, VQ_CERT_ISNULL (no certificate text), VQ_SIGNATURE_GETCERT_ERROR (no usable SM2
-   certificate), VQ_SIGNATURE_IS_NULL (no widget); nothing is written on failure. */
+   certificate), VQ_SIGNATURE_IS_NULL (no signature widget), VQ_FAIL (no callback); nothing is
+   written on failure. */
 VQ_API int vq_signature_set_value_callback_v3(vq_document* doc, vq_signature* sign, vq_sign_callbackfun callback,
                                               const char* base64cert, const char* customTag);
 /* Arms count widgets with one shared signature value (one dictionary, computed once); islock 1

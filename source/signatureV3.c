@@ -51,7 +51,7 @@ static const char b64_alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqr
 
 /* Writes the encoding of data and a zero byte into out (room for (length + 2) / 3 * 4 + 1);
    returns 0 and the number of characters in *outlen. */
-int base64_encode_new(const unsigned char* data, int length, char* out, int* outlen)
+static int base64_encode_new(const unsigned char* data, int length, char* out, int* outlen)
 {
     int o = 0;
     for (int i = 0; i < length; i += 3)
@@ -81,7 +81,7 @@ static int b64_value(int c)
 /* Decodes Base64 text of length characters into out (room for length / 4 * 3 bytes); any
    character outside the alphabet and "=" is skipped. Returns 0 with *outlen set; -1 when the
    text ends inside a group; -2 when text is left after a padded group. */
-int base64_decode_new(const char* text, int length, unsigned char* out, int* outlen)
+static int base64_decode_new(const char* text, int length, unsigned char* out, int* outlen)
 {
     int o = 0, n = 0, pad = 0, done = 0;
     unsigned v = 0;
@@ -125,7 +125,7 @@ int base64_decode_new(const char* text, int length, unsigned char* out, int* out
 }
 
 /* A new zeroed buffer of len / 4 * 3 (+1) bytes with the decoding of data, or NULL. */
-unsigned char* decode_base64(const char* data, int len, int* outlen)
+static unsigned char* decode_base64(const char* data, int len, int* outlen)
 {
     *outlen = 0;
     if (!data || len <= 0)
@@ -142,7 +142,7 @@ unsigned char* decode_base64(const char* data, int len, int* outlen)
 
 /* The signing time, always in China Standard Time (UTC+8) whatever the machine's zone, so
    that the text agrees with its "+08'00'" suffix. */
-char* timepdf(fz_context* ctx)
+static char* timepdf(fz_context* ctx)
 {
     time_t now = time(NULL) + 8 * 3600;
     struct tm tm;
@@ -153,7 +153,7 @@ char* timepdf(fz_context* ctx)
     return fz_strdup(ctx, buf);
 }
 
-char* reasonpdf(fz_context* ctx)
+static char* reasonpdf(fz_context* ctx)
 {
     return fz_strdup(ctx, "Orvessa signs this document");
 }
@@ -326,7 +326,7 @@ static int measure_largest_value(batch_signer* s)
 
 /* A new cloud signer for the Base64 certificate, or NULL with *ret = VQ_CERT_ISNULL (nothing
    decodes) or VQ_SIGNATURE_GETCERT_ERROR (no usable certificate). */
-pdf_pkcs7_signer* pdf_new_client_v3signer(fz_context* ctx, vq_sign_callbackfun callback, const char* base64cert,
+static pdf_pkcs7_signer* pdf_new_client_v3signer(fz_context* ctx, vq_sign_callbackfun callback, const char* base64cert,
                                           int* retp)
 {
     int dummy;
@@ -444,7 +444,9 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         return VQ_FAIL;
     if (!cert || !*cert)
         return VQ_CERT_ISNULL;
-    if (!sigs || count <= 0 || !callback)
+    if (!callback)
+        return VQ_FAIL;
+    if (!sigs || count <= 0)
         return VQ_BATCH_SIGN_DATA_ERROR;
     /* Every widget is checked before anything is written. */
     for (int i = 0; i < count; i++)

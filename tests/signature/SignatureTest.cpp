@@ -369,6 +369,7 @@ TEST_F(SignatureTest, ArmingRefusesMissingOrUnusableCertificates)
     EXPECT_EQ(vq_signature_set_value_callback_v3(d.get(), w, testSign, "!!!!", "psign"), VQ_CERT_ISNULL);
     EXPECT_EQ(vq_signature_set_value_callback_v3(d.get(), w, testSign, base64(Bytes(64, 7)).c_str(), "psign"),
               VQ_SIGNATURE_GETCERT_ERROR);
+    EXPECT_EQ(vq_signature_set_value_callback_v3(d.get(), w, nullptr, cert64_.c_str(), "psign"), VQ_FAIL);
     EXPECT_EQ(vq_signature_get_objindex(d.get(), w), -1) << "nothing written";
     vq_signature* none[2] = {w, nullptr};
     EXPECT_EQ(vq_batch_signature_set_value_callback_v3(d.get(), none, 2, testSign, cert64_.c_str(), "psign", 0),
@@ -573,6 +574,37 @@ TEST_F(SignatureTest, SignedFieldWithoutPictureDrawsNothing)
     vq_pixmap_free(d.get(), pix);
 }
 
+TEST_F(SignatureTest, FullSaveAndSaveIntoMemoryAlsoSign)
+{
+    {
+        DocPtr d = openAndArm("Full");
+        const std::string out = dir_.file("full.pdf");
+        ASSERT_EQ(vq_document_saveas(d.get(), 0, out.c_str()), 0);
+        const std::string file = fixture::readFile(out);
+        const auto sigs = findSignatures(file);
+        ASSERT_EQ(sigs.size(), 1u);
+        expectValid(file, sigs[0], g_service.signatures.back(), file.size());
+        EXPECT_EQ(runCommand("qpdf --check " + out + " >/dev/null 2>&1"), 0);
+    }
+    {
+        const std::string before = fixture::readFile(path_);
+        DocPtr d = openAndArm("Memory");
+        int ret = -1;
+        vq_buffer* buf = vq_document_saveas_stream(d.get(), 1, &ret);
+        ASSERT_EQ(ret, 0);
+        ASSERT_NE(buf, nullptr);
+        char* data = nullptr;
+        const size_t n = vq_buffer_storage(d.get(), buf, &data);
+        const std::string bytes(data, n);
+        ASSERT_EQ(bytes.compare(0, before.size(), before), 0);
+        const auto sigs = findSignatures(bytes);
+        ASSERT_EQ(sigs.size(), 1u);
+        expectValid(bytes, sigs[0], g_service.signatures.back(), bytes.size());
+        EXPECT_EQ(fixture::readFile(path_), before) << "saving into memory leaves the file alone";
+    }
+    EXPECT_EQ(g_service.calls, 2);
+}
+
 TEST(SignatureCertTest, ParsesSerialSignerAndKey)
 {
     PkeyPtr key = makeSm2Key();
@@ -600,3 +632,4 @@ TEST(SignatureCertTest, ParsesSerialSignerAndKey)
 }
 
 } // namespace
+
