@@ -168,6 +168,9 @@ TEST_F(PipelineVerify, VerifyingRightAfterSavingInTheSameDocument)
     Verdict v = verdict(d.get(), "S1");
     EXPECT_EQ(v.vcode, 0);
     EXPECT_EQ(v.docret, 0);
+    // What the file holds is verified: a change not saved yet plays no part.
+    ASSERT_EQ(vq_test_mark_document(d.get(), "unsaved"), 0);
+    EXPECT_EQ(verdict(d.get(), "S1").vcode, 0);
 }
 
 TEST_F(PipelineVerify, ArmedButNeverSavedIsNoReadableValue)
