@@ -18,6 +18,11 @@ VQ_API void vq_test_fail_writes_after(long long bytes);
 /* Records a text under /OrvTestMark in the document catalogue: a small unsaved change. */
 VQ_API int vq_test_mark_document(vq_document* doc, const char* text);
 
+/* Writes a text watermark into the page's content (position 0..6, style red, green, blue,
+   opacity), as the library-level operation does. 0 or VQ_FAIL. */
+VQ_API int vq_test_page_add_watermark_text(vq_document* doc, vq_page* page, int position, const float* style,
+                                           const char* text, float fontsize, float angle);
+
 #ifdef __cplusplus
 }
 #endif
