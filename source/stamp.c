@@ -199,7 +199,6 @@ static void mark_changed(vq_document* d)
         pdf_document* pdf = vq_pdf(d);
         pdf_obj* root = pdf_dict_get(d->ctx, pdf_trailer(d->ctx, pdf), PDF_NAME(Root));
         pdf_dict_put(d->ctx, root, PDF_NAME(Type), PDF_NAME(Catalog));
-        pdf_update_object(d->ctx, pdf, pdf_to_num(d->ctx, root), pdf_resolve_indirect(d->ctx, root));
     }
     fz_catch(d->ctx)
         fz_warn(d->ctx, "cannot mark new document as changed");
