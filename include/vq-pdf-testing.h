@@ -20,6 +20,10 @@ VQ_API int vq_test_mark_document(vq_document* doc, const char* text);
 
 /* Writes a text watermark into the page's content (position 0..6, style red, green, blue,
    opacity), as the library-level operation does. 0 or VQ_FAIL. */
+/* Writes a centred picture watermark of w x h points into the page's content, as the
+   library-level operation does (prepared: through a reusable Form XObject). 0 or VQ_FAIL. */
+VQ_API int vq_test_page_add_watermark_image(vq_document* doc, vq_page* page, const unsigned char* data, int len,
+                                            float w, float h, int prepared);
 VQ_API int vq_test_page_add_watermark_text(vq_document* doc, vq_page* page, int position, const float* style,
                                            const char* text, float fontsize, float angle);
 

@@ -151,6 +151,43 @@ VQ_API int vq_test_page_add_watermark_text(vq_document* d, vq_page* page, int po
     return code;
 }
 
+VQ_API int vq_test_page_add_watermark_image(vq_document* d, vq_page* page, const unsigned char* data, int len,
+                                            float w, float h, int prepared)
+{
+    if (!d || !data || len <= 0 || !isfinite(w) || !isfinite(h) || w <= 0 || h <= 0)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    int code = VQ_FAIL;
+    pdf_page* pp = vq_pdf_page_of(d, page);
+    if (pp)
+    {
+        fz_context* ctx = d->ctx;
+        pdf_obj* form = NULL;
+        fz_var(form);
+        fz_try(ctx)
+        {
+            if (prepared)
+            {
+                form = pdf_create_image_frm(ctx, vq_pdf(d), data, (size_t)len, w, h);
+                pdf_add_image_watermark_from_frm(ctx, pp, form, w, h);
+            }
+            else
+                pdf_page_add_watermark_image_data(ctx, pp, data, (size_t)len, w, h);
+            code = VQ_OK;
+        }
+        fz_always(ctx)
+            pdf_drop_obj(ctx, form);
+        fz_catch(ctx)
+        {
+            fz_warn(ctx, "picture watermark: %s", fz_caught_message(ctx));
+            code = VQ_FAIL;
+        }
+        content_changed(d, page);
+    }
+    vq_doc_unlock(d);
+    return code;
+}
+
 /* ---- new documents ---------------------------------------------------------------------- */
 
 /* Writes a document built in ctx and opens those bytes as an engine document with unsaved

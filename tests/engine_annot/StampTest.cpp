@@ -144,6 +144,33 @@ TEST(EngineStamp, PictureStampsDrawIntoThePageContent)
               VQ_FAIL);
 }
 
+TEST(EngineStamp, PictureWatermarksAreCentredAndMarked)
+{
+    for (int prepared = 0; prepared < 2; prepared++)
+    {
+        SCOPED_TRACE(prepared ? "prepared form" : "picture bytes");
+        ScratchDir dir;
+        DocPtr d = openReady(simpleDocument({PageSpec{"[0 0 200 100]", "", ""}}));
+        vq_page* pg = vq_page_index(d.get(), 0);
+        std::string pic = redPicture();
+        ASSERT_EQ(vq_test_page_add_watermark_image(d.get(), pg, reinterpret_cast<const unsigned char*>(pic.data()),
+                                                   (int)pic.size(), 40, 20, prepared),
+                  VQ_OK);
+        vq_pixmap* pix = vq_page_generate_pixmap(d.get(), pg, VQ_RENDER_ALL, VQ_COLORSPACE_RGB, 1, 0);
+        ASSERT_NE(pix, nullptr);
+        EXPECT_GT(pixel(d.get(), pix, 100, 50).r, 200);
+        EXPECT_LT(pixel(d.get(), pix, 100, 50).g, 60);
+        EXPECT_GT(pixel(d.get(), pix, 75, 50).g, 200) << "outside the centred 40 x 20 box";
+        vq_pixmap_free(d.get(), pix);
+        DocPtr again = saveCheckReopen(d.get(), dir, "wm.pdf");
+        ASSERT_TRUE(again);
+        const std::string text = qdfText(dir.file("wm.pdf"));
+        EXPECT_NE(text.find(prepared ? "/FrmVq0 Do" : "/FXX0 Do"), std::string::npos);
+        EXPECT_NE(text.find("/GS0 gs"), std::string::npos);
+        EXPECT_NE(text.find("/Artifact <</Subtype /Watermark /Type /Pagination >>BDC"), std::string::npos);
+    }
+}
+
 TEST(EngineStamp, TextWatermarkWritesCodesOfTheText)
 {
     ScratchDir dir;

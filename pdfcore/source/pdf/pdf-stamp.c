@@ -164,55 +164,6 @@ static void matrix_text(char* out, size_t n, fz_matrix m)
     snprintf(out, n, "%f %f %f %f %f %f", m.a, m.b, m.c, m.d, m.e, m.f);
 }
 
-void pdf_add_handwrite_signature(fz_context* ctx, pdf_page* page, fz_point point, fz_image* image, float w,
-                                 float h)
-{
-    pdf_document* doc = page->doc;
-    pdf_obj* pageobj = page->obj;
-    pdf_obj* imgref = NULL;
-    pdf_obj* res = NULL;
-    pdf_obj* form = NULL;
-    fz_buffer* body = NULL;
-    fz_var(imgref);
-    fz_var(res);
-    fz_var(form);
-    fz_var(body);
-    fz_try(ctx)
-    {
-        fz_matrix ctm;
-        pdf_page_transform(ctx, page, NULL, &ctm);
-        /* Form space (y up, picture upright) -> page space at the point -> PDF user space. */
-        fz_matrix place = fz_concat(fz_make_matrix(1, 0, 0, -1, point.x, point.y + h), fz_invert_matrix(ctm));
-
-        char name[32];
-        next_mark_name(ctx, pageobj, name);
-        pdf_content_resources_to_xobject(ctx, doc, page);
-
-        imgref = pdf_add_image(ctx, doc, image);
-        res = pdf_new_dict(ctx, doc, 1);
-        pdf_obj* xo = pdf_dict_put_dict(ctx, res, PDF_NAME(XObject), 1);
-        pdf_dict_puts(ctx, xo, "Im0", imgref);
-        body = fz_new_buffer(ctx, 64);
-        fz_append_printf(ctx, body, "q %g 0 0 %g 0 0 cm /Im0 Do Q\n", w, h);
-        form = pdf_new_xobject(ctx, doc, fz_make_rect(0, 0, w, h), fz_identity, res, body);
-        add_mark(ctx, doc, pageobj, name, form);
-
-        char m[160], line[256];
-        matrix_text(m, sizeof m, place);
-        int len = snprintf(line, sizeof line, "q %s cm /%s Do Q\n", m, name);
-        append_page_content(ctx, doc, pageobj, line, (size_t)len);
-    }
-    fz_always(ctx)
-    {
-        pdf_drop_obj(ctx, imgref);
-        pdf_drop_obj(ctx, res);
-        pdf_drop_obj(ctx, form);
-        fz_drop_buffer(ctx, body);
-    }
-    fz_catch(ctx)
-        fz_rethrow(ctx);
-}
-
 static fz_image* image_from_bytes(fz_context* ctx, const unsigned char* data, size_t len)
 {
     fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, data, len);
@@ -224,6 +175,158 @@ static fz_image* image_from_bytes(fz_context* ctx, const unsigned char* data, si
     fz_catch(ctx)
         fz_throw(ctx, VQ_EXC_IMAGE_FORMAT, "image format not recognised");
     return img;
+}
+
+/* Form space (y up, picture upright) -> page space with the form's top-left corner at a
+   page-space point -> PDF user space. */
+static fz_matrix placement(fz_context* ctx, pdf_page* page, float x, float y, float h)
+{
+    fz_matrix ctm;
+    pdf_page_transform(ctx, page, NULL, &ctm);
+    return fz_concat(fz_make_matrix(1, 0, 0, -1, x, y + h), fz_invert_matrix(ctm));
+}
+
+/* A Form XObject of w x h holding the picture drawn over it. */
+static pdf_obj* image_form(fz_context* ctx, pdf_document* doc, fz_image* image, float w, float h)
+{
+    pdf_obj* imgref = NULL;
+    pdf_obj* res = NULL;
+    pdf_obj* form = NULL;
+    fz_buffer* body = NULL;
+    fz_var(imgref);
+    fz_var(res);
+    fz_var(body);
+    fz_var(form);
+    fz_try(ctx)
+    {
+        imgref = pdf_add_image(ctx, doc, image);
+        res = pdf_new_dict(ctx, doc, 1);
+        pdf_obj* xo = pdf_dict_put_dict(ctx, res, PDF_NAME(XObject), 1);
+        pdf_dict_puts(ctx, xo, "Im0", imgref);
+        body = fz_new_buffer(ctx, 64);
+        fz_append_printf(ctx, body, "q %g 0 0 %g 0 0 cm /Im0 Do Q\n", w, h);
+        form = pdf_new_xobject(ctx, doc, fz_make_rect(0, 0, w, h), fz_identity, res, body);
+    }
+    fz_always(ctx)
+    {
+        pdf_drop_obj(ctx, imgref);
+        pdf_drop_obj(ctx, res);
+        fz_drop_buffer(ctx, body);
+    }
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+    return form;
+}
+
+/* Appends the watermark-marked drawing of the named form through the matrix; the page's
+   /GS0 is written (opacity 1) when the page has none. */
+static void append_watermark(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, const char* name, fz_matrix m)
+{
+    pdf_obj* res = own_resources(ctx, doc, pageobj);
+    if (!pdf_dict_gets(ctx, pdf_dict_get(ctx, res, PDF_NAME(ExtGState)), "GS0"))
+        pdf_setting_alpha(ctx, doc, res, 1);
+    char mt[160], line[512];
+    matrix_text(mt, sizeof mt, m);
+    int len = snprintf(line, sizeof line,
+                       "/Artifact <</Subtype /Watermark /Type /Pagination >>BDC\nq %s cm /GS0 gs\n /%s Do Q\nEMC\n", mt,
+                       name);
+    append_page_content(ctx, doc, pageobj, line, (size_t)len);
+}
+
+void pdf_add_image_watermark(fz_context* ctx, pdf_page* page, fz_image* image, float w, float h)
+{
+    pdf_document* doc = page->doc;
+    pdf_obj* form = NULL;
+    fz_var(form);
+    fz_try(ctx)
+    {
+        fz_rect b = pdf_bound_page(ctx, page);
+        fz_matrix m = placement(ctx, page, ((b.x1 - b.x0) - w) / 2, ((b.y1 - b.y0) - h) / 2, h);
+        char name[32];
+        next_mark_name(ctx, page->obj, name);
+        pdf_content_resources_to_xobject(ctx, doc, page);
+        form = image_form(ctx, doc, image, w, h);
+        add_mark(ctx, doc, page->obj, name, form);
+        append_watermark(ctx, doc, page->obj, name, m);
+    }
+    fz_always(ctx)
+        pdf_drop_obj(ctx, form);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+}
+
+pdf_obj* pdf_create_image_frm(fz_context* ctx, pdf_document* doc, const unsigned char* data, size_t len, float w,
+                              float h)
+{
+    fz_image* img = image_from_bytes(ctx, data, len);
+    pdf_obj* form = NULL;
+    fz_try(ctx)
+        form = image_form(ctx, doc, img, w, h);
+    fz_always(ctx)
+        fz_drop_image(ctx, img);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+    return form;
+}
+
+void pdf_add_image_watermark_from_frm(fz_context* ctx, pdf_page* page, pdf_obj* xobject, float w, float h)
+{
+    pdf_document* doc = page->doc;
+    fz_rect b = pdf_bound_page(ctx, page);
+    fz_matrix m = placement(ctx, page, ((b.x1 - b.x0) - w) / 2, ((b.y1 - b.y0) - h) / 2, h);
+    pdf_content_resources_to_xobject(ctx, doc, page);
+    add_mark(ctx, doc, page->obj, "FrmVq0", xobject);
+    append_watermark(ctx, doc, page->obj, "FrmVq0", m);
+}
+
+void pdf_page_add_watermark_image_data(fz_context* ctx, pdf_page* page, const unsigned char* data, size_t len,
+                                       float w, float h)
+{
+    fz_image* img = image_from_bytes(ctx, data, len);
+    fz_try(ctx)
+        pdf_add_image_watermark(ctx, page, img, w, h);
+    fz_always(ctx)
+        fz_drop_image(ctx, img);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+}
+
+void pdf_page_add_watermark_image(fz_context* ctx, pdf_page* page, const char* path, float w, float h)
+{
+    fz_buffer* buf = fz_read_file(ctx, path);
+    fz_try(ctx)
+        pdf_page_add_watermark_image_data(ctx, page, buf->data, buf->len, w, h);
+    fz_always(ctx)
+        fz_drop_buffer(ctx, buf);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+}
+
+void pdf_add_handwrite_signature(fz_context* ctx, pdf_page* page, fz_point point, fz_image* image, float w,
+                                 float h)
+{
+    pdf_document* doc = page->doc;
+    pdf_obj* pageobj = page->obj;
+    pdf_obj* form = NULL;
+    fz_var(form);
+    fz_try(ctx)
+    {
+        fz_matrix place = placement(ctx, page, point.x, point.y, h);
+        char name[32];
+        next_mark_name(ctx, pageobj, name);
+        pdf_content_resources_to_xobject(ctx, doc, page);
+        form = image_form(ctx, doc, image, w, h);
+        add_mark(ctx, doc, pageobj, name, form);
+
+        char m[160], line[256];
+        matrix_text(m, sizeof m, place);
+        int len = snprintf(line, sizeof line, "q %s cm /%s Do Q\n", m, name);
+        append_page_content(ctx, doc, pageobj, line, (size_t)len);
+    }
+    fz_always(ctx)
+        pdf_drop_obj(ctx, form);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
 }
 
 void pdf_page_add_image_form_data(fz_context* ctx, pdf_page* page, fz_point point, const unsigned char* data,
@@ -394,8 +497,10 @@ void pdf_page_add_watermark_text(fz_context* ctx, pdf_page* page, int position, 
         float drop = s * (1 + ascent - descent) * 0.5f;
 
         body = fz_new_buffer(ctx, 64 + 4 * (size_t)ncodes);
-        fz_append_printf(ctx, body, "BT\n/%s %d Tf\n%g %g %g rg\n%d %g Td\n<", fontname, size, style[0], style[1],
-                         style[2], 0, -drop);
+        char head[256];
+        snprintf(head, sizeof head, "BT\n/%s %d Tf\n%f %f %f rg\n%d %f Td\n<", fontname, size, style[0], style[1],
+                 style[2], 0, -drop);
+        fz_append_string(ctx, body, head);
         for (int i = 0; i < ncodes; i++)
         {
             char hex[8];

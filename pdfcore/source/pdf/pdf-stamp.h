@@ -20,6 +20,15 @@ void pdf_page_add_image_form_data(fz_context* ctx, pdf_page* page, fz_point poin
                                   size_t len, float w, float h);
 void pdf_page_add_image_form_file(fz_context* ctx, pdf_page* page, fz_point point, const char* path, float w,
                                   float h);
+/* Centred picture watermarks: from an image, a file or bytes, or from a prepared Form
+   XObject (pdf_create_image_frm) stored under the name FrmVq0. */
+void pdf_add_image_watermark(fz_context* ctx, pdf_page* page, fz_image* image, float w, float h);
+void pdf_page_add_watermark_image(fz_context* ctx, pdf_page* page, const char* path, float w, float h);
+void pdf_page_add_watermark_image_data(fz_context* ctx, pdf_page* page, const unsigned char* data, size_t len,
+                                       float w, float h);
+pdf_obj* pdf_create_image_frm(fz_context* ctx, pdf_document* doc, const unsigned char* data, size_t len, float w,
+                              float h);
+void pdf_add_image_watermark_from_frm(fz_context* ctx, pdf_page* page, pdf_obj* xobject, float w, float h);
 /* /ExtGState /GS0 with the opacity and the Multiply blend mode into resources. */
 void pdf_setting_alpha(fz_context* ctx, pdf_document* doc, pdf_obj* resources, float alpha);
 /* The form's font name into resources (the engine's CJK font when the form has none). */
