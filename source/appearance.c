@@ -7,35 +7,11 @@
  * annotation as it was: its /Rect and /AP are put back, so a failed seal never leaves a
  * half-made appearance in the user's document.
  */
-#include "header.h"
+#include "annot-internal.h"
 #include "vq-appearance-writers.h"
 
 #include <math.h>
 #include <string.h>
-
-/* The library annotation behind a handle when it belongs to a loaded page of the document. */
-static pdf_annot* loaded_annot(struct document* d, const void* handle)
-{
-    if (!d || !handle || !d->pages)
-        return NULL;
-    fz_context* ctx = d->ctx;
-    for (int i = 0; i < d->page_slots; i++)
-    {
-        struct page_t* pg = d->pages[i];
-        if (!pg || !pg->page)
-            continue;
-        pdf_page* pp = pdf_page_from_fz_page(ctx, pg->page);
-        if (!pp)
-            continue;
-        for (pdf_annot* a = pdf_first_annot(ctx, pp); a; a = pdf_next_annot(ctx, a))
-            if ((const void*)a == handle)
-                return a;
-        for (pdf_annot* a = pdf_first_widget(ctx, pp); a; a = pdf_next_widget(ctx, a))
-            if ((const void*)a == handle)
-                return a;
-    }
-    return NULL;
-}
 
 typedef enum { SRC_DATA, SRC_FILE, SRC_PDF, SRC_TEXT } source_kind;
 
@@ -57,7 +33,7 @@ static int set_appearance(struct document* d, vq_annot* handle, const appearance
     vq_doc_lock(d);
     fz_context* ctx = d->ctx;
     pdf_document* pdf = vq_pdf(d);
-    pdf_annot* annot = loaded_annot(d, handle);
+    pdf_annot* annot = vq_annot_checked(d, handle, NULL);
     if (!annot || !pdf)
     {
         vq_doc_unlock(d);
