@@ -54,7 +54,7 @@ static void print_resolved(fz_context* ctx, fz_output* out, pdf_obj* obj, int de
 static void print_form(fz_context* ctx, fz_output* out, pdf_obj* form, const char* path, int level)
 {
     fz_write_printf(ctx, out, "\n%%%%%% %s\n", path);
-    print_resolved(ctx, out, form, 4);
+    print_resolved(ctx, out, form, 8);
     fz_write_printf(ctx, out, "\n%%%%%% %s content\n", path);
     fz_buffer* content = pdf_load_stream(ctx, form);
     fz_try(ctx)
