@@ -674,6 +674,150 @@ void vq_update_pushbutton_appearance(fz_context* ctx, pdf_document* doc, pdf_obj
         fz_rethrow(ctx);
 }
 
+/* A check box or radio button without drawn states gets two: the on state shows the /MK /CA
+   character (a check mark or a dot by default) in ZapfDingbats, the off state only the
+   background and border. */
+static pdf_obj* dingbats_font(fz_context* ctx, pdf_document* doc)
+{
+    pdf_obj* found = vq_find_font_resource_by_name(ctx, doc, "ZapfDingbats");
+    if (found)
+        return found;
+    pdf_obj* dict = pdf_new_dict(ctx, doc, 3);
+    pdf_obj *ref = NULL, *result = NULL;
+    fz_var(ref);
+    fz_try(ctx)
+    {
+        pdf_dict_put(ctx, dict, PDF_NAME(Type), PDF_NAME(Font));
+        pdf_dict_put(ctx, dict, PDF_NAME(Subtype), PDF_NAME(Type1));
+        pdf_dict_put_name(ctx, dict, PDF_NAME(BaseFont), "ZapfDingbats");
+        ref = pdf_add_object(ctx, doc, dict);
+        result = vq_insert_font_resource_by_name(ctx, doc, "ZapfDingbats", ref);
+    }
+    fz_always(ctx)
+    {
+        pdf_drop_obj(ctx, dict);
+        pdf_drop_obj(ctx, ref);
+    }
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+    return result;
+}
+
+static const char* on_state_name(fz_context* ctx, pdf_obj* widget)
+{
+    pdf_obj* as = pdf_dict_get(ctx, widget, PDF_NAME(AS));
+    if (pdf_is_name(ctx, as) && !pdf_name_eq(ctx, as, PDF_NAME(Off)))
+        return pdf_to_name(ctx, as);
+    pdf_obj* n = pdf_dict_getp(ctx, widget, "AP/N");
+    for (int i = 0; i < pdf_dict_len(ctx, n); i++)
+        if (!pdf_name_eq(ctx, pdf_dict_get_key(ctx, n, i), PDF_NAME(Off)))
+            return pdf_to_name(ctx, pdf_dict_get_key(ctx, n, i));
+    pdf_obj* v = pdf_dict_get_inheritable(ctx, widget, PDF_NAME(V));
+    if (pdf_is_name(ctx, v) && !pdf_name_eq(ctx, v, PDF_NAME(Off)))
+        return pdf_to_name(ctx, v);
+    return "Yes";
+}
+
+void vq_update_checkbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget, int radio)
+{
+    fz_rect r = pdf_dict_get_rect(ctx, widget, PDF_NAME(Rect));
+    float w = r.x1 - r.x0, h = r.y1 - r.y0;
+    if (!(w > 0) || !(h > 0))
+        return;
+    char on[64];
+    fz_strlcpy(on, on_state_name(ctx, widget), sizeof on);
+    vq_da_info da;
+    memset(&da, 0, sizeof da);
+    fz_buffer *onbuf = NULL, *offbuf = NULL;
+    pdf_obj *font = NULL, *res = NULL, *onform = NULL, *offform = NULL;
+    fz_var(onbuf);
+    fz_var(offbuf);
+    fz_var(font);
+    fz_var(res);
+    fz_var(onform);
+    fz_var(offform);
+    fz_try(ctx)
+    {
+        const char* dastr = pdf_to_text_string(ctx, field_get(ctx, doc, widget, PDF_NAME(DA)));
+        vq_parse_da(ctx, dastr, &da);
+        const char* ca = pdf_to_text_string(ctx, pdf_dict_getp(ctx, widget, "MK/CA"));
+        char mark = ca[0] ? ca[0] : radio ? 'l' : '4';
+        float size = da.font_size > 0 ? (float)da.font_size : fz_min(w, h) * 0.8f;
+
+        fz_buffer* frame = fz_new_buffer(ctx, 64);
+        fz_try(ctx)
+        {
+            pdf_obj* bg = pdf_dict_getp(ctx, widget, "MK/BG");
+            if (pdf_is_array(ctx, bg))
+            {
+                append_fill_color(ctx, frame, bg, 0, 0);
+                fz_append_printf(ctx, frame, "0 0 %g %g re\nf\n", w, h);
+            }
+            pdf_obj* bc = pdf_dict_getp(ctx, widget, "MK/BC");
+            if (pdf_is_array(ctx, bc))
+            {
+                append_fill_color(ctx, frame, bc, 0, 1);
+                fz_append_printf(ctx, frame, "1 w\n.5 .5 %g %g re\nS\n", w - 1, h - 1);
+            }
+            offbuf = fz_new_buffer(ctx, 64);
+            fz_append_buffer(ctx, offbuf, frame);
+            onbuf = fz_new_buffer(ctx, 128);
+            fz_append_string(ctx, onbuf, "q\n");
+            fz_append_buffer(ctx, onbuf, frame);
+        }
+        fz_always(ctx)
+            fz_drop_buffer(ctx, frame);
+        fz_catch(ctx)
+            fz_rethrow(ctx);
+        /* ZapfDingbats marks are about 0.8 em wide and 0.7 em high. */
+        fz_append_string(ctx, onbuf, "BT\n/ZaDb ");
+        fz_append_printf(ctx, onbuf, "%g Tf\n", size);
+        if (da.col_size)
+        {
+            vq_da_info colour = da;
+            colour.font_name = NULL;
+            vq_print_da(ctx, onbuf, &colour);
+            fz_append_byte(ctx, onbuf, '\n');
+        }
+        else
+            fz_append_string(ctx, onbuf, "0 g\n");
+        fz_append_printf(ctx, onbuf, "%g %g Td\n", (w - 0.8f * size) / 2, (h - 0.7f * size) / 2);
+        vq_append_literal(ctx, onbuf, &mark, 1);
+        fz_append_string(ctx, onbuf, " Tj\nET\nQ\n");
+
+        font = dingbats_font(ctx, doc);
+        res = pdf_new_dict(ctx, doc, 1);
+        pdf_obj* fonts = pdf_dict_put_dict(ctx, res, PDF_NAME(Font), 1);
+        pdf_dict_puts(ctx, fonts, "ZaDb", font);
+        fz_rect box = fz_make_rect(0, 0, w, h);
+        onform = vq_ap_new_form(ctx, doc, box, fz_identity, res, (const char*)onbuf->data, onbuf->len);
+        offform = vq_ap_new_form(ctx, doc, box, fz_identity, res, (const char*)offbuf->data, offbuf->len);
+        pdf_obj* ap = pdf_dict_get(ctx, widget, PDF_NAME(AP));
+        if (!pdf_is_dict(ctx, ap))
+            ap = pdf_dict_put_dict(ctx, widget, PDF_NAME(AP), 1);
+        pdf_obj* n = pdf_dict_put_dict(ctx, ap, PDF_NAME(N), 2);
+        pdf_dict_puts(ctx, n, on, onform);
+        pdf_dict_put(ctx, n, PDF_NAME(Off), offform);
+        if (!pdf_is_name(ctx, pdf_dict_get(ctx, widget, PDF_NAME(AS))))
+        {
+            pdf_obj* v = pdf_dict_get_inheritable(ctx, widget, PDF_NAME(V));
+            pdf_dict_put_name(ctx, widget, PDF_NAME(AS), pdf_is_name(ctx, v) && !strcmp(pdf_to_name(ctx, v), on) ? on : "Off");
+        }
+    }
+    fz_always(ctx)
+    {
+        vq_da_info_fin(ctx, &da);
+        fz_drop_buffer(ctx, onbuf);
+        fz_drop_buffer(ctx, offbuf);
+        pdf_drop_obj(ctx, font);
+        pdf_drop_obj(ctx, res);
+        pdf_drop_obj(ctx, onform);
+        pdf_drop_obj(ctx, offform);
+    }
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+}
+
 /* ---- pictures and signatures ------------------------------------------------------------------------ */
 
 static pdf_obj* annot_page_obj(fz_context* ctx, pdf_obj* annot)

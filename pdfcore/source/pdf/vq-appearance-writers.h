@@ -149,6 +149,8 @@ void vq_update_text_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widg
 void vq_update_combobox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget);
 void vq_update_listbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget);
 void vq_update_pushbutton_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget);
+/* On and off states of a check box or radio button. */
+void vq_update_checkbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget, int radio);
 
 /* Picture appearance (w × h points, opacity, rotation clockwise in degrees) anchored at the
    annotation's displayed top-left corner; signature widgets get the layered form. */

@@ -647,16 +647,32 @@ int vq_ap_generate(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj
         case VQ_AP_FIELD_TEXT:
             vq_update_text_appearance(ctx, doc, annot, NULL);
             return 1;
+        case VQ_AP_FIELD_CHECK:
+        case VQ_AP_FIELD_RADIO:
+            vq_update_checkbox_appearance(ctx, doc, annot, vq_ap_field_type(ctx, annot) == VQ_AP_FIELD_RADIO);
+            return 1;
         default:
-            return 0; /* check boxes and radio buttons: the library's on/off states */
+            return 0; /* signature fields get their pictures from the appearance setters */
         }
     }
     return 0;
 }
 
+/* /AP /N is a stream, or a dictionary of states at least one of which is a stream. */
+static int has_drawn_appearance(fz_context* ctx, pdf_obj* annot)
+{
+    pdf_obj* n = pdf_dict_getp(ctx, annot, "AP/N");
+    if (pdf_is_stream(ctx, n))
+        return 1;
+    for (int i = 0; i < pdf_dict_len(ctx, n); i++)
+        if (pdf_is_stream(ctx, pdf_dict_get_val(ctx, n, i)))
+            return 1;
+    return 0;
+}
+
 static int needs_appearance(fz_context* ctx, pdf_obj* annot)
 {
-    return !pdf_dict_getp(ctx, annot, "AP/N") || pdf_obj_is_dirty(ctx, annot);
+    return !has_drawn_appearance(ctx, annot) || pdf_obj_is_dirty(ctx, annot);
 }
 
 static int skipped(fz_context* ctx, pdf_obj* annot)
