@@ -416,6 +416,90 @@ TEST(AnnotationAppearance, UnchangedDocumentIsNotRewrittenOnLoad)
     EXPECT_EQ(vq_document_has_unsaved(again.get()), 0);
 }
 
+struct ShapeCase
+{
+    const char* annot;
+    const char* paint;  // the painting operator that must be present
+    size_t curves;      // "c" operators
+    size_t moves;       // "m" operators
+    int cap;            // line cap of the stroke, -1 when not set
+    std::vector<double> rect;
+};
+
+class ShapeAppearance : public ::testing::TestWithParam<ShapeCase>
+{
+};
+
+TEST_P(ShapeAppearance, PathsCapsAndBoxes)
+{
+    const ShapeCase& c = GetParam();
+    Doc doc = makeDoc({c.annot});
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    const auto& ops = a.ops["N"];
+    EXPECT_FALSE(opsNamed(ops, c.paint).empty());
+    EXPECT_EQ(opsNamed(ops, "c").size(), c.curves);
+    EXPECT_EQ(opsNamed(ops, "m").size(), c.moves);
+    if (c.cap >= 0)
+        EXPECT_EQ(opsNamed(ops, "J").at(0)->n(0), c.cap);
+    expectRect(a.annot["Rect"], c.rect[0], c.rect[1], c.rect[2], c.rect[3], 0.05);
+    EXPECT_EQ(stateBefore(a, "N", c.paint)["BM"].text, "Multiply");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ShapeAppearance,
+    ::testing::Values(
+        // A circle: four curves, round caps, inside its rectangle.
+        ShapeCase{"/Subtype /Circle /Rect [0 0 100 50] /BS << /W 2 >>", "S", 4, 1, 1, {0, 0, 100, 50}},
+        // A line with any /LE gets an open arrow head at its end: a second sub-path.
+        ShapeCase{"/Subtype /Line /Rect [0 0 1 1] /L [10 10 110 10] /LE [/None /None]", "S", 0, 2, 2,
+                  {10 - 1, 10 - 5 * std::sin(0.5) - 1, 111, 10 + 5 * std::sin(0.5) + 1}},
+        ShapeCase{"/Subtype /Line /Rect [0 0 1 1] /L [10 10 110 10] /BS << /W 2 >>", "S", 0, 1, 2, {8, 8, 112, 12}},
+        // A polygon drawn from its strokes, red by default.
+        ShapeCase{"/Subtype /Polygon /Rect [0 0 1 1] /InkList [[10 10 50 10 30 40]]", "S", 2, 1, 1, {8, 8, 52, 42}},
+        // A polygon that keeps its points in /Vertices is drawn closed.
+        ShapeCase{"/Subtype /Polygon /Rect [0 0 1 1] /Vertices [10 10 50 10 30 40]", "s", 0, 1, 1, {8, 8, 52, 42}},
+        // The note icon: frame and bubble, each filled and then stroked.
+        ShapeCase{"/Subtype /Text /Rect [100 100 120 120]", "f", 16, 4, -1, {100, 100, 120, 120}}));
+
+TEST(TextNoteAppearance, IconScaledByRectOverFrameBounds)
+{
+    Doc doc = makeDoc({"/Subtype /Text /Rect [100 100 120 120]"});
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    const Op* cm = opsNamed(a.ops["N"], "cm").at(0);
+    EXPECT_NEAR(cm->n(0), 20.0 / 390, 1e-6);
+    // The icon's centre (200, 200) lands on the centre of /Rect.
+    EXPECT_NEAR(200 * cm->n(0) + cm->n(4), 110, 1e-3);
+    EXPECT_NEAR(200 * cm->n(3) + cm->n(5), 110, 1e-3);
+    auto rg = opsNamed(a.ops["N"], "rg");
+    EXPECT_EQ((std::vector<double>{rg.at(0)->n(0), rg[0]->n(1), rg[0]->n(2)}), (std::vector<double>{1, 1, 0}));
+}
+
+TEST(FreeTextAppearance, TextOnOneLineAndNoFontNameKeepsOldAppearance)
+{
+    Doc doc = makeDoc({"/Subtype /FreeText /Rect [50 50 250 80] /Contents (Note \\(1\\)) /DA (/Helv 14 Tf 0 0 1 rg)",
+                       "/Subtype /FreeText /Rect [50 100 250 130] /Contents (x) /DA (0 g)"});
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    const auto& ops = a.ops["N"];
+    EXPECT_EQ(opsNamed(ops, "Tf").at(0)->args.at(0).text, "Helv");
+    EXPECT_EQ(opsNamed(ops, "Tf").at(0)->n(1), 14);
+    EXPECT_EQ(opsNamed(ops, "Tj").at(0)->args.at(0).text, "Note (1)");
+    const Op* td = opsNamed(ops, "Td").at(0);
+    EXPECT_EQ(td->n(0), 50);
+    EXPECT_GT(td->n(1), 50); // the baseline sits above the bottom edge by the descent
+    EXPECT_LT(td->n(1), 50 + 14 * 0.4);
+    EXPECT_EQ(opsNamed(ops, "rg").size(), 1u);
+    EXPECT_FALSE(readAppearance(d.get(), 0, 1).ok);
+}
+
 // ---- pictures and signatures -----------------------------------------------------------------
 
 struct SealCase
