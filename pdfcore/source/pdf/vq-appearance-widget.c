@@ -299,6 +299,7 @@ static fz_buffer* create_text_appearance(fz_context* ctx, fz_rect formbox, const
     int dasize = fi->da.font_size;
     float fs = dasize ? (float)dasize : info->multiline ? 12 : (float)(int)(H / fi->lineheight);
     fi->da.font_size = (int)fs;
+    fz_var(fs);
     fz_font* font = fi->font->font;
     float a = fz_font_ascender(ctx, font), d = fz_font_descender(ctx, font);
     fz_buffer* o = fz_new_buffer(ctx, 256);
@@ -743,6 +744,7 @@ void vq_update_checkbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* 
         const char* ca = pdf_to_text_string(ctx, pdf_dict_getp(ctx, widget, "MK/CA"));
         char mark = ca[0] ? ca[0] : radio ? 'l' : '4';
         float size = da.font_size > 0 ? (float)da.font_size : fz_min(w, h) * 0.8f;
+        fz_var(size);
 
         fz_buffer* frame = fz_new_buffer(ctx, 64);
         fz_try(ctx)
@@ -962,8 +964,12 @@ void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, 
         pdf_obj* contents = pdf_dict_get(ctx, page, PDF_NAME(Contents));
         content = fz_new_buffer(ctx, 1024);
         int n = pdf_is_array(ctx, contents) ? pdf_array_len(ctx, contents) : 1;
+        fz_var(page);
+        fz_var(contents);
+        fz_var(n);
         for (int i = 0; i < n; i++)
         {
+            fz_var(i);
             pdf_obj* s = pdf_is_array(ctx, contents) ? pdf_array_get(ctx, contents, i) : contents;
             if (!pdf_is_stream(ctx, s))
                 continue;

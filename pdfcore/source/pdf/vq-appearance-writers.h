@@ -78,9 +78,6 @@ int vq_ap_generate(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj
    A failing annotation keeps what it had (a warning is issued). */
 void vq_page_prepare_appearances(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj);
 
-/* On a loaded page: regenerates every annotation that needs it (see vq-appearance.h). */
-void vq_page_refresh_appearances(fz_context* ctx, pdf_document* doc, pdf_page* page);
-
 /* ---- default appearance and fonts -------------------------------------------------------- */
 
 typedef struct

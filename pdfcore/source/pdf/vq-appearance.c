@@ -45,6 +45,7 @@ void vq_ap_end(fz_context* ctx, vq_ap_builder* b)
 void vq_ap_alpha(fz_context* ctx, vq_ap_builder* b, float alpha, int stroke)
 {
     int i;
+    fz_var(i);
     for (i = 0; i < b->nalpha; i++)
         if (b->alpha[i] == alpha && b->stroke[i] == stroke)
             break;
@@ -54,6 +55,7 @@ void vq_ap_alpha(fz_context* ctx, vq_ap_builder* b, float alpha, int stroke)
             fz_throw(ctx, FZ_ERROR_GENERIC, "too many graphics states in one appearance");
         pdf_obj* gs = pdf_new_dict(ctx, b->doc, 3);
         pdf_obj* ref = NULL;
+        fz_var(ref);
         fz_try(ctx)
         {
             pdf_dict_put(ctx, gs, PDF_NAME(Type), PDF_NAME(ExtGState));
@@ -562,6 +564,7 @@ static int gen_text_note(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
 
 static int gen_free_text(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj* annot)
 {
+    fz_var(pageobj);
     const char* text = pdf_dict_get_text_string(ctx, annot, PDF_NAME(Contents));
     const char* da = pdf_dict_get_text_string(ctx, annot, PDF_NAME(DA));
     fz_rect rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
@@ -717,21 +720,6 @@ void vq_annot_regenerate_appearance(fz_context* ctx, pdf_document* doc, pdf_anno
     {
         pdf_clean_obj(ctx, obj);
         pdf_set_annot_resynthesised(ctx, annot);
-    }
-}
-
-void vq_page_refresh_appearances(fz_context* ctx, pdf_document* doc, pdf_page* page)
-{
-    for (int pass = 0; pass < 2; pass++)
-    {
-        pdf_annot* a = pass == 0 ? pdf_first_annot(ctx, page) : pdf_first_widget(ctx, page);
-        for (; a; a = pass == 0 ? pdf_next_annot(ctx, a) : pdf_next_widget(ctx, a))
-        {
-            fz_try(ctx)
-                vq_annot_regenerate_appearance(ctx, doc, a);
-            fz_catch(ctx)
-                fz_warn(ctx, "could not update appearance for annotation: %s", fz_caught_message(ctx));
-        }
     }
 }
 

@@ -83,6 +83,10 @@ pdf_obj* vq_add_cjk_font(fz_context* ctx, pdf_document* doc, fz_font* fzfont, in
 {
     const char *basefont, *encoding, *ordering;
     int supplement;
+    fz_var(basefont);
+    fz_var(encoding);
+    fz_var(ordering);
+    fz_var(supplement);
     switch (script)
     {
     case 0:
@@ -113,6 +117,7 @@ pdf_obj* vq_add_cjk_font(fz_context* ctx, pdf_document* doc, fz_font* fzfont, in
     fz_var(cidref);
     fz_var(descref);
     fz_var(wref);
+    fz_var(result);
     fz_try(ctx)
     {
         /* Half-width CIDs of Adobe-GB1 (the proportional Latin and the half-width forms). */
@@ -216,6 +221,7 @@ pdf_obj* vq_add_simple_font(fz_context* ctx, pdf_document* doc, fz_font* font, i
            the embedded font program). */
         pdf_obj* ref = pdf_add_simple_font(ctx, doc, font, encoding);
         pdf_obj* result = NULL;
+        fz_var(result);
         fz_try(ctx)
             result = vq_insert_font_resource_by_name(ctx, doc, name, ref);
         fz_always(ctx)
@@ -227,6 +233,7 @@ pdf_obj* vq_add_simple_font(fz_context* ctx, pdf_document* doc, fz_font* font, i
     pdf_obj *dict = NULL, *ref = NULL, *result = NULL;
     fz_var(dict);
     fz_var(ref);
+    fz_var(result);
     fz_try(ctx)
     {
         dict = pdf_new_dict(ctx, doc, 4);
