@@ -789,6 +789,79 @@ TEST(TextFieldAppearance, CombFieldWritesOneWordPerCell)
     EXPECT_NEAR(td[1]->n(0), 20, 1e-4); // one cell of 100 / 5
 }
 
+TEST(TextFieldAppearance, NewValueReplacesOnlyTheMarkedSection)
+{
+    // An author's appearance: a border drawn around the marked text section.
+    PdfBuilder b;
+    const int catalog = b.reserve(), tree = b.reserve(), page = b.reserve(), widget = b.reserve();
+    const int ap = b.add(PdfBuilder::stream("0 0 1 RG 0.5 0.5 99 19 re S /Tx BMC BT /Helv 12 Tf 2 5 Td (old) Tj ET EMC "
+                                            "1 0 0 RG 0 0 m 100 0 l S",
+                                            "/Type /XObject /Subtype /Form /BBox [0 0 100 20]"));
+    const int helv = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    b.set(widget, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (t) /P " + std::to_string(page) +
+                      " 0 R /Rect [50 50 150 70] /DA (/Helv 12 Tf 0 g) /V (old) /AP << /N " + std::to_string(ap) +
+                      " 0 R >> >>");
+    b.set(page, "<< /Type /Page /Parent " + std::to_string(tree) + " 0 R /MediaBox [0 0 400 300] /Annots [" +
+                    std::to_string(widget) + " 0 R] >>");
+    b.set(tree, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    b.set(catalog, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R /AcroForm << /Fields [" +
+                       std::to_string(widget) + " 0 R] /DR << /Font << /Helv " + std::to_string(helv) +
+                       " 0 R >> >> >> >>");
+    DocPtr d = openLoaded(b.build(catalog));
+    ASSERT_TRUE(d);
+    // Loading an unchanged field draws nothing anew.
+    EXPECT_NE(readAppearance(d.get(), 0, 0).contents["N"].find("(old)"), std::string::npos);
+
+    vq_field* f = firstField(d.get());
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(vq_field_tx_set_text(d.get(), f, "\xE4\xB8\xAD\xE6\x96\x87"), 0); // 中文
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    std::vector<std::string> names;
+    for (const Op& o : a.ops["N"])
+        names.push_back(o.op);
+    // The border before and the line after the section are kept.
+    ASSERT_GE(names.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 4), (std::vector<std::string>{"RG", "re", "S", "BMC"}));
+    EXPECT_EQ(std::vector<std::string>(names.end() - 5, names.end()),
+              (std::vector<std::string>{"EMC", "RG", "m", "l", "S"}));
+    EXPECT_EQ(opsNamed(a.ops["N"], "Tj").at(0)->args.at(0).text, "4e2d6587");
+    EXPECT_EQ(opsNamed(a.ops["N"], "Tf").at(0)->args.at(0).text, "iSimSun");
+    EXPECT_EQ(a.forms["N"]["Resources"]["Font"]["iSimSun"]["Subtype"].text, "Type0");
+    EXPECT_EQ(a.contents["N"].find("(old)"), std::string::npos);
+}
+
+TEST(TextFieldAppearance, MultilineTextBreaksBetweenWordsAndAtLineEnds)
+{
+    Doc doc = makeDoc({"/Subtype /Widget /FT /Tx /T (m) /Ff 4096 /Rect [50 50 120 150] /DA (/Helv 10 Tf 0 g) "
+                       "/V (alpha beta gamma\ndelta)"});
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    std::vector<std::string> words;
+    std::vector<double> ys;
+    double y = 0;
+    for (const Op& o : a.ops["N"])
+    {
+        if (o.op == "Td")
+            y += o.n(1);
+        if (o.op == "Tj")
+        {
+            words.push_back(o.args.at(0).text);
+            ys.push_back(y);
+        }
+    }
+    // Courier at 10 points is 6 points a character: 68 points hold "alpha beta" but not
+    // "alpha beta gamma"; the line end starts "delta" on a line of its own.
+    ASSERT_EQ(words.size(), 4u);
+    EXPECT_EQ(words[0], "0061006c007000680061");
+    EXPECT_EQ(words[3], "00640065006c00740061");
+    EXPECT_EQ(ys[0], ys[1]);
+    EXPECT_LT(ys[2], ys[1]);
+    EXPECT_LT(ys[3], ys[2]);
+}
+
 TEST(ButtonAppearance, CheckBoxAndRadioGetOnAndOffStates)
 {
     Doc doc = makeDoc({"/Subtype /Widget /FT /Btn /T (agree) /Rect [50 50 70 70] /V /Yes /AS /Yes "
