@@ -29,6 +29,11 @@ VQ_API char* vq_test_annot_appearance(vq_document* doc, int pagenum, int idx);
 VQ_API char* vq_test_object_text(vq_document* doc, int num);
 VQ_API void vq_test_free(char* text);
 
+/* Adds a signature widget named name (with /Addinfo when given) on a page, its rectangle in
+   page space, without an appearance. */
+VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
+                                                 const char* addinfo, vq_rect rect);
+
 #ifdef __cplusplus
 }
 #endif

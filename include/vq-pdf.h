@@ -512,6 +512,66 @@ VQ_API int vq_annot_set_appearance_pdf(vq_document* doc, vq_annot* annot, const 
    text's bounds. 0 or VQ_FAIL; on failure the annotation is unchanged. */
 VQ_API int vq_annot_set_appearance_text(vq_document* doc, vq_annot* annot, const char* text);
 
+/* ---------------------------------------------------------------------------------------- */
+/* Signature fields: arming, reading, finding, deleting; certificates                       */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Arms a signature widget with the cloud signer: writes its signature dictionary (SubFilter
+   vqsign.pkcs7.sm3.3, /M in UTC+8, /Reason, /CustomTagV = customTag) with /Contents reserved
+   for the largest value the certificate can produce; the value itself is computed during the
+   next save, which calls callback with the digests. A widget without an appearance gets an
+   empty one. 0, VQ_CERT_ISNULL (no certificate text), VQ_SIGNATURE_GETCERT_ERROR (no usable SM2
+   certificate), VQ_SIGNATURE_IS_NULL (no signature widget), VQ_FAIL (no callback); nothing is
+   written on failure. */
+VQ_API int vq_signature_set_value_callback_v3(vq_document* doc, vq_signature* sign, vq_sign_callbackfun callback,
+                                              const char* base64cert, const char* customTag);
+/* Arms count widgets with one shared signature value (one dictionary, computed once); islock 1
+   also locks the last field. 0, VQ_CERT_ISNULL, VQ_SIGNATURE_GETCERT_ERROR or
+   VQ_BATCH_SIGN_DATA_ERROR (no widgets, or one is null or no signature field); every widget is
+   checked before anything is written. */
+VQ_API int vq_batch_signature_set_value_callback_v3(vq_document* doc, vq_signature** signatures, int count,
+                                                    vq_sign_callbackfun callback, const char* cert,
+                                                    const char* customTag, int islock);
+
+/* Texts of a signature field (new UTF-8 text the caller frees with free(), NULL when missing):
+   the widget's /Addinfo, and the /V keys CustomTagV, VqC, VqFn, VqSn, VqSc, VqSun, VqSru, VqSrt. */
+VQ_API char* vq_signature_get_addinfo(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_customtag(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqc(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqfn(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqsn(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqsc(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqsun(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqsru(vq_document* doc, vq_signature* sign);
+VQ_API char* vq_signature_get_vqsrt(vq_document* doc, vq_signature* sign);
+/* The kind of /V/SubFilter. */
+VQ_API vq_sign_mode vq_signature_get_sign_type(vq_document* doc, vq_signature* sign);
+/* /V/M in seconds since 1970; 0 when missing. */
+VQ_API long long vq_signature_get_sign_date(vq_document* doc, vq_signature* sign);
+/* Object number of the (inherited) /V, or -1. */
+VQ_API int vq_signature_get_objindex(vq_document* doc, vq_signature* sign);
+/* Length of /V/Contents; *contents points into the document's object (not a copy). 0 when
+   missing; by name also when there is no such signature field in Root /AcroForm /Fields. */
+VQ_API int vq_signature_contents(vq_document* doc, vq_signature* sign, char** contents);
+VQ_API int vq_signature_contents_by_name(vq_document* doc, const char* name, char** contents);
+
+/* The first signature widget whose full field name is name, pages in order; NULL when none. */
+VQ_API vq_signature* vq_document_get_signature_by_name(vq_document* doc, const char* name);
+/* Removes the widget from the form and its page (and a pending value with it); the handle is
+   gone afterwards. Refresh the page with vq_page_update. */
+VQ_API void vq_signature_delete(vq_document* doc, vq_signature* sign);
+/* Removes the first signature widget of the page named name; nothing when there is none. */
+VQ_API void vq_signature_delete_by_name(vq_document* doc, vq_page* page, const char* name);
+
+/* Parses a certificate (DER, PEM or Base64 of them with bbase64 1) and returns the parts asked
+   for: serial (hex text, free with vq_free_parse_str), type (1, 0, or -1), subject common name
+   (vq_free_parse_str), public key (*pbkey_len must be its byte count, 65 for SM2).
+   0 or VQ_GET_SM2_CERT_ERROR. Takes no lock. */
+VQ_API int vq_parse_cert(const char* certdata, int certlen, int is_sn, int iscerttype, int issigner, int ispkkey,
+                         char** certsn, int* certtype, char** signer, unsigned char* public_key, int* pbkey_len,
+                         int bbase64);
+VQ_API void vq_free_parse_str(char* text);
+
 #ifdef __cplusplus
 }
 #endif

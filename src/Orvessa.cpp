@@ -3,9 +3,11 @@
 #include "CLog.h"
 #include "GlobalHeader.h"
 #include "LoadingWidget.h"
+#include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -28,6 +30,7 @@ Orvessa::Orvessa(QWidget* parent)
 
     initUi();
     g_topWidget = this;
+    NetWorkBusiness::Instance();
     RegeditSettings::Instance();
     if (RegeditSettings::Instance()->associtatedHinted())
         QTimer::singleShot(500, this, &Orvessa::isDefaultPdfReader);
@@ -94,6 +97,13 @@ void Orvessa::initUi()
 
     m_loading = new LoadingWidget(this, Qt::Vertical);
     m_loading->hide();
+}
+
+void Orvessa::closeEvent(QCloseEvent* event)
+{
+    BorderlessWidget::closeEvent(event);
+    if (event->isAccepted())
+        NetWorkBusiness::Instance()->logoutAtExit();
 }
 
 void Orvessa::openFile(const QString& fileName)

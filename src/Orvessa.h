@@ -5,6 +5,7 @@
 
 class CLogClearThread;
 class LoadingWidget;
+class QCloseEvent;
 class QLabel;
 class QStackedWidget;
 class QPushButton;
@@ -36,6 +37,11 @@ public slots:
     void showWindowandUpdateIcon();
     // The check for the default PDF reader; nothing to do on this platform.
     void isDefaultPdfReader();
+
+protected:
+    // Closing the window ends the cloud session: the logout goes out while the event loop still
+    // runs, with a short bounded wait for its answer.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void initUi();

@@ -1,0 +1,298 @@
+/*
+ * Signature fields through the engine interface: reading what a signature holds, finding and
+ * deleting signature widgets, and certificate parsing. Every operation on a document takes its
+ * lock; texts handed out are malloc'ed UTF-8 the caller frees.
+ */
+#include "header.h"
+#include "vq-pdf-testing.h"
+#include "vq-signature.h"
+
+#include "certparse.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+static pdf_obj* widget_obj(struct document* d, vq_signature* sign)
+{
+    return sign ? pdf_annot_obj(d->ctx, (pdf_annot*)sign) : NULL;
+}
+
+/* A text of the widget (in_v 0) or of its value (in_v 1). */
+static char* read_text(vq_document* d, vq_signature* sign, int in_v, const char* key)
+{
+    if (!d || !sign)
+        return NULL;
+    vq_doc_lock(d);
+    char* s = vq_sig_get_text(d->ctx, widget_obj(d, sign), in_v, key);
+    vq_doc_unlock(d);
+    return s;
+}
+
+VQ_API char* vq_signature_get_addinfo(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 0, "Addinfo");
+}
+
+VQ_API char* vq_signature_get_customtag(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "CustomTagV");
+}
+
+VQ_API char* vq_signature_get_vqc(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqC");
+}
+
+VQ_API char* vq_signature_get_vqfn(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqFn");
+}
+
+VQ_API char* vq_signature_get_vqsn(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqSn");
+}
+
+VQ_API char* vq_signature_get_vqsc(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqSc");
+}
+
+VQ_API char* vq_signature_get_vqsun(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqSun");
+}
+
+VQ_API char* vq_signature_get_vqsru(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqSru");
+}
+
+VQ_API char* vq_signature_get_vqsrt(vq_document* doc, vq_signature* sign)
+{
+    return read_text(doc, sign, 1, "VqSrt");
+}
+
+VQ_API vq_sign_mode vq_signature_get_sign_type(vq_document* doc, vq_signature* sign)
+{
+    if (!doc || !sign)
+        return Detached_Null;
+    vq_doc_lock(doc);
+    int kind = vq_sig_subfilter_kind(doc->ctx, widget_obj(doc, sign));
+    vq_doc_unlock(doc);
+    return (vq_sign_mode)kind;
+}
+
+VQ_API long long vq_signature_get_sign_date(vq_document* doc, vq_signature* sign)
+{
+    if (!doc || !sign)
+        return 0;
+    vq_doc_lock(doc);
+    int64_t t = vq_sig_sign_date(doc->ctx, widget_obj(doc, sign));
+    vq_doc_unlock(doc);
+    return (long long)t;
+}
+
+VQ_API int vq_signature_get_objindex(vq_document* doc, vq_signature* sign)
+{
+    if (!doc || !doc->ctx || !sign)
+        return -1;
+    vq_doc_lock(doc);
+    int num = -1;
+    fz_try(doc->ctx)
+    {
+        pdf_obj* v = pdf_dict_get_inheritable(doc->ctx, widget_obj(doc, sign), PDF_NAME(V));
+        if (pdf_is_indirect(doc->ctx, v))
+            num = pdf_to_num(doc->ctx, v);
+    }
+    fz_catch(doc->ctx)
+        num = -1;
+    vq_doc_unlock(doc);
+    return num;
+}
+
+VQ_API int vq_signature_contents(vq_document* doc, vq_signature* sign, char** contents)
+{
+    if (contents)
+        *contents = NULL;
+    if (!doc || !sign)
+        return 0;
+    vq_doc_lock(doc);
+    size_t n = vq_sig_contents(doc->ctx, widget_obj(doc, sign), contents);
+    vq_doc_unlock(doc);
+    return (int)n;
+}
+
+VQ_API int vq_signature_contents_by_name(vq_document* doc, const char* name, char** contents)
+{
+    if (contents)
+        *contents = NULL;
+    if (!doc || !name)
+        return 0;
+    vq_doc_lock(doc);
+    size_t n = 0;
+    pdf_document* pdf = vq_pdf(doc);
+    if (pdf)
+    {
+        fz_context* ctx = doc->ctx;
+        fz_try(ctx)
+        {
+            pdf_obj* fields = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/AcroForm/Fields");
+            pdf_obj* field = pdf_is_array(ctx, fields) ? pdf_lookup_field(ctx, fields, name) : NULL;
+            if (field && vq_sig_is_signature_field(ctx, field))
+                n = vq_sig_contents(ctx, field, contents);
+        }
+        fz_catch(ctx)
+            n = 0;
+    }
+    vq_doc_unlock(doc);
+    return (int)n;
+}
+
+/* Full field name equals name. */
+static int has_name(fz_context* ctx, pdf_obj* obj, const char* name)
+{
+    char* volatile full = NULL;
+    volatile int same = 0;
+    fz_try(ctx)
+    {
+        full = pdf_field_name(ctx, obj);
+        same = full && !strcmp(full, name);
+    }
+    fz_always(ctx)
+        fz_free(ctx, full);
+    fz_catch(ctx)
+        same = 0;
+    return same;
+}
+
+/* The first signature widget of a loaded page named name. Caller holds the lock. */
+static pdf_annot* find_on_page(struct document* d, struct page_t* pg, const char* name)
+{
+    fz_context* ctx = d->ctx;
+    if (vq_page_ensure_loaded(d, pg) != 0)
+        return NULL;
+    pdf_page* page = pdf_page_from_fz_page(ctx, pg->page);
+    if (!page)
+        return NULL;
+    pdf_annot* found = NULL;
+    fz_try(ctx)
+    {
+        for (pdf_annot* w = pdf_first_widget(ctx, page); w && !found; w = pdf_next_widget(ctx, w))
+        {
+            pdf_obj* obj = pdf_annot_obj(ctx, w);
+            if (vq_sig_is_signature_field(ctx, obj) && has_name(ctx, obj, name))
+                found = w;
+        }
+    }
+    fz_catch(ctx)
+        found = NULL;
+    return found;
+}
+
+VQ_API vq_signature* vq_document_get_signature_by_name(vq_document* doc, const char* name)
+{
+    if (!doc || !name)
+        return NULL;
+    vq_doc_lock(doc);
+    if (!doc->pages)
+        vq_document_cut_page(doc);
+    pdf_annot* found = NULL;
+    for (int i = 0; doc->pages && i < doc->counts && !found; i++)
+        found = find_on_page(doc, doc->pages[i], name);
+    vq_doc_unlock(doc);
+    return (vq_signature*)found;
+}
+
+VQ_API void vq_signature_delete(vq_document* doc, vq_signature* sign)
+{
+    if (!doc || !sign)
+        return;
+    vq_doc_lock(doc);
+    pdf_document* pdf = vq_pdf(doc);
+    if (pdf)
+    {
+        if (doc->focus_annot == (pdf_annot*)sign)
+        {
+            doc->focus_annot = NULL;
+            doc->focus_num = 0;
+        }
+        fz_try(doc->ctx)
+            vq_sig_delete_widget(doc->ctx, pdf, (pdf_annot*)sign);
+        fz_catch(doc->ctx)
+            fz_warn(doc->ctx, "cannot delete a signature");
+    }
+    vq_doc_unlock(doc);
+}
+
+VQ_API void vq_signature_delete_by_name(vq_document* doc, vq_page* page, const char* name)
+{
+    if (!doc || !page || !name)
+        return;
+    vq_doc_lock(doc);
+    pdf_annot* w = find_on_page(doc, page, name);
+    if (w)
+        vq_signature_delete(doc, (vq_signature*)w);
+    vq_doc_unlock(doc);
+}
+
+VQ_API int vq_parse_cert(const char* certdata, int certlen, int is_sn, int iscerttype, int issigner, int ispkkey,
+                         char** certsn, int* certtype, char** signer, unsigned char* public_key, int* pbkey_len,
+                         int bbase64)
+{
+    if (!certdata || certlen <= 0)
+        return VQ_GET_SM2_CERT_ERROR;
+    pkcs7_cert* cert = pkcs7_openssl_prase_sm2cert((const unsigned char*)certdata, certlen, bbase64);
+    if (!cert)
+        return VQ_GET_SM2_CERT_ERROR;
+    int code = VQ_OK;
+    if (is_sn == 1 && (!certsn || pkcs7_openssl_prase_getsn_fn(cert, certsn) != 0))
+        code = VQ_GET_SM2_CERT_ERROR;
+    if (!code && iscerttype == 1 && certtype)
+        *certtype = pkcs7_openssl_parse_cert_type(cert, NULL);
+    if (!code && ispkkey == 1)
+    {
+        if (!public_key || !pbkey_len || pkcs7_openssl_prase_public_key(cert, public_key, pbkey_len) != 0)
+            code = VQ_GET_SM2_CERT_ERROR;
+    }
+    if (!code && issigner == 1 && (!signer || pkcs7_openssl_prase_signer_name(cert, signer) != 0))
+        code = VQ_GET_SM2_CERT_ERROR;
+    pkcs7_openssl_prase_drop(cert);
+    return code;
+}
+
+VQ_API void vq_free_parse_str(char* text)
+{
+    free(text);
+}
+
+/* ---- test seam ---------------------------------------------------------------------------- */
+
+VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
+                                                 const char* addinfo, vq_rect rect)
+{
+    if (!doc || !name)
+        return NULL;
+    vq_doc_lock(doc);
+    pdf_annot* w = NULL;
+    vq_page* pg = vq_page_index(doc, pagenum);
+    pdf_document* pdf = vq_pdf(doc);
+    if (pg && pdf && vq_page_ensure_loaded(doc, pg) == 0)
+    {
+        fz_context* ctx = doc->ctx;
+        fz_try(ctx)
+        {
+            pdf_page* page = pdf_page_from_fz_page(ctx, pg->page);
+            fz_rect mediabox;
+            fz_matrix ctm;
+            pdf_page_transform(ctx, page, &mediabox, &ctm);
+            fz_rect r = fz_transform_rect(fz_make_rect(rect.x0, rect.y0, rect.x1, rect.y1), fz_invert_matrix(ctm));
+            w = vq_sig_create_widget(ctx, pdf, page, VQ_FIELD_TYPE_SIGNATURE, name, addinfo);
+            pdf_set_annot_rect(ctx, w, r);
+        }
+        fz_catch(ctx)
+            w = NULL;
+    }
+    vq_doc_unlock(doc);
+    return (vq_signature*)w;
+}

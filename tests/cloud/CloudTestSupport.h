@@ -1,0 +1,94 @@
+#pragma once
+// A stand-in service on 127.0.0.1 for each test, the client pointed at it, its CA trusted
+// in-process, watchdogs scaled down and the log written into a folder of the test's own.
+
+#include "CLog.h"
+#include "NetWorkBusiness.h"
+#include "StandinService.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSslConfiguration>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+// Tests of time-outs run every watchdog at this fraction of its time: 5000 ms becomes 100 ms.
+// Other tests keep the real times, which only bound their waits.
+constexpr double kTestDurationScale = 0.02;
+
+inline void trustInProcess(const QSslCertificate& ca)
+{
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.addCaCertificate(ca);
+    QSslConfiguration::setDefaultConfiguration(conf);
+}
+
+// Processes events until pred holds or the bound passes; returns pred().
+template <typename Pred>
+bool waitUntil(Pred pred, int boundMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < boundMs)
+        QTest::qWait(5);
+    return pred();
+}
+
+class CloudTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_logDir.isValid());
+        CLog::setLogFolder(m_logDir.path());
+        QString error;
+        ASSERT_TRUE(standin.start(0, QByteArray(), QString(), &error)) << error.toStdString();
+        trustInProcess(standin.caCertificate());
+        QReplyTimeOut::setDurationScale(1.0);
+        client = NetWorkBusiness::Instance();
+        client->setServiceAddress(standin.baseAddress());
+        // Each test starts logged out.
+        if (client->getLoginState() == NetWorkBusiness::LOGINED)
+            client->getNetCodeInfo(51001);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_TRUE(standin.shapeErrors().isEmpty()) << standin.shapeErrors().join("\n").toStdString();
+        QTest::qWait(1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        standin.stop();
+        CLog::setLogFolder(QString());
+    }
+
+    // Logs in with the seeded account and waits for the answer.
+    bool login()
+    {
+        bool done = false, failed = false;
+        auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
+        auto e = QObject::connect(client, &NetWorkBusiness::LoginError, [&] { failed = true; });
+        client->loginBusiness(kAccount, kPassword, "1");
+        waitUntil([&] { return done || failed; });
+        QObject::disconnect(c);
+        QObject::disconnect(e);
+        return done;
+    }
+
+    // Everything written to the log so far.
+    QString logText() const
+    {
+        QString all;
+        QFile f(CLog::logFilePath(CLog::now()));
+        if (f.open(QIODevice::ReadOnly))
+            all = QString::fromUtf8(f.readAll());
+        return all;
+    }
+
+    static constexpr const char* kAccount = "13800000000";
+    static constexpr const char* kPassword = "Orvessa@2024";
+
+    QTemporaryDir m_logDir;
+    StandinService standin;
+    NetWorkBusiness* client = nullptr;
+};
