@@ -34,6 +34,15 @@ VQ_API void vq_test_free(char* text);
 VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
                                                  const char* addinfo, vq_rect rect);
 
+/* Writes a text watermark into the page's content (position 0..6, style red, green, blue,
+   opacity), as the library-level operation does. 0 or VQ_FAIL. */
+/* Writes a centred picture watermark of w x h points into the page's content, as the
+   library-level operation does (prepared: through a reusable Form XObject). 0 or VQ_FAIL. */
+VQ_API int vq_test_page_add_watermark_image(vq_document* doc, vq_page* page, const unsigned char* data, int len,
+                                            float w, float h, int prepared);
+VQ_API int vq_test_page_add_watermark_text(vq_document* doc, vq_page* page, int position, const float* style,
+                                           const char* text, float fontsize, float angle);
+
 #ifdef __cplusplus
 }
 #endif

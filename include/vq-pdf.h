@@ -379,7 +379,7 @@ VQ_API vq_annot* vq_annot_next(vq_document* doc, vq_annot* annot);
 VQ_API int vq_annot_delete(vq_document* doc, vq_annot* annot);
 
 /* vq_annot_type of an annotation, -1 for a bad handle or a type outside the enumeration. */
-VQ_API vq_annot_type vq_annot_get_type(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_get_type(vq_document* doc, vq_annot* annot);
 /* Bounds in page space (all zero for a bad handle). */
 VQ_API vq_rect vq_annot_get_rect(vq_document* doc, vq_annot* annot);
 /* Sets /Rect; the strokes of an ink annotation move with its corner. */

@@ -60,6 +60,7 @@ pdf_annot* pdf_create_widget(fz_context* ctx, pdf_document* doc, pdf_page* page,
     {
         if (widget)
         {
+            pdf_annot* ours = widget;
             fz_try(ctx)
             {
                 pdf_obj* annots = pdf_dict_get(ctx, page->obj, PDF_NAME(Annots));
@@ -82,9 +83,12 @@ pdf_annot* pdf_create_widget(fz_context* ctx, pdf_document* doc, pdf_page* page,
             {
                 /* the original failure is the one reported */
             }
+            pdf_drop_annot(ctx, ours);
         }
         fz_rethrow(ctx);
     }
+    /* The page's list keeps the widget; the reference made for us is not needed. */
+    pdf_drop_annot(ctx, widget);
     return widget;
 }
 
