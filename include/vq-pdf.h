@@ -572,6 +572,52 @@ VQ_API int vq_parse_cert(const char* certdata, int certlen, int is_sn, int iscer
                          int bbase64);
 VQ_API void vq_free_parse_str(char* text);
 
+/* Signature verification                                                                   */
+/* ---------------------------------------------------------------------------------------- */
+
+/* The /Contents of version-1 signatures (SubFilter vqsign.pkcs7.sm3.1): a fixed layout of
+   6204 bytes without padding. */
+typedef struct SM2SIGN_DATA_VALUE
+{
+    unsigned char certData[2048];     /* certificate */
+    unsigned char docMD5[16];         /* MD5 of the signed bytes */
+    unsigned char docRSValue[64];     /* r || s */
+    char docName[256];
+    char sealcode[64];                /* zero-terminated */
+    char sealUnitName[256];
+    char sealRecordUnitName[256];     /* zero-terminated */
+    char sealRecordTime[64];          /* zero-terminated */
+    char digest[64];
+    char algo[64];
+    char ret_tsr[3052];               /* time-stamp text, zero-terminated */
+} SM2SIGN_DATA_VALUE;
+
+/* The /Contents of version-2 signatures (SubFilter vqsign.pkcs7.sm3.2): 3244 bytes. */
+typedef struct SM2SIGN_DATA_VALUE_V2
+{
+    unsigned char docRSValue[64];     /* r (32 bytes) || s (32 bytes), big-endian */
+    char digest[64];                  /* MD5 text of the signed bytes */
+    char algo[64];                    /* "md5" */
+    char ret_tsr[3052];               /* time-stamp text */
+} SM2SIGN_DATA_VALUE_V2;
+
+/* Verifies one signature. Returns a JSON text (free() it) or NULL when the document could not
+   be read:
+     {"vcode": n, "result": {...}}
+   vcode 0 valid, 1 invalid (document or time stamp), or a vq_error_type code: 3053 no value,
+   3054 not signed, 3055 kind not supported, 3056 PKCS#7 unreadable, 3057 certificate
+   unusable, 3059 seal structure unreadable, 3001, 3111, 3115, 3117 to 3122 or a negative
+   certificate-parser status for the checks of a seal. "result" holds, where they apply:
+   addinfo, tsaret, tsatime, tsacert, docret, signtime, certsn, signer, cert, recordunitname,
+   recordtime, issuser, theme, issuerplus; it is {} for 3056, 3057, 3059 and the seal codes and
+   missing for 3053 to 3055.
+   Time stamps are checked through the callback: it gets the MD5 text of the signed bytes and
+   the stored time-stamp text, a zeroed answer buffer and, in *len, the room it may fill (3051
+   bytes); it sets *len to the length of the XML answer it wrote (0 for none) and returns 0
+   when the time stamp is confirmed. An answer said to be longer than the room is not read and
+   the time-stamp check fails. */
+VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback);
+
 #ifdef __cplusplus
 }
 #endif
