@@ -18,6 +18,17 @@ VQ_API void vq_test_fail_writes_after(long long bytes);
 /* Records a text under /OrvTestMark in the document catalogue: a small unsaved change. */
 VQ_API int vq_test_mark_document(vq_document* doc, const char* text);
 
+/* The normal appearance (/AP /N) of annotation idx (in the page's /Annots order, links and
+   pop-ups included) of a page, as text for the engine's appearance tests: the annotation
+   dictionary, then the appearance stream's dictionary, its decoded content, and every Form
+   XObject it draws (nested), each introduced by a line "%%% <name>". Read from the document
+   objects, without loading the page. NULL when there is none; free with vq_test_free. */
+VQ_API char* vq_test_annot_appearance(vq_document* doc, int pagenum, int idx);
+/* An object of the document printed with everything it refers to resolved (depth-limited),
+   by object number; NULL when missing. Free with vq_test_free. */
+VQ_API char* vq_test_object_text(vq_document* doc, int num);
+VQ_API void vq_test_free(char* text);
+
 /* Adds a signature widget named name (with /Addinfo when given) on a page, its rectangle in
    page space, without an appearance. */
 VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,

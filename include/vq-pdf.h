@@ -353,6 +353,165 @@ VQ_API vq_outline* vq_outline_next(vq_outline* item);
 VQ_API vq_outline* vq_outline_child(vq_outline* item);
 VQ_API void vq_outline_rename(void);
 
+
+/* ---------------------------------------------------------------------------------------- */
+/* Annotations, form fields and focus                                                       */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Handles of annotations and fields belong to a loaded page: vq_page_update of that page, a
+   save (which reopens the document) or vq_document_close ends them. Every operation checks
+   the handle against the document's loaded pages first, so a null or ended handle gives
+   VQ_FAIL (or NULL, 0, an empty rectangle) instead of being read. Geometry is in page space.
+   Operations that change an annotation bring its appearance up to date. Texts returned as
+   char* are the caller's, released with free() (names with vq_field_drop_name). */
+
+/* A new annotation of the type (not a link, pop-up or widget) on the page, or NULL. */
+VQ_API vq_annot* vq_page_add_annot(vq_document* doc, vq_page* page, vq_annot_type type);
+/* A new widget of the type named identify (required), with the optional seal record addinfo
+   (/Addinfo); a signature field also sets the form's /SigFlags to include 3. NULL on failure,
+   with nothing left behind. */
+VQ_API vq_field* vq_page_add_field(vq_document* doc, vq_page* page, vq_field_type type, char* identify,
+                                   const char* addinfo);
+/* The page's annotations in /Annots order, widgets included (links and pop-ups are not). */
+VQ_API vq_annot* vq_annot_first(vq_document* doc, vq_page* page);
+VQ_API vq_annot* vq_annot_next(vq_document* doc, vq_annot* annot);
+/* Removes the annotation from its page and its /Annots. */
+VQ_API int vq_annot_delete(vq_document* doc, vq_annot* annot);
+
+/* vq_annot_type of an annotation, -1 for a bad handle or a type outside the enumeration. */
+VQ_API vq_annot_type vq_annot_get_type(vq_document* doc, vq_annot* annot);
+/* Bounds in page space (all zero for a bad handle). */
+VQ_API vq_rect vq_annot_get_rect(vq_document* doc, vq_annot* annot);
+/* Sets /Rect; the strokes of an ink annotation move with its corner. */
+VQ_API int vq_annot_set_rect(vq_document* doc, vq_annot* annot, vq_rect rect);
+/* Moves the bounds' top-left corner to pt keeping the size (ink strokes stay). */
+VQ_API int vq_annot_set_postion(vq_document* doc, vq_annot* annot, vq_point pt);
+/* Replaces /QuadPoints with one quadrilateral per rectangle (n >= 1). */
+VQ_API int vq_annot_set_quadpoints(vq_document* doc, vq_annot* annot, vq_rect* rects, int n);
+VQ_API int vq_annot_quadpoint_count(vq_document* doc, vq_annot* annot);
+/* Quadrilateral idx as the rectangle from its first to its fourth point. */
+VQ_API int vq_annot_get_quadpoint(vq_document* doc, vq_annot* annot, int idx, vq_rect* rect);
+/* Replaces /InkList: stroke i takes the next counts[i] points of pts. */
+VQ_API int vq_annot_set_inklist(vq_document* doc, vq_annot* annot, const vq_point* pts, const int* counts,
+                                int ncount);
+/* Appends one stroke of n points. */
+VQ_API int vq_annot_add_inklist(vq_document* doc, vq_annot* annot, int n, vq_point* p);
+/* Reads the first ncount strokes: stroke i gives at most counts[i] points (counts[i] is set
+   to the number written). */
+VQ_API int vq_annot_get_inklist(vq_document* doc, vq_annot* annot, vq_point* pts, int* counts, int ncount);
+VQ_API int vq_annot_get_inklist_count(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_get_inklist_stroke_count(vq_document* doc, vq_annot* annot, int i);
+/* Moves every stroke point by (x, -y) of pts in PDF space; pts->y is negated in place. */
+VQ_API int vq_annot_translate_inklist(vq_document* doc, vq_annot* annot, vq_point* pts);
+/* /C from three RGB components 0..1; the getter writes three components and returns 3, or 0
+   when the annotation has no colour. */
+VQ_API int vq_annot_set_color(vq_document* doc, vq_annot* annot, float* bcolor);
+VQ_API int vq_annot_get_color(vq_document* doc, vq_annot* annot, float* bcolor);
+VQ_API int vq_annot_set_opacity(vq_document* doc, vq_annot* annot, float opacity);
+VQ_API float vq_annot_get_opacity(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_set_line_width(vq_document* doc, vq_annot* annot, float width);
+VQ_API float vq_annot_get_line_width(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_set_flags(vq_document* doc, vq_annot* annot, int flags);
+VQ_API int vq_annot_get_flags(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_set_contents(vq_document* doc, vq_annot* annot, const char* text);
+VQ_API char* vq_annot_get_contents(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_freetext_set_text(vq_document* doc, vq_annot* annot, vq_point* pt, char* text);
+VQ_API int vq_annot_line_set_points(vq_document* doc, vq_annot* annot, vq_point begin, vq_point end);
+VQ_API int vq_annot_line_set_b_e_type(vq_document* doc, vq_annot* annot, vq_line_ending start,
+                                      vq_line_ending end);
+VQ_API int vq_annot_squre_circle_set_points(vq_document* doc, vq_annot* annot, vq_point begin, vq_point end);
+VQ_API int vq_annot_squre_circle_set_interior_color(vq_document* doc, vq_annot* annot, const float* color);
+/* Brings the appearance stream up to date now. */
+VQ_API int vq_annot_update_appearance(vq_document* doc, vq_annot* annot);
+/* Text-widget fonts are not offered: NULL, 1.0, NULL, nothing, nothing. */
+VQ_API vq_font* vq_annot_get_font(vq_document* doc, vq_annot* annot);
+VQ_API float vq_font_size(vq_font* font);
+VQ_API float* vq_font_color(vq_font* font);
+VQ_API void vq_annot_freetext_set_details(vq_document* doc, vq_annot* annot, vq_font* font);
+VQ_API void vq_annot_freetext_set_font_file(vq_document* doc, vq_annot* annot, const char* path);
+
+/* Focus: NULL clears it. The focus survives page updates as the annotation's object: after an
+   update vq_document_focus_annot is NULL and the page number -1 until it is set again, while
+   vq_annot_has_foucs still recognises the object. */
+VQ_API int vq_annot_setfoucs(vq_document* doc, vq_annot* annot);
+VQ_API vq_annot* vq_document_focus_annot(vq_document* doc);
+VQ_API int vq_doucment_foucsannot_pagenumber(vq_document* doc);
+VQ_API int vq_annot_has_foucs(vq_document* doc, vq_annot* annot);
+VQ_API int vq_annot_compare(vq_annot* a, vq_annot* b);
+
+/* Fields (widgets). */
+VQ_API vq_field* vq_field_first(vq_document* doc, vq_page* page);
+VQ_API vq_field* vq_field_next(vq_document* doc, vq_field* field);
+/* Removes the widget from Root/AcroForm/Fields and from its page; a document without such an
+   array keeps the widget. */
+VQ_API int vq_field_drop(vq_document* doc, vq_field* field);
+VQ_API vq_field_type vq_field_get_type(vq_document* doc, vq_field* field);
+/* Full name (/T values joined by "."); release with vq_field_drop_name. */
+VQ_API char* vq_field_get_name(vq_document* doc, vq_field* field);
+VQ_API void vq_field_drop_name(vq_document* doc, char* name);
+VQ_API char* vq_field_get_value(vq_document* doc, vq_field* field);
+VQ_API int vq_field_set_value(vq_document* doc, vq_field* field, const char* value);
+VQ_API char* vq_field_tx_get_text(vq_document* doc, vq_field* field);
+VQ_API int vq_field_tx_set_text(vq_document* doc, vq_field* field, const char* text);
+VQ_API int vq_field_tx_max_len(vq_document* doc, vq_field* field);
+VQ_API int vq_field_tx_content_type(vq_document* doc, vq_field* field);
+VQ_API int vq_field_tx_cursor(vq_document* doc, vq_field* field, const vq_point* pt);
+VQ_API vq_point vq_field_tx_cursor_point(vq_document* doc, vq_field* field, int pos);
+VQ_API float vq_field_get_font_size(vq_document* doc, vq_field* field);
+/* Choice fields: number of options / current values; with opts not NULL the texts are written
+   there (the document's own strings, valid until the field or its page changes). */
+VQ_API int vq_field_ch_options(vq_document* doc, vq_field* field, char** opts);
+VQ_API int vq_field_ch_get_current_value(vq_document* doc, vq_field* field, char** opts);
+VQ_API int vq_field_ch_set_current_value(vq_document* doc, vq_field* field, int n, char** opts);
+/* Border style by name; a failure records -1 as the document's error (vq_app_geterror). */
+VQ_API int vq_field_set_border_style(vq_document* doc, vq_annot* annot, vq_field_bs_type style);
+VQ_API vq_field_bs_type vq_field_get_border_style(vq_document* doc, vq_annot* annot);
+
+/* ---------------------------------------------------------------------------------------- */
+/* Page stamping, blank and merged documents                                                */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Stamps a picture (any format the PDF library reads) of 113 x 113 points with its top-left
+   corner at pto into the page's own content. 0 or VQ_FAIL (the page is then unchanged). */
+VQ_API int vq_page_add_image_data(vq_document* doc, vq_page* page, vq_point* pto, unsigned char* data, int len);
+VQ_API int vq_page_add_image_file(vq_document* doc, vq_page* page, vq_point* pto, const char* path);
+/* Draws ncount ink strokes (stroke i takes the next counts[i] points; points at twice the
+   page scale, offset by pto) as a smoothed path of the colour (RGB) and thickness. */
+VQ_API int vq_page_add_path(vq_document* doc, vq_page* page, vq_point* pts, int* counts, int ncount,
+                            vq_point* pto, float* color, float thickness);
+/* A new document of one empty 595 x 842 page, with unsaved changes; NULL on failure. */
+VQ_API vq_document* vq_document_new_blank(void);
+/* A new document of the pages sourcefrom[i]..sourceto[i] (1-based, counting down when the
+   first is larger) of each of the n documents in order; NULL on failure. The sources stay
+   open and unchanged. */
+VQ_API vq_document* vq_document_merge(vq_document** source, const int* sourcefrom, const int* sourceto, int n);
+
+/* ---------------------------------------------------------------------------------------- */
+/* Appearances set from a picture, a PDF page or a text line                                */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Gives an annotation (normally a signature widget) the appearance of a picture (PNG, JPEG or
+   any format the PDF library reads) of w × h points, drawn at the opacity (0..1) and turned
+   clockwise by rotate degrees about its centre. The rectangle keeps its displayed top-left
+   corner and becomes w × h (grown or narrowed to hold the turned picture when w ≠ h). A
+   signature widget gets the layered signature form (outer form, FRM, n0, n2) around it.
+   Returns 0; VQ_EXC_IMAGE_FORMAT (12) when the bytes or file are no picture;
+   VQ_EXC_APPEARANCE (13) when the appearance cannot be written; VQ_FAIL for a null document
+   or an annotation that is not on a loaded page. On failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_imagedata(vq_document* doc, vq_annot* annot, unsigned char* data, int len,
+                                             int w, int h, float opacity, float rotate);
+VQ_API int vq_annot_set_appearance_imagefile(vq_document* doc, vq_annot* annot, const char* filename, int w,
+                                             int h, float opacity, float rotate);
+/* The first page of a PDF file becomes the appearance; the rectangle keeps its displayed
+   top-left corner and takes the page's size (opacity and rotate are not used). 0 or VQ_FAIL
+   (file missing or unreadable); on failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_pdf(vq_document* doc, vq_annot* annot, const char* filename, float opacity,
+                                       float rotate);
+/* A line of text (UTF-8) in the engine's CJK font, 18 points, black, from the rectangle's
+   lower-left corner, as a signature widget's layered appearance; the rectangle becomes the
+   text's bounds. 0 or VQ_FAIL; on failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_text(vq_document* doc, vq_annot* annot, const char* text);
+
 /* ---------------------------------------------------------------------------------------- */
 /* Signature fields: arming, reading, finding, deleting; certificates                       */
 /* ---------------------------------------------------------------------------------------- */
@@ -412,6 +571,52 @@ VQ_API int vq_parse_cert(const char* certdata, int certlen, int is_sn, int iscer
                          char** certsn, int* certtype, char** signer, unsigned char* public_key, int* pbkey_len,
                          int bbase64);
 VQ_API void vq_free_parse_str(char* text);
+
+/* Signature verification                                                                   */
+/* ---------------------------------------------------------------------------------------- */
+
+/* The /Contents of version-1 signatures (SubFilter vqsign.pkcs7.sm3.1): a fixed layout of
+   6204 bytes without padding. */
+typedef struct SM2SIGN_DATA_VALUE
+{
+    unsigned char certData[2048];     /* certificate */
+    unsigned char docMD5[16];         /* MD5 of the signed bytes */
+    unsigned char docRSValue[64];     /* r || s */
+    char docName[256];
+    char sealcode[64];                /* zero-terminated */
+    char sealUnitName[256];
+    char sealRecordUnitName[256];     /* zero-terminated */
+    char sealRecordTime[64];          /* zero-terminated */
+    char digest[64];
+    char algo[64];
+    char ret_tsr[3052];               /* time-stamp text, zero-terminated */
+} SM2SIGN_DATA_VALUE;
+
+/* The /Contents of version-2 signatures (SubFilter vqsign.pkcs7.sm3.2): 3244 bytes. */
+typedef struct SM2SIGN_DATA_VALUE_V2
+{
+    unsigned char docRSValue[64];     /* r (32 bytes) || s (32 bytes), big-endian */
+    char digest[64];                  /* MD5 text of the signed bytes */
+    char algo[64];                    /* "md5" */
+    char ret_tsr[3052];               /* time-stamp text */
+} SM2SIGN_DATA_VALUE_V2;
+
+/* Verifies one signature. Returns a JSON text (free() it) or NULL when the document could not
+   be read:
+     {"vcode": n, "result": {...}}
+   vcode 0 valid, 1 invalid (document or time stamp), or a vq_error_type code: 3053 no value,
+   3054 not signed, 3055 kind not supported, 3056 PKCS#7 unreadable, 3057 certificate
+   unusable, 3059 seal structure unreadable, 3001, 3111, 3115, 3117 to 3122 or a negative
+   certificate-parser status for the checks of a seal. "result" holds, where they apply:
+   addinfo, tsaret, tsatime, tsacert, docret, signtime, certsn, signer, cert, recordunitname,
+   recordtime, issuser, theme, issuerplus; it is {} for 3056, 3057, 3059 and the seal codes and
+   missing for 3053 to 3055.
+   Time stamps are checked through the callback: it gets the MD5 text of the signed bytes and
+   the stored time-stamp text, a zeroed answer buffer and, in *len, the room it may fill (3051
+   bytes); it sets *len to the length of the XML answer it wrote (0 for none) and returns 0
+   when the time stamp is confirmed. An answer said to be longer than the room is not read and
+   the time-stamp check fails. */
+VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback);
 
 #ifdef __cplusplus
 }

@@ -273,6 +273,21 @@ void ServiceCall::setEmptyBody()
     body.clear();
 }
 
+void ServiceCall::setPaged(const QJsonObject& entity, const QJsonObject& page)
+{
+    setJson(QJsonObject{{"entity", entity}, {"pageBean", page}});
+}
+
+QJsonObject ServiceCall::pageBean(int pageNum, int pageSize, const QJsonObject& extra)
+{
+    if (pageNum == 0)
+        return QJsonObject();
+    QJsonObject page = extra;
+    page.insert("pageNum", pageNum);
+    page.insert("pageSize", pageSize);
+    return page;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Object and lifetime
 
@@ -425,20 +440,24 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
     own.reset();
 
     QString tail;
-    if (out.body.isEmpty()) {
-        out.code = 4;
-        out.msg = c.emptyBodyText.isEmpty() ? networkFailureText() : c.emptyBodyText;
-        tail = maskedJson(QJsonDocument::fromJson(c.body));
-    } else {
+    if (!out.body.isEmpty()) {
         out.document = QJsonDocument::fromJson(out.body);
         out.object = out.document.object();
-        if (!out.object.isEmpty()) {
-            out.code = envelopeCode(out.object);
-            const QJsonValue msg = out.object.value("msg");
-            out.msg = msg.isString() ? msg.toString() : QString();
-            out.data = out.object.value("data");
-        }
         tail = maskedJson(out.document);
+    }
+    if (out.object.isEmpty()) {
+        // No answer, or one that is no envelope at all (an error page of a proxy, a JSON array,
+        // an empty object): the service was not reached as it should be, so it fails like a
+        // lost connection instead of with a code nobody can tell apart from a real one.
+        out.code = 4;
+        out.msg = c.emptyBodyText.isEmpty() ? networkFailureText() : c.emptyBodyText;
+        if (out.body.isEmpty())
+            tail = maskedJson(QJsonDocument::fromJson(c.body));
+    } else {
+        out.code = envelopeCode(out.object);
+        const QJsonValue msg = out.object.value("msg");
+        out.msg = msg.isString() ? msg.toString() : QString();
+        out.data = out.object.value("data");
     }
     log(c.function, c.line,
         (c.endText.isEmpty() ? c.name + "请求结束返回-code=" : c.endText) + QString::number(out.code) + c.endSeparator + tail);

@@ -20,12 +20,16 @@
 //         return call(c).ok() ? 1 : 0;              // the cycle logs, signals and releases
 //     }
 //
-// and reading a reply is reading ServiceReply::data with jsonText / jsonInt.
+// and reading a reply is reading ServiceReply::data with jsonText / jsonInt / jsonDouble /
+// jsonBool, or appending one record per row with appendRows. A paged list request sends
+// setPaged(entity, ServiceCall::pageBean(pageNum, pageSize)) and reads ServiceReply::pages()
+// and pageList().
 //
 // Each call keeps its own reply and watchdog for its whole wait, so calls nested inside another
 // call's wait (timers, polls, picture downloads) never read or release each other's replies.
 // Every request verifies the service's certificate against the trust store.
 
+#include "BusinessRecords.h"
 #include "NetWorkBusinessRecords.h"
 
 #include <QByteArray>
@@ -47,6 +51,7 @@ class QHttpMultiPart;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QWidget;
+class LoadingWidget;
 
 // "https://" (or "http://") + ip + bussiness.
 QString buildUrl(QString ip, QString bussiness, bool https);
@@ -95,6 +100,11 @@ struct ServiceCall {
     void setJson(const QJsonObject& object);
     void setJsonArray(const QJsonArray& array);
     void setEmptyBody();
+    // The paging envelope of the list requests: {"entity": entity, "pageBean": page}, where
+    // "pageBean" is always present (an empty object when no page is asked for).
+    void setPaged(const QJsonObject& entity, const QJsonObject& page);
+    // {"pageNum", "pageSize"} with any extra keys, or an empty object when pageNum is 0.
+    static QJsonObject pageBean(int pageNum, int pageSize, const QJsonObject& extra = QJsonObject());
 
     int id;
     QString name;
@@ -120,7 +130,8 @@ struct ServiceCall {
 
 // The outcome of one synchronous call.
 struct ServiceReply {
-    int code = 0;              // 4: no body; 0: not a JSON object with members; else "code"
+    int code = 0;              // 4: no body, or one that is not a JSON object with members;
+                               // else "code" when it is a number, 0 when not
     QString msg;
     QByteArray body;
     QJsonDocument document;
@@ -132,6 +143,9 @@ struct ServiceReply {
     bool ok() const { return code == 10000; }
     QJsonObject dataObject() const { return data.toObject(); }
     QJsonArray dataArray() const { return data.toArray(); }
+    // A paged reply's data {"pages": count, "list": [rows]}.
+    int pages() const { return jsonInt(dataObject(), QStringLiteral("pages")); }
+    QJsonValue pageList() const { return dataObject().value(QStringLiteral("list")); }
 };
 
 class NetWorkBusiness : public QObject
@@ -363,4 +377,38 @@ public:
 private:
     mutable QMutex m_tokenMutex;
     QString m_tokenSnapshot;
+
+public:
+    // ---- packages, orders and payment, invoices and regions, contacts ----
+    // Each returns 1 when the service answered 10000 and 0 otherwise; results are written only
+    // then, lists are appended to. The page arguments of the two order lists travel crosswise:
+    // callers pass the rows per page as pageNum and the 1-based page number as pageSize.
+    int getMyPackageBusiness(QList<PackageInfo>& packageInfos, LoadingWidget* loading);
+    int getMyPackageOrderListBusiness(QList<MyPackageOrderList>& myPackageOrderList, QString userId, int mealStatus,
+                                      int status, int pageNum, int pageSize, int& pages, LoadingWidget* loading);
+    int getMyPackageOrderBusiness(QList<PackageOrderInfo>& packageOrderInfos, int status, int pageNum, int pageSize,
+                                  int& pages, LoadingWidget* loading);
+    int getBuyMealBusiness(QList<BuyPackageInfo>& buyMealInfo, LoadingWidget* loading);
+    int getBuyMeal(QString codeMeal, QString& id, LoadingWidget* loading);
+    int getPersonageOrderStatus(QString id, PersonageOrderStatus& perOrder, LoadingWidget* loading);
+    int getCertOrderStatus(PersonageOrderStatus& perOrder, LoadingWidget* loading);
+    int getCreatePayQr(const PersonageOrderStatus& perorder, QString& qrCodeBase64, QString& billNo,
+                       LoadingWidget* loading);
+    int getPayStatus(const QString& orderid, int& paySta);
+    int deleteOrderList(QString id, LoadingWidget* loading);
+    int setAddInvoiceBusiness(const QString& orderCode, const int& type, const QString& title,
+                              const QString& realFitting, const QString& corporateCredit,
+                              const QString& corporateAccount, const QString& phone, const QString& address,
+                              const QString& remark, const QString& receiverName, const QString& receiverPhone,
+                              const QString& receiverAddress, const QString& mailbox, LoadingWidget* loading);
+    int getQueryRegion(QList<QueryRegionList>& queryRegionList, const int& id, LoadingWidget* loading);
+    int getQueryBillDetails(const QString& id, BillDetailsInfo& billDetailsInfo, LoadingWidget* loading);
+    int sendInvoiceEmailBusiness(const QString& receiverEmil, const QString& download_url, const QString& makeDate,
+                                 LoadingWidget* loading);
+    int getMyLinkManBusiness(QList<LinkmanInfo>& linkmansInfos, LoadingWidget* loading, const QString queryValue);
+    int addLinkMan(int userType, QString remarkName, QString userAccout, LoadingWidget* loading);
+    int delLinkMan(QString id, LoadingWidget* loading);
+    int modifyLinkMan(QString id, QString remarkName, QString userAccout, LoadingWidget* loading);
+    int getMyLinkManPagesBusiness(QList<LinkmanInfo>& linkmansInfos, const int& pages, const int& pageSize,
+                                  LoadingWidget* loading);
 };

@@ -12,6 +12,17 @@ int jsonInt(const QJsonObject& o, const QString& key)
     return v.isDouble() ? v.toInt() : 0;
 }
 
+double jsonDouble(const QJsonObject& o, const QString& key)
+{
+    const QJsonValue v = o.value(key);
+    return v.isDouble() ? v.toDouble() : 0.0;
+}
+
+bool jsonBool(const QJsonObject& o, const QString& key)
+{
+    return o.value(key).toBool(false);
+}
+
 void BusinessInfo::fillFromLogin(const QString& sessionToken, const QJsonObject& d)
 {
     token = sessionToken;

@@ -1,7 +1,10 @@
 #pragma once
 // Records the cloud service client hands to the screens.
 
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
 #include <QString>
 
 // The logged-in user of the cloud service with the session token, filled by the login reply:
@@ -48,3 +51,20 @@ using businessInfo = BusinessInfo;
 // JSON number; anything else reads as empty or 0.
 QString jsonText(const QJsonObject& o, const QString& key);
 int jsonInt(const QJsonObject& o, const QString& key);
+// A double only from a JSON number (else 0); a boolean only from a JSON boolean (else false).
+double jsonDouble(const QJsonObject& o, const QString& key);
+bool jsonBool(const QJsonObject& o, const QString& key);
+
+// Appends one record per object of a reply's JSON array, filled by fill(record, object); a
+// value that is not an array appends nothing. The list is never cleared: callers pass it empty.
+template <typename Record, typename Fill>
+void appendRows(QList<Record>& out, const QJsonValue& rows, Fill fill)
+{
+    if (!rows.isArray())
+        return;
+    for (const QJsonValue& row : rows.toArray()) {
+        Record record{};
+        fill(record, row.toObject());
+        out.append(record);
+    }
+}

@@ -8,3 +8,9 @@ set_target_properties(orv_cloud PROPERTIES AUTOMOC ON)
 target_include_directories(orv_cloud PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(orv_cloud PRIVATE ${ORV_WARNINGS})
 target_link_libraries(orv_cloud PUBLIC orv_foundation Qt5::Network Qt5::Widgets)
+# Packages, orders and payment, invoices and regions, contacts.
+target_sources(orv_cloud PRIVATE
+  ${PROJECT_SOURCE_DIR}/src/BusinessRecords.cpp
+  ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessOrders.cpp
+  ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContacts.cpp
+  ${PROJECT_SOURCE_DIR}/src/PaymentStatusPoller.cpp)

@@ -221,8 +221,13 @@ TEST_F(ServiceCalls, FailureTable)
     const char* tls = "连接失败，SSL/TLS握手失败，无法建立加密通道";
     const FailureCase cases[] = {
         {"empty body", Target::Standin, true, StandinScript::raw(""), 4, 999, "网络连接失败，请检查您的网络链接或重试！", stopped},
-        {"html body", Target::Standin, true, StandinScript::raw("<html><body>502</body></html>"), 0, -1, "", stopped},
-        {"empty object", Target::Standin, true, StandinScript::raw("{}"), 0, -1, "", stopped},
+        {"html body", Target::Standin, true, StandinScript::raw("<html><body>502</body></html>"), 4, 999,
+         "网络连接失败，请检查您的网络链接或重试！", stopped},
+        {"empty object", Target::Standin, true, StandinScript::raw("{}"), 4, 999, "网络连接失败，请检查您的网络链接或重试！",
+         stopped},
+        {"json array", Target::Standin, true, StandinScript::raw("[1,2]"), 4, 999, "网络连接失败，请检查您的网络链接或重试！",
+         stopped},
+        {"object without code", Target::Standin, true, StandinScript::raw("{\"msg\":\"x\"}"), 0, -1, "x", "x"},
         {"code as text", Target::Standin, true, StandinScript::raw("{\"code\":\"10000\"}"), 0, -1, "", stopped},
         {"500 with envelope", Target::Standin, true, StandinScript::withEnvelope(envelope(5001, u("内部错误")), 500), 5001,
          999, "内部错误", "服务器遇到意外情况，无法满足请求"},

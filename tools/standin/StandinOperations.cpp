@@ -51,18 +51,23 @@ StandinAnswer currentTime(StandinContext& ctx)
 
 } // namespace
 
+// The operations of each area, in files of their own.
+QList<StandinOperation> standinOrderOperations();
+
 QList<StandinOperation> standinOperations()
 {
     using T = StandinToken;
     using B = StandinBody;
     const auto S = QJsonValue::String;
-    return {
+    QList<StandinOperation> operations{
         {"POST", "/eseal-usermanage/login", T::None, B::JsonObject,
          {{"clientType", S}, {"userAccount", S}, {"userPassword", S}}, login},
         {"POST", "/eseal-usermanage/logout", T::Required, B::Empty, {}, logout},
         {"GET", "/eseal-usermanage/token/checkToken", T::Required, B::Empty, {}, checkToken},
         {"POST", "/eseal-signature/currentTime/getCurrentTime", T::None, B::JsonObject, {}, currentTime},
     };
+    operations += standinOrderOperations();
+    return operations;
 }
 
 QByteArray standinDefaultSeed()

@@ -302,6 +302,8 @@ private:
                 return "body is not a JSON object";
             const QJsonObject o = doc.object();
             for (const StandinField& f : op.fields) {
+                if (!o.contains(f.key) && f.optional)
+                    continue;
                 if (!o.contains(f.key))
                     return "key " + f.key + " missing";
                 if (o.value(f.key).type() != f.type)

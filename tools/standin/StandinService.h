@@ -113,6 +113,7 @@ enum class StandinBody { Empty, JsonObject, Multipart, Any };
 struct StandinField {
     QString key;
     QJsonValue::Type type;
+    bool optional = false;   // the key may be left out; when sent it has this type
 };
 
 struct StandinOperation {

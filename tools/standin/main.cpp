@@ -72,15 +72,16 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "orvessa-standin: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("port=%u\nconfig_i=%s\n", unsigned(service.port()), service.configValue().constData());
-    std::fflush(stdout);
-
+    // The handlers are in place before the address is printed: whoever reads it may stop the
+    // program at once.
     if (::pipe(g_signalPipe) == 0) {
         std::signal(SIGTERM, onSignal);
         std::signal(SIGINT, onSignal);
         auto* sig = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
         QObject::connect(sig, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     }
+    std::printf("port=%u\nconfig_i=%s\n", unsigned(service.port()), service.configValue().constData());
+    std::fflush(stdout);
     auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
     QObject::connect(input, &QSocketNotifier::activated, &app, [input, &app] {
         char buf[256];

@@ -1,0 +1,1018 @@
+/*
+ * Signature verifier: checks one signature field of an open document and reports the result as
+ * a JSON text {"vcode": …, "result": {…}}.
+ *
+ * Kinds (by /SubFilter): 0 detached RSA PKCS#7 (OpenSSL), 1 and 2 the older fixed-layout SM2
+ * records, 3 our SM2 PKCS#7, 4 its variant signed over the MD5 text, 5 GB/T 38540 seal
+ * signatures. Time stamps are not checked here: the MD5 of the signed bytes and the stored
+ * time-stamp text go to the application's verify callback, whose XML answer is read.
+ *
+ * Everything read from the document is copied out first (under the library's error handling);
+ * the checks then work on plain memory, so an error of the library cannot leak anything.
+ */
+#include "vq-verify.h"
+
+#include "certparse.h"
+#include "sigstruct.h"
+#include "sm2verify.h"
+#include "sm3.h"
+
+#include <cjson/cJSON.h>
+#include <openssl/err.h>
+#include <openssl/evp.h>
+#include <openssl/pkcs7.h>
+#include <openssl/x509.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+/* The fixed-layout records of older signatures. */
+_Static_assert(sizeof(SM2SIGN_DATA_VALUE) == 6204, "version-1 record layout");
+_Static_assert(sizeof(SM2SIGN_DATA_VALUE_V2) == 3244, "version-2 record layout");
+
+enum { RESULT_NONE = 0, RESULT_EMPTY = 1, RESULT_FULL = 2 };
+
+typedef struct verify_state
+{
+    struct document* d;
+    vq_verify_callbackfun callback;
+
+    /* Copied out of the document. */
+    int kind;
+    unsigned char* ct;         /* /V/Contents bytes */
+    size_t ctlen;
+    unsigned char* data;       /* the signed bytes D (when the byte range is sound) */
+    size_t datalen;
+    int range_ok;              /* /ByteRange passed its checks */
+    int64_t end;               /* end of the signed range */
+    int64_t sign_date;         /* /V/M in seconds, 0 when missing */
+    char* vqc;                 /* /V/VqC (older kinds) */
+    char* vqsru;               /* /V/VqSru */
+    char* vqsrt;               /* /V/VqSrt */
+    char* addinfo;             /* the widget's /Addinfo */
+
+    int appended;              /* -1 not computed yet, else the appended-objects result */
+
+    /* Result. */
+    int vcode;
+    int result;                /* RESULT_* */
+    int has_tsa;               /* tsaret/tsatime keys present */
+    int tsaret;
+    char* tsatime;
+    char* tsacert;
+    int docret;
+    char* signtime;
+    char* certsn;
+    char* signer;
+    char* cert;
+    char* recordunitname;
+    char* recordtime;
+    char* issuser;
+    char* theme;
+    char* issuerplus;
+    int want_addinfo;
+    int want_records;
+
+    unsigned char pubkey[65];  /* the signer's key, uncompressed point */
+} verify_state;
+
+/* ---- small helpers ---------------------------------------------------------------------- */
+
+static char* dup_text(const char* s)
+{
+    if (!s)
+        return NULL;
+    size_t n = strlen(s);
+    char* out = malloc(n + 1);
+    if (out)
+        memcpy(out, s, n + 1);
+    return out;
+}
+
+static char* dup_bytes_text(const unsigned char* s, size_t n)
+{
+    char* out = malloc(n + 1);
+    if (!out)
+        return NULL;
+    if (n)
+        memcpy(out, s, n);
+    out[n] = 0;
+    return out;
+}
+
+static char* base64_text(const unsigned char* data, size_t len)
+{
+    if (len > (size_t)INT_MAX / 2)
+        return NULL;
+    char* out = malloc(4 * ((len + 2) / 3) + 1);
+    if (!out)
+        return NULL;
+    EVP_EncodeBlock((unsigned char*)out, data, (int)len);
+    return out;
+}
+
+static void md5_hex(const unsigned char* data, size_t len, char out[33], unsigned char raw[16])
+{
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int mdlen = 0;
+    static const char hex[] = "0123456789abcdef";
+    if (!EVP_Digest(data ? data : (const unsigned char*)"", len, md, &mdlen, EVP_md5(), NULL) ||
+        mdlen != 16)
+    {
+        memset(md, 0, sizeof md);
+        ERR_clear_error();
+    }
+    for (int i = 0; i < 16; i++)
+    {
+        out[2 * i] = hex[md[i] >> 4];
+        out[2 * i + 1] = hex[md[i] & 15];
+    }
+    out[32] = 0;
+    if (raw)
+        memcpy(raw, md, 16);
+}
+
+/* Seconds since 1970 as the local time "Y-MM-DD hh:mm:ss". */
+static char* vq_verify_time_text(int64_t seconds)
+{
+    time_t t = (time_t)seconds;
+    struct tm tm;
+    char buf[64];
+    if (!localtime_r(&t, &tm))
+        return dup_text("");
+    snprintf(buf, sizeof buf, "%d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+             tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return dup_text(buf);
+}
+
+/* A GeneralizedTime as the time in UTC+8, "YYYY-MM-DD hh:mm:ss", or NULL when the text is no
+   time. The instant is moved to UTC+8 once: the seconds since 1970 plus eight hours, broken
+   down as UTC, whatever the machine's own zone. */
+static char* vq_verify_gt_text_utc8(const unsigned char* text, int len)
+{
+    long long seconds = 0;
+    if (vq_generalized_time_to_seconds(text, len, &seconds) != 0)
+        return NULL;
+    time_t t = (time_t)(seconds + 8 * 3600);
+    struct tm tm;
+    char buf[64];
+    if (!gmtime_r(&t, &tm))
+        return NULL;
+    snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+             tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return dup_text(buf);
+}
+
+/* ---- reading the signature out of the document --------------------------------------- */
+
+static int kind_of_subfilter(const char* name)
+{
+    if (!name || !*name)
+        return Detached_Null;
+    if (!strcmp(name, "adbe.pkcs7.detached"))
+        return RSA_Detached;
+    if (!strcmp(name, "vqsign.pkcs7.sm3.1"))
+        return SM2_V1;
+    if (!strcmp(name, "vqsign.pkcs7.sm3.2"))
+        return SM2_V2;
+    if (!strcmp(name, "vqsign.pkcs7.sm3.3"))
+        return SM2_V3;
+    if (!strcmp(name, "vqsign.pkcs7.sm3.4"))
+        return SM2_V4;
+    if (!strcmp(name, "vqsign.gb2018.sm3") || !strcmp(name, "GM.eSeal") || !strcmp(name, "adbe.asn1.sm3"))
+        return SM2_V5;
+    return Not_Supported;
+}
+
+static int is_hex(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+static int hex_value(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+static int is_pdf_white(unsigned char c)
+{
+    return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
+}
+
+/* The bytes [a, b) of the file must be exactly the hexadecimal string of the signature value:
+   "<", two hexadecimal digits for every byte of the value, ">", right after the key /Contents,
+   inside the signature dictionary's object. Anything else in the gap would be bytes that the
+   signature does not cover. */
+static int gap_is_contents(const unsigned char* file, int64_t a, int64_t b, const unsigned char* ct,
+                           size_t ctlen, int64_t object_ofs)
+{
+    if (b - a < 2 || (uint64_t)(b - a - 2) != 2 * (uint64_t)ctlen)
+        return 0;
+    if (file[a] != '<' || file[b - 1] != '>')
+        return 0;
+    for (size_t i = 0; i < ctlen; i++)
+    {
+        unsigned char h = file[a + 1 + 2 * i], l = file[a + 2 + 2 * i];
+        if (!is_hex(h) || !is_hex(l))
+            return 0;
+        if ((unsigned char)(hex_value(h) << 4 | hex_value(l)) != ct[i])
+            return 0;
+    }
+    int64_t p = a;
+    while (p > 0 && is_pdf_white(file[p - 1]))
+        p--;
+    if (p < 9 || memcmp(file + p - 9, "/Contents", 9) != 0)
+        return 0;
+    return object_ofs >= 0 && object_ofs < p - 9;
+}
+
+/* Checks /ByteRange and copies the signed bytes: exactly two ranges, the first at 0, ascending,
+   inside the file, and the gap between them exactly the /Contents string. */
+static void read_signed_bytes(fz_context* ctx, pdf_document* pdf, verify_state* st, pdf_obj* v, pdf_obj* vref)
+{
+    const unsigned char* file = st->d->filebuf->data;
+    int64_t filelen = (int64_t)st->d->filebuf->len;
+    pdf_obj* br = pdf_dict_get(ctx, v, PDF_NAME(ByteRange));
+    int64_t r[4];
+
+    st->range_ok = 0;
+    st->end = 0;
+    if (!pdf_is_array(ctx, br) || pdf_array_len(ctx, br) != 4)
+        return;
+    for (int i = 0; i < 4; i++)
+    {
+        pdf_obj* o = pdf_array_get(ctx, br, i);
+        if (!pdf_is_int(ctx, o))
+            return;
+        r[i] = pdf_to_int64(ctx, o);
+        if (r[i] < 0 || r[i] > filelen)
+            return;
+    }
+    if (r[0] != 0 || r[1] > filelen - r[0] || r[2] < r[0] + r[1] || r[3] > filelen - r[2])
+        return;
+    st->end = r[2] + r[3];
+
+    /* Where the signature dictionary lives in the file. */
+    int64_t object_ofs = -1;
+    pdf_obj* holder = pdf_is_indirect(ctx, vref) ? vref : NULL;
+    if (holder)
+    {
+        int num = pdf_to_num(ctx, holder);
+        if (num > 0 && num < pdf_xref_len(ctx, pdf))
+        {
+            pdf_xref_entry* e = pdf_get_xref_entry_no_null(ctx, pdf, num);
+            if (e->type == 'n')
+                object_ofs = e->ofs;
+        }
+    }
+    if (!gap_is_contents(file, r[1], r[2], st->ct, st->ctlen, object_ofs))
+        return;
+
+    size_t n = (size_t)r[1] + (size_t)r[3];
+    st->data = malloc(n ? n : 1);
+    if (!st->data)
+        return;
+    memcpy(st->data, file, (size_t)r[1]);
+    memcpy(st->data + r[1], file + r[2], (size_t)r[3]);
+    st->datalen = n;
+    st->range_ok = 1;
+}
+
+static char* text_of(fz_context* ctx, pdf_obj* o)
+{
+    if (!pdf_is_string(ctx, o))
+        return NULL;
+    return dup_text(pdf_to_text_string(ctx, o));
+}
+
+/* Reads what the checks need. Returns 0, or a vcode that ends the verification (no result). */
+static int read_signature(fz_context* ctx, pdf_document* pdf, pdf_annot* widget, verify_state* st)
+{
+    pdf_obj* field = pdf_annot_obj(ctx, widget);
+    if (!pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig)))
+        return VQ_SIGNATURE_NOSIGNED;
+    pdf_obj* vref = pdf_dict_get_inheritable(ctx, field, PDF_NAME(V));
+    pdf_obj* v = pdf_resolve_indirect_chain(ctx, vref);
+    if (!pdf_is_dict(ctx, v))
+        return VQ_SIGNATURE_NOSIGNED;
+
+    pdf_obj* sf = pdf_dict_get(ctx, v, PDF_NAME(SubFilter));
+    st->kind = pdf_is_name(ctx, sf) ? kind_of_subfilter(pdf_to_name(ctx, sf)) : Detached_Null;
+    if (st->kind == Detached_Null || st->kind == Not_Supported)
+        return VQ_SIGNATURE_ISNOT_SUPPORT;
+
+    pdf_obj* contents = pdf_dict_get(ctx, v, PDF_NAME(Contents));
+    size_t ctlen = pdf_is_string(ctx, contents) ? pdf_to_str_len(ctx, contents) : 0;
+    if (ctlen == 0)
+        return VQ_SIGNATURE_IS_NULL;
+    st->ct = malloc(ctlen);
+    if (!st->ct)
+        fz_throw(ctx, FZ_ERROR_MEMORY, "out of memory");
+    memcpy(st->ct, pdf_to_str_buf(ctx, contents), ctlen);
+    st->ctlen = ctlen;
+
+    read_signed_bytes(ctx, pdf, st, v, vref);
+
+    pdf_obj* m = pdf_dict_get(ctx, v, PDF_NAME(M));
+    st->sign_date = pdf_is_string(ctx, m) ? pdf_to_date(ctx, m) : 0;
+    if (st->sign_date < 0)
+        st->sign_date = 0;
+    st->vqc = text_of(ctx, pdf_dict_gets(ctx, v, "VqC"));
+    st->vqsru = text_of(ctx, pdf_dict_gets(ctx, v, "VqSru"));
+    st->vqsrt = text_of(ctx, pdf_dict_gets(ctx, v, "VqSrt"));
+    st->addinfo = text_of(ctx, pdf_dict_gets(ctx, field, "Addinfo"));
+    return 0;
+}
+
+/* ---- checks ----------------------------------------------------------------------------- */
+
+/* Reads one DER length; 0 or -1. */
+static int der_length(const unsigned char* p, size_t n, size_t* at, size_t* len)
+{
+    if (*at >= n)
+        return -1;
+    unsigned char b = p[(*at)++];
+    if (b < 0x80)
+    {
+        *len = b;
+        return 0;
+    }
+    int k = b & 0x7f;
+    if (k == 0 || k > 4 || *at + (size_t)k > n)
+        return -1;
+    size_t v = 0;
+    for (int i = 0; i < k; i++)
+        v = (v << 8) | p[(*at)++];
+    *len = v;
+    return 0;
+}
+
+/* The SM2 signature value SEQUENCE { r INTEGER, s INTEGER } holds two non-negative numbers of at
+   most 32 bytes. Longer integers would otherwise be cut to their last 32 bytes, which makes an
+   out-of-range value (and so a second encoding of one signature) pass as valid. */
+static int rs_in_range(const unsigned char* der, int len)
+{
+    size_t n = len > 0 ? (size_t)len : 0, at = 0, seqlen = 0;
+    if (!der || n < 2 || der[at++] != 0x30 || der_length(der, n, &at, &seqlen) != 0 || seqlen > n - at)
+        return 0;
+    for (int i = 0; i < 2; i++)
+    {
+        size_t ilen = 0;
+        if (at >= n || der[at++] != 0x02 || der_length(der, n, &at, &ilen) != 0 || ilen == 0 || ilen > n - at)
+            return 0;
+        const unsigned char* v = der + at;
+        if (v[0] & 0x80)
+            return 0; /* negative */
+        size_t skip = 0;
+        while (skip < ilen && v[skip] == 0)
+            skip++;
+        if (ilen - skip > 32)
+            return 0;
+        at += ilen;
+    }
+    return 1;
+}
+
+static int appended_ok(verify_state* st)
+{
+    if (st->appended < 0)
+        st->appended = st->range_ok ? vq_appended_is_signature(st->d, st->end) : 0;
+    return st->appended;
+}
+
+/* 0 when the SM2 signature r || s over SM3(Z || msg) verifies with the signer's key and the
+   appended-objects check passes; else 1. */
+static int document_verify(verify_state* st, const unsigned char* msg, size_t len, const unsigned char rs[64])
+{
+    unsigned char e[32];
+    unsigned int elen = 0;
+    if (!st->range_ok || len > UINT_MAX)
+        return 1;
+    if (pkcs7_sm3(msg, (unsigned int)len, st->pubkey, 65, e, &elen) != 0 || elen != 32)
+        return 1;
+    if (pkcs7_verifysm2(e, 32, st->pubkey, 65, rs) != 0)
+        return 1;
+    return appended_ok(st) ? 0 : 1;
+}
+
+static int sm2_over(verify_state* st, const unsigned char* msg, size_t len, const unsigned char rs[64])
+{
+    unsigned char e[32];
+    unsigned int elen = 0;
+    if (len > UINT_MAX || pkcs7_sm3(msg, (unsigned int)len, st->pubkey, 65, e, &elen) != 0 || elen != 32)
+        return 0;
+    return pkcs7_verifysm2(e, 32, st->pubkey, 65, rs) == 0;
+}
+
+/* The first text below an element, depth first. */
+static const char* first_text(fz_xml* node)
+{
+    for (fz_xml* c = fz_xml_down(node); c; c = fz_xml_next(c))
+    {
+        const char* t = fz_xml_text(c);
+        if (t)
+            return t;
+        t = first_text(c);
+        if (t)
+            return t;
+    }
+    return NULL;
+}
+
+/* Hands the MD5 of the signed bytes and the time-stamp text to the callback and reads its
+   answer. The callback learns the room it has in *len and must set *len to what it wrote; an
+   answer it reports as longer than that room is not read and counts as a failed check. */
+static void timestamp_verify(verify_state* st, const unsigned char* ts, size_t tslen)
+{
+    fz_context* ctx = st->d->ctx;
+    st->has_tsa = 1;
+    free(st->tsatime);
+    free(st->tsacert);
+    st->tsatime = st->tsacert = NULL;
+
+    if (!st->range_ok)
+    {
+        /* Without sound signed bytes there is nothing the time stamp could be checked against. */
+        st->tsaret = 1;
+        return;
+    }
+    if (!st->callback)
+    {
+        st->tsaret = VQ_HTTP_REQUEST_DATA_IS_NULL;
+        return;
+    }
+
+    char md5[33];
+    md5_hex(st->data, st->datalen, md5, NULL);
+    char* text = dup_bytes_text(ts, tslen);
+    char* answer = calloc(1, VQ_TSA_ANSWER_CAPACITY + 1);
+    if (!text || !answer)
+    {
+        free(text);
+        free(answer);
+        st->tsaret = VQ_HTTP_REQUEST_DATA_IS_NULL;
+        return;
+    }
+    int outlen = VQ_TSA_ANSWER_CAPACITY;
+    int ret = st->callback(md5, text, answer, &outlen);
+    free(text);
+    if (outlen < 0 || outlen > VQ_TSA_ANSWER_CAPACITY)
+    {
+        outlen = 0;
+        if (ret == 0)
+            ret = VQ_HTTP_REQUEST_DATA_IS_ERROR;
+    }
+    st->tsaret = ret;
+
+    if (outlen > 0)
+    {
+        fz_buffer* buf = NULL;
+        fz_xml* xml = NULL;
+        fz_var(buf);
+        fz_var(xml);
+        fz_try(ctx)
+        {
+            buf = fz_new_buffer_from_copied_data(ctx, (unsigned char*)answer, (size_t)outlen);
+            xml = fz_parse_xml(ctx, buf, 0);
+            fz_xml* root = fz_xml_root(xml);
+            for (fz_xml* c = root ? fz_xml_down(root) : NULL; c; c = fz_xml_next(c))
+            {
+                if (!st->tsatime && fz_xml_is_tag(c, "timestamp"))
+                {
+                    const char* t = first_text(c);
+                    if (t)
+                        st->tsatime = dup_text(t);
+                }
+                else if (!st->tsacert && fz_xml_is_tag(c, "signer"))
+                {
+                    const char* t = first_text(c);
+                    if (t)
+                        st->tsacert = dup_text(t);
+                }
+            }
+        }
+        fz_always(ctx)
+        {
+            fz_drop_xml(ctx, xml);
+            fz_drop_buffer(ctx, buf);
+        }
+        fz_catch(ctx)
+        {
+            /* An answer that is no XML carries no time; the callback's verdict stands. */
+        }
+    }
+    free(answer);
+}
+
+/* Reads serial, key and names of a certificate. 0 or VQ_SIGNATURE_GETCERT_ERROR. */
+static int read_certificate(verify_state* st, const unsigned char* bytes, int len, int base64)
+{
+    pkcs7_cert* cert = pkcs7_openssl_prase_sm2cert(bytes, len, base64);
+    if (!cert)
+        return VQ_SIGNATURE_GETCERT_ERROR;
+    int keylen = 65;
+    int code = 0;
+    if (pkcs7_openssl_prase_getsn_fn(cert, &st->certsn) != 0 ||
+        pkcs7_openssl_prase_public_key(cert, st->pubkey, &keylen) != 0)
+        code = VQ_SIGNATURE_GETCERT_ERROR;
+    if (!code)
+    {
+        pkcs7_openssl_prase_signer_name(cert, &st->signer);
+        pkcs7_openssl_parse_issuer(cert, &st->issuser);
+        pkcs7_openssl_prase_theme(cert, &st->theme);
+        pkcs7_openssl_parse_issuers(cert, &st->issuerplus);
+    }
+    pkcs7_openssl_prase_drop(cert);
+    return code;
+}
+
+static void set_signtime_from_m(verify_state* st)
+{
+    free(st->signtime);
+    st->signtime = st->sign_date > 0 ? vq_verify_time_text(st->sign_date) : dup_text("");
+}
+
+/* Detached RSA PKCS#7, checked with OpenSSL over the signed bytes. */
+static void verify_rsa(verify_state* st)
+{
+    int ok = 0;
+    PKCS7* p7 = NULL;
+    BIO* chain = NULL;
+    const unsigned char* p = st->ct;
+
+    st->result = RESULT_FULL;
+    set_signtime_from_m(st);
+    if (st->ctlen > LONG_MAX)
+        goto done;
+    p7 = d2i_PKCS7(NULL, &p, (long)st->ctlen);
+    if (!p7 || !PKCS7_type_is_signed(p7) || !p7->d.sign || !PKCS7_get_detached(p7))
+        goto done;
+    STACK_OF(PKCS7_SIGNER_INFO)* infos = PKCS7_get_signer_info(p7);
+    if (!infos || sk_PKCS7_SIGNER_INFO_num(infos) < 1)
+        goto done;
+
+    if (st->datalen > INT_MAX)
+        goto done;
+    BIO* in = BIO_new_mem_buf(st->data ? st->data : (unsigned char*)"", (int)st->datalen);
+    if (!in)
+        goto done;
+    chain = PKCS7_dataInit(p7, in);
+    if (!chain)
+    {
+        BIO_free(in);
+        goto done;
+    }
+    unsigned char buf[4096];
+    while (BIO_read(chain, buf, sizeof buf) > 0)
+        ;
+
+    ok = 1;
+    for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(infos); i++)
+    {
+        PKCS7_SIGNER_INFO* si = sk_PKCS7_SIGNER_INFO_value(infos, i);
+        X509* x = X509_find_by_issuer_and_serial(p7->d.sign->cert, si->issuer_and_serial->issuer,
+                                                 si->issuer_and_serial->serial);
+        if (!x)
+        {
+            ok = 0;
+            break;
+        }
+        if (i == 0)
+        {
+            int derlen = 0;
+            unsigned char* der = conver_x509toder(x, &derlen);
+            if (der)
+            {
+                st->cert = base64_text(der, (size_t)derlen);
+                pkcs7_cert* c = pkcs7_openssl_prase_sm2cert(der, derlen, 0);
+                if (c)
+                {
+                    pkcs7_openssl_prase_getsn_fn(c, &st->certsn);
+                    pkcs7_openssl_prase_signer_name(c, &st->signer);
+                    pkcs7_openssl_parse_issuer(c, &st->issuser);
+                    pkcs7_openssl_prase_theme(c, &st->theme);
+                    pkcs7_openssl_parse_issuers(c, &st->issuerplus);
+                    pkcs7_openssl_prase_drop(c);
+                }
+                free(der);
+            }
+        }
+        if (PKCS7_signatureVerify(chain, p7, si, x) <= 0)
+        {
+            ok = 0;
+            break;
+        }
+    }
+
+done:
+    BIO_free_all(chain);
+    PKCS7_free(p7);
+    ERR_clear_error();
+    /* Like every other kind, a detached RSA signature only holds while everything appended
+       after it is signature material. */
+    st->docret = (ok && st->range_ok && appended_ok(st)) ? 0 : 1;
+    st->vcode = st->docret;
+}
+
+/* Our SM2 PKCS#7 (kind 3) and its MD5-text variant (kind 4). */
+static void verify_p7(verify_state* st)
+{
+    vq_p7_view view;
+    int rc = vq_p7_decode(st->ct, st->ctlen > INT_MAX ? INT_MAX : (int)st->ctlen, &view);
+    if (rc == VQ_P7_NOT_PKCS7 || rc == VQ_P7_NO_SIGNER || rc == VQ_P7_BAD_RS)
+    {
+        vq_p7_view_free(&view);
+        st->vcode = VQ_SIGNATURE_P7ERROR;
+        st->result = RESULT_EMPTY;
+        return;
+    }
+    if (!view.certificate.data || read_certificate(st, view.certificate.data, view.certificate.len, 0) != 0)
+    {
+        vq_p7_view_free(&view);
+        st->vcode = VQ_SIGNATURE_GETCERT_ERROR;
+        st->result = RESULT_EMPTY;
+        return;
+    }
+    st->cert = base64_text(view.certificate.data, (size_t)view.certificate.len);
+    st->result = RESULT_FULL;
+
+    unsigned char rs[64];
+    memcpy(rs, view.r, 32);
+    memcpy(rs + 32, view.s, 32);
+    const int rs_ok = rs_in_range(view.encrypted_digest.data, view.encrypted_digest.len);
+    if (st->kind == SM2_V3)
+    {
+        st->want_addinfo = 1;
+        st->docret = rs_ok ? document_verify(st, st->data, st->datalen, rs) : 1;
+        if (view.has_time_stamp)
+            timestamp_verify(st, view.time_stamp.data, (size_t)view.time_stamp.len);
+        else
+        {
+            st->has_tsa = 1;
+            st->tsaret = 0;
+            st->tsatime = dup_text("");
+        }
+        st->vcode = (st->docret || st->tsaret) ? 1 : 0;
+    }
+    else
+    {
+        char md5[33];
+        md5_hex(st->data, st->datalen, md5, NULL);
+        st->docret = rs_ok ? document_verify(st, (const unsigned char*)md5, 32, rs) : 1;
+        st->vcode = st->docret;
+    }
+    set_signtime_from_m(st);
+    vq_p7_view_free(&view);
+}
+
+/* The older fixed-layout records (kinds 1 and 2); the certificate is the /VqC text. */
+static void verify_record(verify_state* st)
+{
+    if (!st->vqc || read_certificate(st, (const unsigned char*)st->vqc, (int)strlen(st->vqc), 1) != 0)
+    {
+        st->vcode = VQ_SIGNATURE_GETCERT_ERROR;
+        st->result = RESULT_EMPTY;
+        return;
+    }
+    st->cert = dup_text(st->vqc);
+    st->result = RESULT_FULL;
+    st->want_records = 1;
+
+    if (st->kind == SM2_V2)
+    {
+        /* A value shorter than the record reads as zeros beyond its end. */
+        SM2SIGN_DATA_VALUE_V2* rec = calloc(1, sizeof *rec);
+        if (!rec)
+        {
+            st->vcode = VQ_FAIL;
+            st->result = RESULT_NONE;
+            return;
+        }
+        memcpy(rec, st->ct, st->ctlen < sizeof *rec ? st->ctlen : sizeof *rec);
+        st->docret = document_verify(st, st->data, st->datalen, rec->docRSValue);
+        timestamp_verify(st, (const unsigned char*)rec->ret_tsr, strnlen(rec->ret_tsr, sizeof rec->ret_tsr));
+        st->recordtime = dup_text(st->vqsrt);
+        st->recordunitname = dup_text(st->vqsru);
+        free(rec);
+    }
+    else
+    {
+        SM2SIGN_DATA_VALUE* rec = calloc(1, sizeof *rec);
+        if (!rec)
+        {
+            st->vcode = VQ_FAIL;
+            st->result = RESULT_NONE;
+            return;
+        }
+        memcpy(rec, st->ct, st->ctlen < sizeof *rec ? st->ctlen : sizeof *rec);
+        /* The MD5 in the record proves nothing by itself (anyone can compute one): the record's
+           SM2 value must verify with the certificate's key, over the signed bytes, or else over
+           the MD5 digest of those bytes (its text or its 16 bytes) when that digest is the
+           recorded one. */
+        int ok = 0;
+        if (st->range_ok)
+        {
+            char md5[33];
+            unsigned char raw[16];
+            md5_hex(st->data, st->datalen, md5, raw);
+            if (sm2_over(st, st->data, st->datalen, rec->docRSValue))
+                ok = 1;
+            else if (memcmp(raw, rec->docMD5, 16) == 0 &&
+                     (sm2_over(st, (const unsigned char*)md5, 32, rec->docRSValue) ||
+                      sm2_over(st, raw, 16, rec->docRSValue)))
+                ok = 1;
+        }
+        st->docret = (ok && appended_ok(st)) ? 0 : 1;
+        timestamp_verify(st, (const unsigned char*)rec->ret_tsr, strnlen(rec->ret_tsr, sizeof rec->ret_tsr));
+        st->recordunitname = dup_bytes_text((const unsigned char*)rec->sealRecordUnitName,
+                                            strnlen(rec->sealRecordUnitName, sizeof rec->sealRecordUnitName));
+        st->recordtime = dup_bytes_text((const unsigned char*)rec->sealRecordTime,
+                                        strnlen(rec->sealRecordTime, sizeof rec->sealRecordTime));
+        free(rec);
+    }
+    st->vcode = (st->docret || st->tsaret) ? 1 : 0;
+    set_signtime_from_m(st);
+}
+
+static int seal_time(const vq_bytes* t, long long* out)
+{
+    return vq_generalized_time_to_seconds(t->data, t->len, out);
+}
+
+/* The seal inside a GB/T 38540 signature: made and signed by its maker, valid for the signing.
+   0 or the code of the first failed check. */
+static int verify_seal_struct(verify_state* st, const vq_seal_view* seal, int64_t signer_start,
+                              int64_t signer_end, long long sign_time)
+{
+    if (!seal->eseal_info_der.data || (size_t)seal->eseal_info_der.len > st->ctlen)
+        return VQ_SIGNATURE_ASN1ERROR;
+
+    parsehelps maker;
+    init_parsehelps(&maker);
+    maker.ispkkey = 1;
+    maker.istime = 1;
+    maker.isusage = 1;
+    int rc = prase_cert_helps_fun(seal->maker_cert.data, seal->maker_cert.len, &maker, 0);
+    if (rc != 0)
+    {
+        free_parsehelps(&maker);
+        return rc;
+    }
+    int code = 0;
+    long long create = 0, vstart = 0, vend = 0;
+    if (maker.usage != 2)
+        code = VQ_MKCERT_USAGERROR;
+    else if (seal_time(&seal->create_date, &create) || seal_time(&seal->valid_start, &vstart) ||
+             seal_time(&seal->valid_end, &vend))
+        code = VQ_SIGNATURE_ASN1ERROR;
+    else if (create > vend || create < vstart)
+        code = VQ_SEALCREATIME_ERROR1;
+    else if (create > signer_end || create < signer_start)
+        code = VQ_SEALCREATIME_ERROR2;
+    else if (create < maker.stime || create > maker.etime)
+        code = VQ_SEALCREATIME_ERROR3;
+    else if (sign_time > vend || sign_time < create)
+        code = VQ_SEALCREATIME_ERROR4;
+
+    if (!code)
+    {
+        unsigned char e[32];
+        unsigned int elen = 0;
+        unsigned char rs[64];
+        if (pkcs7_sm3(seal->eseal_info_der.data, (unsigned int)seal->eseal_info_der.len, maker.public_key, 65, e,
+                      &elen) != 0)
+            code = VQ_CREATE_SM3_ERROR;
+        else if (vq_decode_sm2_rs(seal->sign_value.data, seal->sign_value.len, rs, rs + 32) != 0)
+            code = VQ_SIGNATURE_ASN1ERROR;
+        else if (!rs_in_range(seal->sign_value.data, seal->sign_value.len) ||
+                 pkcs7_verifysm2(e, 32, maker.public_key, 65, rs) != 0)
+            code = VQ_VERIFY_SM2_ERROR;
+    }
+    free_parsehelps(&maker);
+    return code;
+}
+
+static int signer_in_cert_list(const vq_seal_view* seal)
+{
+    if (seal->cert_list_type != 1 || seal->cert_list_count < 1 || !seal->cert_list)
+        return 0;
+    for (int i = 0; i < seal->cert_list_count; i++)
+    {
+        const vq_bytes* c = &seal->cert_list[i];
+        if (c->len == seal->signer_cert.len && c->len > 0 &&
+            memcmp(c->data, seal->signer_cert.data, (size_t)c->len) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+/* GB/T 38540 electronic-seal signatures (kind 5). */
+static void verify_seal(verify_state* st)
+{
+    vq_seal_view seal;
+    unsigned char rs[64];
+    int rc = vq_seal_decode(st->ct, st->ctlen > INT_MAX ? INT_MAX : (int)st->ctlen, &seal);
+    if (rc != 0 || vq_decode_sm2_rs(seal.signature.data, seal.signature.len, rs, rs + 32) != 0)
+    {
+        vq_seal_view_free(&seal);
+        st->vcode = VQ_SIGNATURE_ASN1ERROR;
+        st->result = RESULT_EMPTY;
+        return;
+    }
+    int code = seal.signer_cert.data ? read_certificate(st, seal.signer_cert.data, seal.signer_cert.len, 0)
+                                     : VQ_SIGNATURE_GETCERT_ERROR;
+    int64_t nb = 0, na = 0;
+    if (!code)
+    {
+        st->cert = base64_text(seal.signer_cert.data, (size_t)seal.signer_cert.len);
+        parsehelps signer;
+        init_parsehelps(&signer);
+        signer.istime = 1;
+        signer.isusage = 1;
+        if (prase_cert_helps_fun(seal.signer_cert.data, seal.signer_cert.len, &signer, 0) != 0)
+            code = VQ_SIGNATURE_GETCERT_ERROR;
+        nb = signer.stime;
+        na = signer.etime;
+        free_parsehelps(&signer);
+    }
+    long long sign_time = 0;
+    if (!code && (seal_time(&seal.time_info, &sign_time) != 0 || !(nb < sign_time && sign_time < na)))
+        code = VQ_SIGNTIME_OUT_SIGNCERTTIME;
+    if (!code)
+        code = verify_seal_struct(st, &seal, nb, na, sign_time);
+    if (!code && !signer_in_cert_list(&seal))
+        code = VQ_SIGNCERT_NOINSEALCERTLIST;
+    if (!code && (!seal.to_sign_der.data || (size_t)seal.to_sign_der.len > st->ctlen))
+        code = VQ_SIGNATURE_ASN1ERROR;
+    if (code)
+    {
+        vq_seal_view_free(&seal);
+        st->vcode = code;
+        st->result = RESULT_EMPTY;
+        return;
+    }
+    st->result = RESULT_FULL;
+
+    if (!rs_in_range(seal.signature.data, seal.signature.len) ||
+        !sm2_over(st, seal.to_sign_der.data, (size_t)seal.to_sign_der.len, rs))
+    {
+        st->docret = 1;
+        if (seal.has_time_stamp)
+        {
+            st->has_tsa = 1;
+            st->tsaret = 0;
+            st->tsatime = dup_text("");
+        }
+        st->signtime = dup_text("");
+        st->vcode = 1;
+        vq_seal_view_free(&seal);
+        return;
+    }
+
+    int hash_ok = 0;
+    if (st->range_ok && st->datalen <= INT_MAX && seal.data_hash.len == 32)
+    {
+        unsigned char h[32];
+        sm3(st->data, (int)st->datalen, h);
+        hash_ok = memcmp(h, seal.data_hash.data, 32) == 0;
+    }
+    st->docret = (hash_ok && appended_ok(st)) ? 0 : 1;
+    if (seal.has_time_stamp)
+        timestamp_verify(st, seal.time_stamp.data, (size_t)seal.time_stamp.len);
+    char* t = vq_verify_gt_text_utc8(seal.time_info.data, seal.time_info.len);
+    st->signtime = t ? t : dup_text("");
+    st->vcode = seal.has_time_stamp ? ((st->docret || st->tsaret) ? 1 : 0) : st->docret;
+    vq_seal_view_free(&seal);
+}
+
+/* ---- result ------------------------------------------------------------------------------ */
+
+static void add_text(cJSON* obj, const char* key, const char* value)
+{
+    if (value)
+        cJSON_AddStringToObject(obj, key, value);
+}
+
+static char* build_json(verify_state* st)
+{
+    cJSON* root = cJSON_CreateObject();
+    if (!root)
+        return NULL;
+    cJSON_AddNumberToObject(root, "vcode", st->vcode);
+    if (st->result != RESULT_NONE)
+    {
+        cJSON* r = cJSON_AddObjectToObject(root, "result");
+        if (r && st->result == RESULT_FULL)
+        {
+            if (st->want_addinfo)
+                add_text(r, "addinfo", st->addinfo);
+            if (st->has_tsa)
+            {
+                cJSON_AddNumberToObject(r, "tsaret", st->tsaret);
+                cJSON_AddStringToObject(r, "tsatime", st->tsatime ? st->tsatime : "");
+                add_text(r, "tsacert", st->tsacert);
+            }
+            cJSON_AddNumberToObject(r, "docret", st->docret);
+            cJSON_AddStringToObject(r, "signtime", st->signtime ? st->signtime : "");
+            add_text(r, "certsn", st->certsn);
+            add_text(r, "signer", st->signer);
+            add_text(r, "cert", st->cert);
+            if (st->want_records)
+            {
+                add_text(r, "recordunitname", st->recordunitname);
+                add_text(r, "recordtime", st->recordtime);
+            }
+            add_text(r, "issuser", st->issuser);
+            add_text(r, "theme", st->theme);
+            add_text(r, "issuerplus", st->issuerplus);
+        }
+    }
+    char* out = cJSON_Print(root);
+    cJSON_Delete(root);
+    return out;
+}
+
+static void free_state(verify_state* st)
+{
+    free(st->ct);
+    free(st->data);
+    free(st->vqc);
+    free(st->vqsru);
+    free(st->vqsrt);
+    free(st->addinfo);
+    free(st->tsatime);
+    free(st->tsacert);
+    free(st->signtime);
+    free(st->certsn);
+    free(st->signer);
+    free(st->cert);
+    free(st->recordunitname);
+    free(st->recordtime);
+    free(st->issuser);
+    free(st->theme);
+    free(st->issuerplus);
+}
+
+char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_callbackfun callback)
+{
+    if (!d || !widget || !d->filebuf)
+        return NULL;
+    fz_context* ctx = d->ctx;
+    pdf_document* pdf = vq_pdf(d);
+    if (!pdf)
+        return NULL;
+
+    verify_state st;
+    memset(&st, 0, sizeof st);
+    st.d = d;
+    st.callback = callback;
+    st.appended = -1;
+
+    int code = 0, failed = 0;
+    fz_var(code);
+    fz_var(failed);
+    fz_try(ctx)
+        code = read_signature(ctx, pdf, widget, &st);
+    fz_catch(ctx)
+        failed = 1;
+    if (failed)
+    {
+        free_state(&st);
+        return NULL;
+    }
+
+    if (code)
+    {
+        st.vcode = code;
+        st.result = RESULT_NONE;
+    }
+    else
+    {
+        switch (st.kind)
+        {
+        case RSA_Detached:
+            verify_rsa(&st);
+            break;
+        case SM2_V1:
+        case SM2_V2:
+            verify_record(&st);
+            break;
+        case SM2_V3:
+        case SM2_V4:
+            verify_p7(&st);
+            break;
+        default:
+            verify_seal(&st);
+            break;
+        }
+    }
+    char* out = build_json(&st);
+    free_state(&st);
+    return out;
+}

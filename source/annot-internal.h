@@ -1,0 +1,53 @@
+/*
+ * annot-internal.h: helpers shared by the engine's annotation, form-field, hit-testing and
+ * stamping sources. Never included by the application.
+ */
+#ifndef VQ_ANNOT_INTERNAL_H
+#define VQ_ANNOT_INTERNAL_H
+
+#include "header.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Largest number of highlight rectangles one selection returns. */
+#define VQ_MAX_SELECTION_RECTS 512
+
+/* The page handle when it is one of this document's handles, else NULL. */
+struct page_t* vq_page_checked(struct document* d, vq_page* page);
+/* The library page of a handle, loaded on demand; NULL for a foreign or unloadable handle.
+   Caller holds the lock. */
+pdf_page* vq_pdf_page_of(struct document* d, vq_page* page);
+/* The annotation behind a handle when it belongs to a loaded page of this document (a handle
+   of a page that was updated since, or of an annotation that was deleted, is refused without
+   being read). Sets *owner to its page handle when not NULL. Caller holds the lock. */
+pdf_annot* vq_annot_checked(struct document* d, const void* handle, struct page_t** owner);
+/* PDF user space -> page space of the annotation's page, and back. */
+fz_matrix vq_annot_page_ctm(fz_context* ctx, pdf_annot* annot);
+/* The focused annotation when it is still a live handle, else NULL (caller holds the lock). */
+pdf_annot* vq_focus_checked(struct document* d);
+/* Sets the document focus (NULL clears it); runs no action. Caller holds the lock. */
+void vq_focus_set(struct document* d, pdf_annot* annot);
+/* Regenerates an annotation's appearance after a change, absorbing a failure (the
+   annotation keeps its previous appearance). Caller holds the lock. */
+void vq_annot_refresh(struct document* d, pdf_annot* annot);
+
+/* Hit tests shared by the hit testing and the form handling. pt in page space. */
+int vq_point_in_quads(fz_context* ctx, pdf_annot* annot, fz_point pt);
+int vq_point_near_ink(fz_context* ctx, pdf_annot* annot, fz_point pt);
+
+/* Widgets (pdfcore/source/pdf/pdf-widget.c). */
+/* Creates a widget of an engine field type named fieldname, with the optional seal record
+   addinfo, links it into the page and the form; removes it again when anything fails. */
+pdf_annot* pdf_create_widget(fz_context* ctx, pdf_document* doc, pdf_page* page, int type, const char* fieldname,
+                             const char* addinfo);
+/* Removes a widget from Root/AcroForm/Fields (nothing when there is no such array) after
+   resetting its field, and from its page when remove_annot is non-zero. */
+void pdf_delete_widget(fz_context* ctx, pdf_page* page, pdf_annot* widget, int remove_annot);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

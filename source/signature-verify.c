@@ -1,0 +1,16 @@
+/*
+ * Engine interface of the signature verifier (the checks live in
+ * pdfcore/source/helpers/pkcs7/vq-verify.c).
+ */
+#include "header.h"
+#include "vq-verify.h"
+
+VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback)
+{
+    if (!doc || !sign)
+        return NULL;
+    vq_doc_lock(doc);
+    char* out = vq_pdf(doc) ? vq_verify_signature_json(doc, (pdf_annot*)sign, callback) : NULL;
+    vq_doc_unlock(doc);
+    return out;
+}
