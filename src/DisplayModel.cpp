@@ -1043,3 +1043,210 @@ QPoint DisplayModel::GetContentStart(int pageNo) const
         return QPoint(0, 0);
     return box.topLeft().toPoint();
 }
+
+// --- document operations -----------------------------------------------------------------------
+
+namespace {
+
+rect toEngineRect(const QRectF& r)
+{
+    rect out;
+    out.x0 = static_cast<float>(r.x());
+    out.y0 = static_cast<float>(r.y());
+    out.x1 = static_cast<float>(r.x() + r.width());
+    out.y1 = static_cast<float>(r.y() + r.height());
+    return out;
+}
+
+QRectF fromEngineRect(const rect& r)
+{
+    return QRectF(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+}
+
+} // namespace
+
+QRectF DisplayModel::boundingBox(const QVector<QRectF>& rects) const
+{
+    QRectF box = rects.first();
+    for (int i = 1; i < rects.size(); i++)
+    {
+        const QRectF& r = rects[i];
+        if (r.x() < box.x())
+        {
+            box.setWidth(box.width() + box.x() - r.x());
+            box.moveLeft(r.x());
+        }
+        if (r.y() < box.y())
+        {
+            box.setHeight(box.height() + box.y() - r.y());
+            box.moveTop(r.y());
+        }
+        if (r.x() + r.width() > box.x() + box.width())
+            box.setWidth(r.x() + r.width() - box.x());
+        if (r.y() + r.height() > box.y() + box.height())
+            box.setHeight(r.y() + r.height() - box.y());
+    }
+    return box;
+}
+
+int DisplayModel::GetElementAtPos(QPoint p, vq_mouse_state ms, vq_select_state ss)
+{
+    const int pageNo = GetPageNextToPoint(p);
+    if (!ValidPageNo(pageNo))
+        return 0;
+    return _engine->GetElementAtPos(pageNo, CvtFromScreen(QPointF(p), pageNo, true), ms, ss);
+}
+
+int DisplayModel::AddSignatrue(QPoint p, QString file, double w, double h)
+{
+    const int pageNo = GetPageNoByPoint(p);
+    if (pageNo < 0)
+        return 0;
+    const QPoint pt = CvtFromScreen(QPointF(p), pageNo, true).toPoint();
+    _engine->AddSignature(pageNo, pt, file, static_cast<int>(w), static_cast<int>(h), 0, 1.0f);
+    return 1;
+}
+
+QString DisplayModel::AddSignatrue(QPoint p, QByteArray image, double w, double h, QByteArray cert, QString certsn,
+                                   QString sealName, QString sealCode, QString sealUnitName,
+                                   QString sealrecordUnitName, QString sealrecordTime, ToolSignatureInfo& info,
+                                   QString customTag, int& res)
+{
+    const int pageNo = GetPageNoByPoint(p);
+    if (pageNo < 0)
+        return QString();
+    const QPoint pt = CvtFromScreen(QPointF(p), pageNo, true).toPoint();
+    const QString docName = QFileInfo(_engine->FileName()).fileName();
+    return _engine->AddSignature(pageNo, pt, image, w, h, cert, certsn, docName, sealName, sealCode, sealUnitName,
+                                 sealrecordUnitName, sealrecordTime, info, customTag, res, 0, 1.0f);
+}
+
+void DisplayModel::AddPathAnnot(int pageNo, QList<QList<PointElement>>& pointList, QColor color, float penwidth,
+                                float opacity)
+{
+    if (pageNo < 1 || pointList.isEmpty())
+        return;
+    const int count = pointList.size();
+    std::vector<int> counts(static_cast<size_t>(count));
+    int total = 0;
+    for (int i = 0; i < count; i++)
+    {
+        counts[static_cast<size_t>(i)] = pointList[i].size();
+        total += pointList[i].size();
+    }
+    std::vector<point> points;
+    points.reserve(static_cast<size_t>(total));
+    for (const QList<PointElement>& stroke : pointList)
+        for (const PointElement& e : stroke)
+        {
+            const QPointF pt = CvtFromScreen(QPointF(e.p), pageNo, true);
+            point ep;
+            ep.x = static_cast<float>(pt.x());
+            ep.y = static_cast<float>(pt.y());
+            points.push_back(ep);
+        }
+    float rgb[3] = {static_cast<float>(color.red() / 255.0), static_cast<float>(color.green() / 255.0),
+                    static_cast<float>(color.blue() / 255.0)};
+    _engine->AddLineAnnot(pageNo, points.data(), counts.data(), count, rgb, penwidth, opacity);
+}
+
+int DisplayModel::AddMarkAnnot(QMap<int, QVector<QRectF>> mapRect, QColor color, int type)
+{
+    float rgb[3] = {static_cast<float>(color.red() / 255.0), static_cast<float>(color.green() / 255.0),
+                    static_cast<float>(color.blue() / 255.0)};
+    const int engineType = type == 0 ? 8 : type == 1 ? 9 : type == 2 ? 11 : -1;
+    if (engineType < 0)
+        return 0;
+    for (auto it = mapRect.constBegin(); it != mapRect.constEnd(); ++it)
+    {
+        const int pageNo = it.key();
+        // A page listed without rectangles has nothing to mark.
+        if (pageNo <= 0 || it.value().isEmpty())
+            continue;
+        std::vector<rect> quads;
+        for (const QRectF& r : it.value())
+            quads.push_back(toEngineRect(r));
+        const QRectF box = boundingBox(it.value());
+        _engine->AddMarkAnnot(pageNo, rgb, 1.0f, toEngineRect(box), quads.data(), static_cast<int>(quads.size()),
+                              engineType);
+        if (cb)
+            cb->Invalidate(this, pageNo, QRectF(0, 0, 600, 800));
+    }
+    return 1;
+}
+
+QMap<int, QVector<QRectF>> DisplayModel::GetDocumentFoucsAnnotRect()
+{
+    QMap<int, QVector<QRectF>> result;
+    vq_annot* annot = _engine->DocumentFoucsAnnot();
+    const int pageNo = _engine->DocumentFoucsAnnotinPageNo();
+    if (!annot || pageNo <= 0)
+        return result;
+    const int t = _engine->AnnotType(annot);
+    QVector<QRectF> rects;
+    if (t == 8 || t == 9 || t == 11)
+    {
+        const int n = _engine->getAnnotQuadPointCount(annot);
+        for (int i = 0; i < n; i++)
+        {
+            rect q{};
+            _engine->getAnnotQuadPoint(annot, i, &q);
+            rects.append(CvtToScreen(pageNo, fromEngineRect(q), true));
+        }
+    }
+    else
+        rects.append(CvtToScreen(pageNo, _engine->getAnnotRect(annot), true));
+    result.insert(t, rects);
+    return result;
+}
+
+QString DisplayModel::CopySelection(QMap<int, QVector<QRectF>> mapRect)
+{
+    QString text;
+    for (auto it = mapRect.constBegin(); it != mapRect.constEnd(); ++it)
+    {
+        if (it.key() <= 0 || it.value().isEmpty())
+            continue;
+        const rect box = toEngineRect(boundingBox(it.value()));
+        text += _engine->CopyText(it.key(), &box);
+    }
+    return text;
+}
+
+QMap<int, QVector<QRectF>> DisplayModel::GetErrorSignatureRect()
+{
+    QMap<int, QVector<QRectF>> result;
+    const QMap<int, QVector<rect>> fields = _engine->GetErrorSignature();
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it)
+    {
+        QVector<QRectF> rects;
+        for (const rect& r : it.value())
+            rects.append(CvtToScreen(it.key() + 1, fromEngineRect(r), true));
+        result.insert(it.key() + 1, rects);
+    }
+    return result;
+}
+
+QMap<int, QVector<QRectF>> DisplayModel::GetTextRects(QPoint pt, vq_select_way dw, QPointF b, QPointF e)
+{
+    QMap<int, QVector<QRectF>> result;
+    const int pageNo = GetPageNoByPoint(pt);
+    QVector<QRectF> rects;
+    // A selection that starts on no page never reaches the engine.
+    if (ValidPageNo(pageNo))
+    {
+        const QPointF bp = CvtFromScreen(b, pageNo, true);
+        const QPointF ep = CvtFromScreen(e, pageNo, true);
+        rect select;
+        select.x0 = static_cast<float>(bp.x());
+        select.y0 = static_cast<float>(bp.y());
+        select.x1 = static_cast<float>(ep.x());
+        select.y1 = static_cast<float>(ep.y());
+        std::vector<rect> out(512);
+        const int n = _engine->GetPageTextRects(pageNo, dw, select, out.data(), _zoomReal, static_cast<float>(_rotation));
+        for (int i = 0; i < n && i < 512; i++)
+            rects.append(fromEngineRect(out[static_cast<size_t>(i)]));
+    }
+    result.insert(pageNo, rects);
+    return result;
+}

@@ -200,6 +200,10 @@ public:
 
     // Document operations that start from screen coordinates.
     int GetElementAtPos(QPoint p, vq_mouse_state ms, vq_select_state ss);
+    int AddSignatrue(QPoint p, QString file, double w, double h);
+    QString AddSignatrue(QPoint p, QByteArray image, double w, double h, QByteArray cert, QString certsn,
+                         QString sealName, QString sealCode, QString sealUnitName, QString sealrecordUnitName,
+                         QString sealrecordTime, ToolSignatureInfo& info, QString customTag, int& res);
     void AddPathAnnot(int pageNo, QList<QList<PointElement>>& pointList, QColor color, float penwidth, float opacity);
     int AddMarkAnnot(QMap<int, QVector<QRectF>> mapRect, QColor color, int type);
     QMap<int, QVector<QRectF>> GetDocumentFoucsAnnotRect();

@@ -59,10 +59,7 @@ bool lessTile(const TilePosition& a, const TilePosition& b)
 
 void DeleteRenderedBitmap(RenderedBitmap* bmp)
 {
-    if (!bmp)
-        return;
-    delete bmp->image;
-    bmp->image = nullptr;
+    // The record deletes its image.
     delete bmp;
 }
 

@@ -86,17 +86,18 @@ TEST_F(ModelTest, LayoutsTable)
         // Continuous: pages stacked, centred in a 1000-wide canvas; canvas taller than the view.
         {DM_CONTINUOUS, 3, QSize(1000, 300), QSize(1000, 6 + 3 * 206 - 6 + 6), {1, 2, 3}, QRect(450, 6, 100, 200),
          QRect(450, 212, 100, 200)},
-        // Single page: only page 1; the short canvas is centred vertically (one margin lower).
-        {DM_SINGLE_PAGE, 3, QSize(1000, 500), QSize(1000, 500), {1}, QRect(450, 6 + 145, 100, 200), QRect()},
+        // Single page: only page 1; the short canvas is centred vertically, one margin lower:
+        // 6 + trunc((500 - 212) / 2 + 6).
+        {DM_SINGLE_PAGE, 3, QSize(1000, 500), QSize(1000, 500), {1}, QRect(450, 156, 100, 200), QRect()},
         // Facing: row (1, 2), first page right-aligned in the left column.
-        {DM_FACING, 3, QSize(1000, 500), QSize(1000, 500), {1, 2}, QRect(391 + 6, 151, 100, 200),
-         QRect(391 + 112, 151, 100, 200)},
+        {DM_FACING, 3, QSize(1000, 500), QSize(1000, 500), {1, 2}, QRect(397, 156, 100, 200),
+         QRect(503, 156, 100, 200)},
         // Continuous facing: rows (1, 2) and (3).
-        {DM_CONTINUOUS_FACING, 3, QSize(1000, 300), QSize(1000, 424), {1, 2, 3}, QRect(397, 6, 100, 200),
+        {DM_CONTINUOUS_FACING, 3, QSize(1000, 300), QSize(1000, 418), {1, 2, 3}, QRect(397, 6, 100, 200),
          QRect(503, 6, 100, 200)},
         // Book view lays out like facing.
-        {DM_BOOK_VIEW, 4, QSize(1000, 500), QSize(1000, 500), {1, 2}, QRect(397, 151, 100, 200),
-         QRect(503, 151, 100, 200)},
+        {DM_BOOK_VIEW, 4, QSize(1000, 500), QSize(1000, 500), {1, 2}, QRect(397, 156, 100, 200),
+         QRect(503, 156, 100, 200)},
     };
     for (const LayoutCase& c : cases)
     {
@@ -182,10 +183,11 @@ TEST_F(ModelTest, ZoomStepsTable)
     const StepCase cases[] = {
         {QSize(3000, 3000), 800, 125},     // both fits far above 125
         {QSize(3000, 892), 800, -1},       // fit page 110 % lies between 100 and 125
-        {QSize(672, 3000), 800, -2},       // fit width 110 %, fit page higher
+        {QSize(672, 500), 800, -2},        // fit width 110 %, fit page 61 %
         {QSize(3000, 3000), 8.33f, 75},    // zooming out, no fit in between
         {QSize(3000, 692), 8.33f, -1},     // fit page 85 %
-        {QSize(522, 3000), 8.33f, -2},     // fit width 85 %
+        {QSize(522, 500), 8.33f, -2},      // fit width 85 %, fit page 61 %
+        {QSize(522, 3000), 8.33f, -1},     // fit width and fit page both 85 %: fit page
         {QSize(3000, 3000), 110, 125},     // list steps are not limited by the target
         {QSize(3000, 3000), 100.05f, 100.05f},
     };

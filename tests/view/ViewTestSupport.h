@@ -30,10 +30,7 @@ inline RenderedBitmap* solidBitmap(QSize size, QRgb colour)
     for (int i = 0; i < w * h; i++)
         std::memcpy(data + i * 4, &colour, 4);
     NativeBufferImage* image = new NativeBufferImage(data, w, h);
-    RenderedBitmap* bmp = new RenderedBitmap;
-    bmp->image = image;
-    bmp->size = QSize(w, h);
-    return bmp;
+    return new RenderedBitmap(image, QSize(w, h));
 }
 
 class FakeEngine : public PdfEngine
