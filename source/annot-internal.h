@@ -37,11 +37,7 @@ void vq_annot_refresh(struct document* d, pdf_annot* annot);
 int vq_point_in_quads(fz_context* ctx, pdf_annot* annot, fz_point pt);
 int vq_point_near_ink(fz_context* ctx, pdf_annot* annot, fz_point pt);
 
-/* Widgets (pdfcore/source/pdf/pdf-widget.c). */
-/* Creates a widget of an engine field type named fieldname, with the optional seal record
-   addinfo, links it into the page and the form; removes it again when anything fails. */
-pdf_annot* pdf_create_widget(fz_context* ctx, pdf_document* doc, pdf_page* page, int type, const char* fieldname,
-                             const char* addinfo);
+/* Widgets (pdfcore/source/pdf/pdf-widget.c; creation is vq_sig_create_widget). */
 /* Removes a widget from Root/AcroForm/Fields (nothing when there is no such array) after
    resetting its field, and from its page when remove_annot is non-zero. */
 void pdf_delete_widget(fz_context* ctx, pdf_page* page, pdf_annot* widget, int remove_annot);

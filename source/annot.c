@@ -340,7 +340,7 @@ static int valid_rect(vq_rect r)
 
 /* ---- geometry --------------------------------------------------------------------------- */
 
-VQ_API vq_annot_type vq_annot_get_type(vq_document* d, vq_annot* annot)
+VQ_API int vq_annot_get_type(vq_document* d, vq_annot* annot)
 {
     if (!d)
         return (vq_annot_type)-1;
@@ -355,7 +355,7 @@ VQ_API vq_annot_type vq_annot_get_type(vq_document* d, vq_annot* annot)
             t = -1;
     }
     vq_doc_unlock(d);
-    return (vq_annot_type)t;
+    return t;
 }
 
 VQ_API vq_rect vq_annot_get_rect(vq_document* d, vq_annot* annot)

@@ -40,6 +40,8 @@ static int set_appearance(struct document* d, vq_annot* handle, const appearance
         return VQ_FAIL;
     }
     pdf_obj* obj = pdf_annot_obj(ctx, annot);
+    pdf_page* holder = pdf_annot_page(ctx, annot);
+    pdf_obj* pageobj = holder ? holder->obj : NULL;
     pdf_obj *old_rect = NULL, *old_ap = NULL;
     fz_image* image = NULL;
     fz_buffer* buf = NULL;
@@ -96,10 +98,10 @@ static int set_appearance(struct document* d, vq_annot* handle, const appearance
             {
             case SRC_DATA:
             case SRC_FILE:
-                vq_image_appearance(ctx, pdf, obj, image, rq->w, rq->h, rq->opacity, rq->rotation);
+                vq_image_appearance(ctx, pdf, pageobj, obj, image, rq->w, rq->h, rq->opacity, rq->rotation);
                 break;
             case SRC_PDF:
-                vq_pdf_page_appearance(ctx, pdf, obj, rq->path);
+                vq_pdf_page_appearance(ctx, pdf, pageobj, obj, rq->path);
                 break;
             case SRC_TEXT:
                 vq_text_signature_appearance(ctx, pdf, obj, rq->text ? rq->text : "");

@@ -4,6 +4,7 @@
  */
 #include "annot-internal.h"
 #include "vq-appearance.h"
+#include "vq-signature.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -59,7 +60,7 @@ VQ_API vq_field* vq_page_add_field(vq_document* d, vq_page* page, vq_field_type 
     {
         fz_context* ctx = d->ctx;
         fz_try(ctx)
-            w = pdf_create_widget(ctx, vq_pdf(d), pp, (int)type, identify, addinfo);
+            w = vq_sig_create_widget(ctx, vq_pdf(d), pp, (int)type, identify, addinfo);
         fz_catch(ctx)
         {
             fz_warn(ctx, "cannot create field: %s", fz_caught_message(ctx));

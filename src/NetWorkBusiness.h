@@ -31,8 +31,10 @@
 
 #include "BusinessRecords.h"
 #include "NetWorkBusinessRecords.h"
+#include "SealRecords.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -47,6 +49,7 @@
 #include <QTimer>
 #include <QUrl>
 
+class LoadingWidget;
 class QHttpMultiPart;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -373,6 +376,86 @@ public:
     QString m_exePath;
     QString templateId;
     QString useWhere;
+
+    // ---- account, signing password, seals and signatures, certificates, remote signing, files ----
+public:
+    // Asynchronous account requests (ids 1 to 9): they answer through the signals below.
+    void smsNoBusiness(int BusinessType, QString account, QString phone);
+    void findPassWordBusiness(QString newPassword, QString verifyNo, QString userName);
+    void updatePassWordBusiness(QString newPassword, QString oldPassword, QString verifyNo);
+    void motifyPhone(QString newPhone, QString verifyNo);
+    void verifyPhone(QString verifyNo);
+    // Whether a well-known web page answers with any bytes within 5 s.
+    bool newWorkisOnline();
+    static void setOnlineProbeUrl(const QUrl& url);   // test seam
+
+    // Contact phone: SMS code to the current phone, its check, SMS code to a new phone.
+    int verfiyphoneCodebyContact(QString appId, QString useWhere, QWidget* loading);
+    int verifyContactPhone(QString verifyCode, QWidget* loading);   // -1: wrong code (40004)
+    int sendByPhoneCode(QString appId, QString useWhere, QString toPhone, QWidget* loading);
+
+    // Signing password. The two setters return the failure text, empty on success.
+    QString resetSignPassword(const QString& signPassword, const QString& userPassword);
+    QString updateSignPassword(const QString& signPassword, const QString& newSignPassword);
+    bool isSetSignPassword();
+    bool checkSignPassword(const QString& signPassword, QString& errInfo);
+
+    // Account profile, feedback and update check.
+    int registerPersonBusiness(const QString& imgID, QString& imgUrl, LoadingWidget* loading);
+    int getBaseUserInfo(int userType, QString userAccount, QString& userid, int& authenStatus, int& activation,
+                        bool& bRegister, QString& name);
+    int feedbackBusiness(QString userId, QString type, QString content, QString email, QString phone,
+                         QString userName, QString userAccount, LoadingWidget* loading);
+    int checkAppUpdate(QString versionNumber, QString systemType, int& versionUpdate, QString& appUrl,
+                       QString& remark, QString& versionFileName, LoadingWidget* loading);
+
+    // Cloud seals and handwritten signatures, with the caches the look-ups read.
+    int getMySealBusiness(QList<SealInfo>& sealInfos, LoadingWidget* loading);
+    int getUserSignatureBus(QList<UserSignatureInfo>& userSignInfos, LoadingWidget* loading);
+    int getcertificationFailureBus(QList<CertificationFailure>& certificationFailures, LoadingWidget* loading);
+    int getPerSealBusiness(QList<SealInfo>& sealInfos, LoadingWidget* loading);
+    int getCompanyCertificationBus(QList<CompanySealInfo>& sealInfos, LoadingWidget* loading);
+    int syncUserSeal(QString sealCode, QString creditCode, bool sealShow);
+    int queryUserSealStatus(QString sealCode, QString creditCode, int& sync);
+    int delOnlineSealBusiness(QString sealId, LoadingWidget* loading);
+    int deleteSignBus(QString signId, LoadingWidget* loading);
+    int addSealBusiness(QString imgID, QString sealName, QString sealType, QString sealSize, QString cerditCode,
+                        LoadingWidget* loading);
+    int keyGetIdBus(QString sealCode, QString& sealID, LoadingWidget* loading, bool iIsSendErr = true,
+                    int* status = nullptr);
+    bool getSealInfo(const QString& id, SealInfo& seal);
+    bool getAuthSealInfo(const QString& id, SealInfo& seal);
+    bool getSignInfo(const QString& id, UserSignatureInfo& seal);
+    void setAuthSealInfo(const QList<SealInfo>& authSealInfos);
+    QList<SealInfo> getSealInfoList();
+
+    // Certificates.
+    int getNewCert(const QString& strUserId, QByteArray& cert, QString& strErr);
+    int getCertTime(const QString& strUserId, QDateTime& beginTime, QDateTime& endTime);
+    int getMyCert(QByteArray& cert);
+    QByteArray getCert();
+
+    // Remote digest signing and time-stamp check; both may run on worker threads.
+    int signBusiness(QString sn, int algoType, int certType, QByteArray waitSign, QByteArray tsaMd5, QByteArray& r,
+                     QByteArray& s, QByteArray& timeStamp, LoadingWidget* loading);
+    int verifyTimeStampBusiness(QByteArray tsaMd5, QByteArray timeStamp, QString& reTimeStamp);
+
+    // Files: download an address, stored-file id to address, id to bytes, seal picture upload.
+    QByteArray getFileUrl(QString url);
+    QString getFileServerUrl(QString id);
+    QByteArray getFileDataById(QString id);
+    int sealImgUpLoad(QString imgStr, QString business, QString project, QString imgType, QString& imageID,
+                      LoadingWidget* loading);
+
+    QList<SealInfo> m_sealInfoList;
+    QList<UserSignatureInfo> m_signInfoList;
+    QList<SealInfo> m_authSealInfos;
+    QByteArray m_certData;
+
+private:
+    // Base address of the two certificate requests with their own addresses.
+    QString certServiceBase() const;
+    // ---- end of account, seals, certificates, signing and files ----
 
 private:
     mutable QMutex m_tokenMutex;

@@ -4,28 +4,6 @@
 
 #include "LoadingWidget.h"
 
-namespace {
-
-// The download address of a stored file (request 22): the address, "1" for a success without
-// one, "0" for a failure. No busy box and no error signal: an avatar that cannot be found only
-// stays without picture.
-// TODO(files): use NetWorkBusiness::getFileServerUrl once the file operations are in.
-QString storedFileAddress(NetWorkBusiness* client, const QString& id)
-{
-    ServiceCall c(NetWorkBusiness::bt_getfileurl, "getFileServerUrl");
-    c.startText = QString("---------getFileServerUrl请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.busy = ServiceCall::NeverShown;
-    c.errorSignal = false;
-    const ServiceReply r = client->call(c);
-    if (!r.ok())
-        return QStringLiteral("0");
-    const QJsonObject d = r.dataObject();
-    return d.isEmpty() ? QStringLiteral("1") : jsonText(d, "url");
-}
-
-} // namespace
-
 int NetWorkBusiness::getMyLinkManBusiness(QList<LinkmanInfo>& linkmansInfos, LoadingWidget* loading,
                                           const QString queryValue)
 {
@@ -91,7 +69,7 @@ int NetWorkBusiness::getMyLinkManPagesBusiness(QList<LinkmanInfo>& linkmansInfos
         p.userName.clear();
         if (p.imgUrl.isEmpty())
             return;
-        p.imgUrl = storedFileAddress(this, p.imgUrl);
+        p.imgUrl = getFileServerUrl(p.imgUrl);
         if (p.imgUrl == QLatin1String("0") && box)
             box->hide();
     });

@@ -352,75 +352,146 @@ QRectF PdfEngine::Transform(QRectF r, int /*pageNo*/, float zoom, int rotation, 
 
 // ---- hit testing and text ---------------------------------------------------------------------
 
-int PdfEngine::GetElementAtPos(int /*pageNo*/, QPointF /*pt*/, vq_mouse_state /*ms*/, vq_select_state /*ss*/)
+int PdfEngine::GetElementAtPos(int pageNo, QPointF pt, vq_mouse_state ms, vq_select_state ss)
 {
-    return VQ_HIT_NOTHING;
+    QMutexLocker lock(&mutex);
+    if (!_doc)
+        return VQ_HIT_NOTHING;
+    vq_page* page = vq_page_index(_doc, pageNo - 1);
+    if (!page)
+        return VQ_HIT_NOTHING;
+    const point p{static_cast<float>(pt.x()), static_cast<float>(pt.y())};
+    return vq_page_onmouse(_doc, page, p, ms, ss);
 }
 
-int PdfEngine::GetPageTextRects(int /*pageNo*/, vq_select_way /*dy*/, rect /*select*/, rect* /*out*/,
-                                float /*zoom*/, float /*rotate*/)
+int PdfEngine::GetPageTextRects(int pageNo, vq_select_way dy, rect select, rect* out, float /*zoom*/,
+                                float /*rotate*/)
 {
-    return 0;
+    QMutexLocker lock(&mutex);
+    if (!_doc || !out)
+        return 0;
+    vq_page* page = vq_page_index(_doc, pageNo - 1);
+    if (!page)
+        return 0;
+    const int n = vq_page_select_content(_doc, page, dy, select, out);
+    return n > 0 ? n : 0;
 }
 
-QString PdfEngine::CopyText(int /*pageNo*/, const rect* /*rc*/)
+QString PdfEngine::CopyText(int pageNo, const rect* rc)
 {
-    return QString();
+    QMutexLocker lock(&mutex);
+    if (!_doc || !rc)
+        return QString();
+    vq_page* page = vq_page_index(_doc, pageNo - 1);
+    if (!page)
+        return QString();
+    rect area = *rc;
+    char* text = vq_page_copy_selection(_doc, page, &area, 1.0f, 1.0f);
+    const QString out = text ? QString::fromUtf8(text) : QString();
+    free(text);
+    return out;
 }
 
 // ---- annotations ------------------------------------------------------------------------------
 
-void PdfEngine::AddLineAnnot(int /*pageNo*/, const point* /*pts*/, const int* /*counts*/, int /*count*/,
-                             float* /*color*/, float /*linewidth*/, float /*opacity*/)
+void PdfEngine::AddLineAnnot(int pageNo, const point* pts, const int* counts, int count, float* color,
+                             float linewidth, float opacity)
 {
+    QMutexLocker lock(&mutex);
+    if (!_doc || m_saving)
+        return;
+    vq_page* page = vq_page_index(_doc, pageNo - 1);
+    vq_annot* annot = page ? vq_page_add_annot(_doc, page, VQ_ANNOT_INK) : nullptr;
+    if (!annot)
+        return;
+    vq_annot_set_inklist(_doc, annot, pts, counts, count);
+    vq_annot_set_color(_doc, annot, color);
+    vq_annot_set_line_width(_doc, annot, linewidth);
+    vq_annot_set_opacity(_doc, annot, opacity);
+    vq_page_update(_doc, pageNo - 1);
 }
 
-bool PdfEngine::AddMarkAnnot(int /*pageNo*/, float* /*color*/, float /*opacity*/, rect /*rc*/, rect* /*quadrect*/,
-                             int /*count*/, int /*type*/)
+bool PdfEngine::AddMarkAnnot(int pageNo, float* color, float opacity, rect rc, rect* quadrect, int count, int type)
 {
-    return false;
+    if (type != VQ_ANNOT_HIGHLIGHT && type != VQ_ANNOT_UNDERLINE && type != VQ_ANNOT_STRIKEOUT)
+        return false;
+    QMutexLocker lock(&mutex);
+    if (!_doc || m_saving)
+        return false;
+    vq_page* page = vq_page_index(_doc, pageNo - 1);
+    vq_annot* annot = page ? vq_page_add_annot(_doc, page, static_cast<vq_annot_type>(type)) : nullptr;
+    if (!annot)
+        return false;
+    vq_annot_set_rect(_doc, annot, rc);
+    vq_annot_set_opacity(_doc, annot, opacity);
+    vq_annot_set_color(_doc, annot, color);
+    vq_annot_set_quadpoints(_doc, annot, quadrect, count);
+    vq_page_update(_doc, pageNo - 1);
+    return true;
 }
 
-void PdfEngine::DeleteAnnot(int /*pageNo*/, vq_annot* /*annot*/)
+void PdfEngine::DeleteAnnot(int pageNo, vq_annot* annot)
 {
+    if (pageNo < 1 || pageNo > PageCount())
+        return;
+    QMutexLocker lock(&mutex);
+    if (!_doc || m_saving)
+        return;
+    vq_annot_delete(_doc, annot);
+    vq_page_update(_doc, pageNo - 1);
 }
 
-void PdfEngine::setAnnotFouse(vq_annot* /*annot*/)
+void PdfEngine::setAnnotFouse(vq_annot* annot)
 {
+    QMutexLocker lock(&mutex);
+    if (_doc)
+        vq_annot_setfoucs(_doc, annot);
 }
 
-void PdfEngine::setAnnotFousebyName(QString /*t*/)
+void PdfEngine::setAnnotFousebyName(QString t)
 {
+    QMutexLocker lock(&mutex);
+    if (_doc)
+        vq_annot_setfoucs(_doc, vq_document_get_signature_by_name(_doc, t.toUtf8().constData()));
 }
 
 vq_annot* PdfEngine::DocumentFoucsAnnot()
 {
-    return nullptr;
+    QMutexLocker lock(&mutex);
+    return _doc ? vq_document_focus_annot(_doc) : nullptr;
 }
 
 int PdfEngine::DocumentFoucsAnnotinPageNo()
 {
-    return 0;
+    QMutexLocker lock(&mutex);
+    if (!_doc)
+        return 0;
+    const int page = vq_doucment_foucsannot_pagenumber(_doc);
+    return page < 0 ? 0 : page + 1;
 }
 
-int PdfEngine::AnnotType(vq_annot* /*annot*/)
+int PdfEngine::AnnotType(vq_annot* annot)
 {
-    return -1;
+    QMutexLocker lock(&mutex);
+    return _doc ? vq_annot_get_type(_doc, annot) : -1;
 }
 
-int PdfEngine::getAnnotQuadPointCount(vq_annot* /*annot*/)
+int PdfEngine::getAnnotQuadPointCount(vq_annot* annot)
 {
-    return 0;
+    QMutexLocker lock(&mutex);
+    return _doc ? vq_annot_quadpoint_count(_doc, annot) : 0;
 }
 
-int PdfEngine::getAnnotQuadPoint(vq_annot* /*annot*/, int /*index*/, rect* /*out*/)
+int PdfEngine::getAnnotQuadPoint(vq_annot* annot, int index, rect* out)
 {
-    return VQ_FAIL;
+    QMutexLocker lock(&mutex);
+    return _doc ? vq_annot_get_quadpoint(_doc, annot, index, out) : VQ_FAIL;
 }
 
-QRectF PdfEngine::getAnnotRect(vq_annot* /*annot*/)
+QRectF PdfEngine::getAnnotRect(vq_annot* annot)
 {
-    return QRectF();
+    QMutexLocker lock(&mutex);
+    return _doc ? toQRectF(vq_annot_get_rect(_doc, annot)) : QRectF();
 }
 
 // ---- document state ---------------------------------------------------------------------------
@@ -428,7 +499,7 @@ QRectF PdfEngine::getAnnotRect(vq_annot* /*annot*/)
 bool PdfEngine::DocumentChanged()
 {
     QMutexLocker lock(&mutex);
-    return _doc && vq_document_has_unsaved(_doc) != 0;
+    return _doc && (m_unwritten || vq_document_has_unsaved(_doc) != 0);
 }
 
 bool PdfEngine::DocumentIsWriteAble()
@@ -451,12 +522,37 @@ int PdfEngine::DocumentIsCanSign()
 
 int PdfEngine::getSinatureCount()
 {
-    return 0;
+    QMutexLocker lock(&mutex);
+    if (!_doc)
+        return 0;
+    int count = 0;
+    const int pages = vq_document_page_count(_doc);
+    for (int i = 0; i < pages; ++i)
+    {
+        vq_page* page = vq_page_index(_doc, i);
+        for (vq_field* f = page ? vq_field_first(_doc, page) : nullptr; f; f = vq_field_next(_doc, f))
+            ++count;
+    }
+    return count;
 }
 
 QMap<int, QVector<rect>> PdfEngine::GetErrorSignature()
 {
-    return QMap<int, QVector<rect>>();
+    QMutexLocker lock(&mutex);
+    QMap<int, QVector<rect>> out;
+    if (!_doc)
+        return out;
+    for (int i = 0; i < PageCount(); ++i)
+    {
+        QVector<rect>& rects = out[i];
+        vq_page* page = vq_page_index(_doc, i);
+        for (vq_field* f = page ? vq_field_first(_doc, page) : nullptr; f; f = vq_field_next(_doc, f))
+        {
+            if (vq_field_get_type(_doc, f) == VQ_FIELD_TYPE_SIGNATURE)
+                rects.append(vq_annot_get_rect(_doc, f));
+        }
+    }
+    return out;
 }
 
 // ---- saving -----------------------------------------------------------------------------------
@@ -478,7 +574,10 @@ int PdfEngine::Save()
     if (m_saving)
         return VQ_FILE_IS_BUSY;
     SavingFlag saving(m_saving);
-    return vq_document_save(_doc);
+    const int code = vq_document_save(_doc);
+    if (code == 0)
+        m_unwritten = false;
+    return code;
 }
 
 int PdfEngine::SaveAs(QByteArray& byteArray, int doincremental)
@@ -525,6 +624,8 @@ int PdfEngine::SaveAs(QString& strfile, int doincremental, bool bini)
         code = writeThroughTemporary(strfile, data, len);
         if (doincremental != 1)
             vq_buffer_drop(_doc, buffer);
+        else if (code != 0)
+            m_unwritten = true; // the update lives on in the document; it still counts as a change
     }
     if (code != 0)
         return code; // the document stays open and every file as it was

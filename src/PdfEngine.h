@@ -268,5 +268,6 @@ private:
     QByteArray _fileByteArray;
     int m_pageCount = 0;
     mutable QRecursiveMutex mutex;
-    bool m_saving = false; // a save runs (read and written under mutex)
+    bool m_saving = false;     // a save runs (read and written under mutex)
+    bool m_unwritten = false;  // the document holds an update its file failed to receive
 };

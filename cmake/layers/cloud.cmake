@@ -14,3 +14,7 @@ target_sources(orv_cloud PRIVATE
   ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessOrders.cpp
   ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContacts.cpp
   ${PROJECT_SOURCE_DIR}/src/PaymentStatusPoller.cpp)
+# Account, signing password, seals and signatures, certificates and their state, remote signing, files.
+target_sources(orv_cloud PRIVATE ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessAccount.cpp
+  ${PROJECT_SOURCE_DIR}/src/SealRecords.cpp ${PROJECT_SOURCE_DIR}/src/SealRecords.h
+  ${PROJECT_SOURCE_DIR}/src/CertState.cpp)

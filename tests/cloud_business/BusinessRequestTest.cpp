@@ -393,14 +393,6 @@ TEST_F(BusinessTest, RepliesFillInvoiceRegionAndContactRecords)
 
 TEST_F(BusinessTest, ContactPagesLookUpTheirAvatars)
 {
-    // The address look-up of stored files, as the file operations answer it.
-    standin.addOperation({"POST", kFileAddress, StandinToken::Required, StandinBody::JsonObject, {{"id", QJsonValue::String}},
-                          [](StandinContext& ctx) {
-                              const QString id = ctx.request.json.value("id").toString();
-                              if (!ctx.state.files.contains(id))
-                                  return StandinAnswer::envelope(4011, u8("文件不存在"));
-                              return StandinAnswer::envelope(10000, "", QJsonObject{{"url", ctx.state.fileUrl(id)}});
-                          }});
     // The seeded address book: the first contact has an avatar, the second none.
     QList<LinkmanInfo> contacts;
     LoadingWidget box;

@@ -633,6 +633,55 @@ TEST(SealAppearance, PictureOnAnInkAnnotationHasNoLayers)
     EXPECT_FALSE(a.forms.count("N/FRM"));
 }
 
+TEST(SealAppearance, FieldMadeThroughTheEngineOnARotatedPage)
+{
+    Doc doc = makeDoc({}, 400, 300, 90);
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    vq_page* page = vq_page_index(d.get(), 0);
+    char name[] = "seal1";
+    vq_field* f = vq_page_add_field(d.get(), page, VQ_FIELD_TYPE_SIGNATURE, name, nullptr);
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(vq_annot_set_rect(d.get(), f, vq_rect{100, 100, 150, 150}), 0);
+    std::string png = sealPng(true);
+    ASSERT_EQ(vq_annot_set_appearance_imagedata(d.get(), f, reinterpret_cast<unsigned char*>(&png[0]),
+                                                static_cast<int>(png.size()), 120, 80, 1, 90),
+              0);
+    vq_rect r = vq_annot_get_rect(d.get(), f);
+    EXPECT_NEAR(r.x0, 120, 0.01);
+    EXPECT_NEAR(r.y0, 80, 0.01);
+    EXPECT_NEAR(r.x1, 200, 0.01);
+    EXPECT_NEAR(r.y1, 200, 0.01);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    EXPECT_EQ(a.contents["N"], "q 1 0 0 1 0 0 cm /FRM Do Q");
+}
+
+TEST(InkAppearanceThroughEngine, InkMadeThroughTheEngineGetsOurAppearance)
+{
+    Doc doc = makeDoc({});
+    DocPtr d = openLoaded(doc.bytes);
+    ASSERT_TRUE(d);
+    vq_annot* ink = vq_page_add_annot(d.get(), vq_page_index(d.get(), 0), VQ_ANNOT_INK);
+    ASSERT_NE(ink, nullptr);
+    const vq_point pts[3] = {{10, 10}, {20, 20}, {30, 10}};
+    const int counts[1] = {3};
+    ASSERT_EQ(vq_annot_set_inklist(d.get(), ink, pts, counts, 1), 0);
+    float red[3] = {1, 0, 0};
+    ASSERT_EQ(vq_annot_set_color(d.get(), ink, red), 0);
+    ASSERT_EQ(vq_annot_set_line_width(d.get(), ink, 2), 0);
+    ASSERT_EQ(vq_annot_set_opacity(d.get(), ink, 0.5f), 0);
+    vq_page_update(d.get(), 0);
+    Appearance a = readAppearance(d.get(), 0, 0);
+    ASSERT_TRUE(a.ok);
+    // Page space (10, 10)..(30, 20) on a 300-high page, grown by 2 widths.
+    expectRect(a.annot["Rect"], 6, 276, 34, 294);
+    EXPECT_EQ(opsNamed(a.ops["N"], "w").at(0)->n(0), 2);
+    Obj gs = stateBefore(a, "N", "S");
+    EXPECT_DOUBLE_EQ(gs["CA"].num, 0.5);
+    EXPECT_EQ(gs["BM"].text, "Multiply");
+}
+
 TEST(PdfPageAppearance, FirstPageBecomesTheFormAtTheTopLeftCorner)
 {
     ScratchDir dir;

@@ -3,6 +3,7 @@
 // answers from the state.
 
 #include "StandinService.h"
+#include "StandinOpsAccount.h"
 
 #include <QDateTime>
 #include <QUuid>
@@ -67,6 +68,7 @@ QList<StandinOperation> standinOperations()
         {"POST", "/eseal-signature/currentTime/getCurrentTime", T::None, B::JsonObject, {}, currentTime},
     };
     operations += standinOrderOperations();
+    appendAccountOperations(operations);
     return operations;
 }
 

@@ -1,6 +1,7 @@
 #include "StandinService.h"
 
 #include "StandinCertificates.h"
+#include "StandinOpsAccount.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -98,14 +99,38 @@ QString typeName(QJsonValue::Type t)
 
 } // namespace
 
+class StandinServer;
+
+// The second listening port, for downloads of stored files; its connections are served by the
+// same server.
+class StandinFilesListener : public QTcpServer
+{
+public:
+    explicit StandinFilesListener(StandinServer* server)
+        : m_server(server)
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    StandinServer* m_server;
+};
+
 class StandinServer : public QTcpServer
 {
 public:
     StandinServer()
+        : m_filesListener(this)
     {
+        m_filesListener.setParent(this);
         for (const StandinOperation& op : standinOperations())
             m_operations.insert(op.path, op);
     }
+
+    StandinFilesListener m_filesListener;
+    void acceptConnection(qintptr descriptor) { incomingConnection(descriptor); }
 
     // Shared with the controlling thread, under m_mutex.
     mutable QMutex m_mutex;
@@ -136,6 +161,7 @@ public:
     void shutdown(QThread* home)
     {
         close();
+        m_filesListener.close();
         const QList<ConnectionPtr> connections = m_connections;   // aborting drops them from the list
         m_held.clear();
         for (const ConnectionPtr& c : connections) {
@@ -419,6 +445,16 @@ private:
     }
 };
 
+void StandinFilesListener::incomingConnection(qintptr descriptor)
+{
+    m_server->acceptConnection(descriptor);
+}
+
+qint64 StandinState::now() const
+{
+    return serverTime ? serverTime : QDateTime::currentSecsSinceEpoch();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The controlling object
 
@@ -472,12 +508,19 @@ bool StandinService::start(quint16 port, const QByteArray& seedJson, const QStri
     m_server = server;
     bool listening = false;
     QMetaObject::invokeMethod(
-        server, [server, port, &listening] { listening = server->listen(QHostAddress::LocalHost, port); },
+        server,
+        [server, port, &listening] {
+            listening = server->listen(QHostAddress::LocalHost, port) &&
+                        server->m_filesListener.listen(QHostAddress::LocalHost, 0);
+        },
         Qt::BlockingQueuedConnection);
     if (listening) {
         const quint16 actual = this->port();
+        const quint16 files = filesPort();
         QMutexLocker lock(&server->m_mutex);
         server->m_state.origin = QString("https://127.0.0.1:%1").arg(actual);
+        server->m_state.filesOrigin = QString("https://127.0.0.1:%1").arg(files);
+        standinSeedAccountArea(server->m_state);
     }
     if (!listening) {
         if (error)
@@ -510,6 +553,17 @@ quint16 StandinService::port() const
     quint16 p = 0;
     StandinServer* server = m_server;
     QMetaObject::invokeMethod(server, [server, &p] { p = server->serverPort(); }, Qt::BlockingQueuedConnection);
+    return p;
+}
+
+quint16 StandinService::filesPort() const
+{
+    if (!m_server)
+        return 0;
+    quint16 p = 0;
+    StandinServer* server = m_server;
+    QMetaObject::invokeMethod(
+        server, [server, &p] { p = server->m_filesListener.serverPort(); }, Qt::BlockingQueuedConnection);
     return p;
 }
 
@@ -612,6 +666,12 @@ QStringList StandinService::shapeErrors() const
 {
     QMutexLocker lock(&m_server->m_mutex);
     return m_server->m_shapeErrors;
+}
+
+void StandinService::withState(const std::function<void(StandinState&)>& f)
+{
+    QMutexLocker lock(&m_server->m_mutex);
+    f(m_server->m_state);
 }
 
 int StandinService::sessionCount() const

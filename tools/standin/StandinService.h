@@ -85,6 +85,8 @@ struct StandinFile {
     QByteArray bytes;
 };
 
+struct StandinAccountArea;   // accounts, seals, certificates and signing (StandinOpsAccount.h)
+
 struct StandinState {
     QMap<QString, StandinUser> users;          // by account
     QMap<QString, StandinFile> files;          // by id
@@ -92,9 +94,18 @@ struct StandinState {
     qint64 serverTime = 0;                     // seconds since 1970; 0: the clock
     QJsonObject seed;                          // the whole seed, for operations that keep more
     QString origin;                            // "https://127.0.0.1:<port>"
+    // Downloads are served on a port of their own (the toolkit reuses one TLS connection per
+    // host and port); empty: on the service's port.
+    QString filesOrigin;
+    std::shared_ptr<StandinAccountArea> account;
 
     // The download address of a stored file.
-    QString fileUrl(const QString& id) const { return origin + kFilesPath + id; }
+    QString fileUrl(const QString& id) const
+    {
+        return (filesOrigin.isEmpty() ? origin : filesOrigin) + kFilesPath + id;
+    }
+    // The service's present time in seconds since 1970 (serverTime, else the clock).
+    qint64 now() const;
     static constexpr const char* kFilesPath = "/files/";
 };
 
@@ -153,6 +164,8 @@ public:
     void stop();
 
     quint16 port() const;
+    // The port that serves stored files by plain GET.
+    quint16 filesPort() const;
     // "127.0.0.1:<port>/v2": the service base address as the client's configuration holds it.
     QString baseAddress() const;
     // The value of the client's configuration key Config/i: Base64 of baseAddress().
@@ -181,6 +194,8 @@ public:
     QStringList shapeErrors() const;
 
     int sessionCount() const;
+    // Runs f on the state under the service's lock (tests read and change it this way).
+    void withState(const std::function<void(StandinState&)>& f);
     void setServerTime(qint64 secondsSinceEpoch);
     // Adds a session for account, as a login would, and returns its token.
     QString addSession(const QString& account);

@@ -822,9 +822,9 @@ void vq_update_checkbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* 
 
 /* ---- pictures and signatures ------------------------------------------------------------------------ */
 
-static pdf_obj* annot_page_obj(fz_context* ctx, pdf_obj* annot)
+static pdf_obj* annot_page_obj(fz_context* ctx, pdf_obj* pageobj, pdf_obj* annot)
 {
-    return vq_ap_annot_page(ctx, annot);
+    return pageobj ? pageobj : vq_ap_annot_page(ctx, annot);
 }
 
 void vq_wrap_signature_layers(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
@@ -884,10 +884,10 @@ void vq_wrap_signature_layers(fz_context* ctx, pdf_document* doc, pdf_obj* annot
         fz_rethrow(ctx);
 }
 
-void vq_image_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, fz_image* image, int w, int h,
-                         float opacity, float rotation)
+void vq_image_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* page, pdf_obj* annot, fz_image* image,
+                         int w, int h, float opacity, float rotation)
 {
-    pdf_obj* pageobj = annot_page_obj(ctx, annot);
+    pdf_obj* pageobj = annot_page_obj(ctx, page, annot);
     fz_matrix ctm = vq_ap_page_ctm(ctx, pageobj);
     fz_matrix inv = fz_invert_matrix(ctm);
     fz_rect cur = fz_transform_rect(pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect)), ctm);
@@ -938,7 +938,7 @@ void vq_image_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, fz_
         fz_rethrow(ctx);
 }
 
-void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, const char* path)
+void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* holder, pdf_obj* annot, const char* path)
 {
     pdf_document* src = NULL;
     fz_buffer* content = NULL;
@@ -989,7 +989,7 @@ void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, 
 
         /* The source page's user space is the form's space; the annotation rectangle keeps its
            displayed top-left corner and takes the page's size. */
-        pdf_obj* pageobj = annot_page_obj(ctx, annot);
+        pdf_obj* pageobj = annot_page_obj(ctx, holder, annot);
         fz_matrix ctm = vq_ap_page_ctm(ctx, pageobj);
         fz_rect cur = fz_transform_rect(pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect)), ctm);
         fz_rect R = fz_make_rect(cur.x0, cur.y0, cur.x0 + pw, cur.y0 + (float)(int)ph);

@@ -150,11 +150,12 @@ void vq_update_pushbutton_appearance(fz_context* ctx, pdf_document* doc, pdf_obj
 void vq_update_checkbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* widget, int radio);
 
 /* Picture appearance (w × h points, opacity, rotation clockwise in degrees) anchored at the
-   annotation's displayed top-left corner; signature widgets get the layered form. */
-void vq_image_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, fz_image* image, int w, int h,
-                         float opacity, float rotation);
+   annotation's displayed top-left corner; signature widgets get the layered form. pageobj is
+   the page holding the annotation (NULL: its /P). */
+void vq_image_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj* annot, fz_image* image,
+                         int w, int h, float opacity, float rotation);
 /* The first page of another PDF file as the appearance. */
-void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, const char* path);
+void vq_pdf_page_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj* annot, const char* path);
 /* A text line in the CJK font (size 18, CMYK black) as a signature widget's appearance. */
 void vq_text_signature_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* annot, const char* utf8);
 /* Wraps the current /AP /N in the signature layers (outer form, FRM, n0, n2). */

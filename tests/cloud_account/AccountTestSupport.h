@@ -1,0 +1,70 @@
+#pragma once
+// The cloud test fixture with the certificate requests pointed at the stand-in (through the
+// configuration file they read) and logins as any seeded account.
+
+#include "CloudTestSupport.h"
+#include "GlobalHeader.h"
+#include "StandinOpsAccount.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QSettings>
+
+inline QString u8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+class AccountTest : public CloudTest
+{
+protected:
+    void SetUp() override
+    {
+        CloudTest::SetUp();
+        ASSERT_TRUE(m_configDir.isValid());
+        m_savedExePath = client->m_exePath;
+        client->m_exePath = m_configDir.filePath("config.ini");
+        QSettings ini(client->m_exePath, QSettings::IniFormat);
+        ini.setValue("Config/i", QString::fromLatin1(standin.configValue()));
+        ini.sync();
+        g_cerData.clear();
+        g_certTime = CCertTime();
+    }
+
+    void TearDown() override
+    {
+        client->m_exePath = m_savedExePath;
+        g_cerData.clear();
+        g_certTime = CCertTime();
+        CloudTest::TearDown();
+    }
+
+    bool loginAs(const QString& account, const QString& password = QStringLiteral("Orvessa@2024"))
+    {
+        bool done = false, failed = false;
+        auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
+        auto e = QObject::connect(client, &NetWorkBusiness::LoginError, [&] { failed = true; });
+        client->loginBusiness(account, password, "1");
+        waitUntil([&] { return done || failed; });
+        QObject::disconnect(c);
+        QObject::disconnect(e);
+        return done;
+    }
+
+    // The JSON body of the last request to path.
+    QJsonObject lastBody(const QString& path)
+    {
+        const QList<StandinRequest> sent = standin.requests(path);
+        return sent.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(sent.last().body).object();
+    }
+
+    QList<StandinSms> outbox()
+    {
+        QList<StandinSms> out;
+        standin.withState([&](StandinState& s) { out = s.account->outbox; });
+        return out;
+    }
+
+    QTemporaryDir m_configDir;
+    QString m_savedExePath;
+};
