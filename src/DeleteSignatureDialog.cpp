@@ -31,6 +31,27 @@ DeleteSignatureDialog::DeleteSignatureDialog(int type, QString devName, QString 
     , m_type(type)
 {
     setTilter(QString::fromUtf8("删除签名"));
+    // Style rules first, so that every child is polished with them.
+    _content->setStyleSheet(
+        _content->styleSheet()
+        + QString("QComboBox{font-family:'Microsoft YaHei';border:1px solid #91DFBC;padding-left:%1px;"
+                  "border-radius:%2px;font-size:%3px;}"
+                  "QLineEdit{border:1px solid #91DFBC;padding-left:%1px;border-radius:%2px;font-size:%3px;"
+                  "background:transparent;}"
+                  "QComboBox QAbstractItemView{width:200px;}"
+                  "QComboBox QAbstractItemView::item{min-height:%4px;padding-left:%5px;color:#333333;"
+                  "background:white;}"
+                  "QComboBox QAbstractItemView::item:hover{color:white;background:#91DFBC;}"
+                  "QComboBox::drop-down{width:%6px;}"
+                  "QComboBox::down-arrow{image:url(:/Resources/images/dropdown1.svg);width:%7px;"
+                  "padding-right:%8px;}"
+                  "QPushButton{border:1px solid #B2E7CF;border-radius:%2px;font-size:%3px;color:#31CA84;}"
+                  "QPushButton:hover{color:white;background:rgba(52,203,135,1);border:none;}"
+                  "QPushButton:pressed{background:rgba(0,198,120,1);}"
+                  "QPushButton:disabled{border-color:#bbbdbe;color:#bbbdbe;}"
+                  "QLabel#errorLabel{color:red;background:#EBEBEB;padding-left:%9px;}")
+              .arg(toFixString(9), toFixString(1.5), toFixString(9), toFixString(18), toFixString(4),
+                   toFixString(12), toFixString(8), toFixString(2), toFixString(4)));
 
     m_sealNameComboBox = new QComboBox(_content);
     m_sealNameComboBox->setView(new QListView(m_sealNameComboBox));
@@ -71,26 +92,6 @@ DeleteSignatureDialog::DeleteSignatureDialog(int type, QString devName, QString 
     outer->setSpacing(0);
     outer->setMargin(1);
 
-    _content->setStyleSheet(
-        _content->styleSheet()
-        + QString("QComboBox{font-family:'Microsoft YaHei';border:1px solid #91DFBC;padding-left:%1px;"
-                  "border-radius:%2px;font-size:%3px;}"
-                  "QLineEdit{border:1px solid #91DFBC;padding-left:%1px;border-radius:%2px;font-size:%3px;"
-                  "background:transparent;}"
-                  "QComboBox QAbstractItemView{width:200px;}"
-                  "QComboBox QAbstractItemView::item{min-height:%4px;padding-left:%5px;color:#333333;"
-                  "background:white;}"
-                  "QComboBox QAbstractItemView::item:hover{color:white;background:#91DFBC;}"
-                  "QComboBox::drop-down{width:%6px;}"
-                  "QComboBox::down-arrow{image:url(:/Resources/images/dropdown1.svg);width:%7px;"
-                  "padding-right:%8px;}"
-                  "QPushButton{border:1px solid #B2E7CF;border-radius:%2px;font-size:%3px;color:#31CA84;}"
-                  "QPushButton:hover{color:white;background:rgba(52,203,135,1);border:none;}"
-                  "QPushButton:pressed{background:rgba(0,198,120,1);}"
-                  "QPushButton:disabled{border-color:#bbbdbe;color:#bbbdbe;}"
-                  "QLabel#errorLabel{color:red;background:#EBEBEB;padding-left:%9px;}")
-              .arg(toFixString(9), toFixString(1.5), toFixString(9), toFixString(18), toFixString(4),
-                   toFixString(12), toFixString(8), toFixString(2), toFixString(4)));
     setFixedSize(scaled(296), scaled(192));
 
     m_sealNameComboBox->addItem(m_sealName);

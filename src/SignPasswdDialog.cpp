@@ -32,9 +32,19 @@ SignPasswdDialog::~SignPasswdDialog() = default;
 void SignPasswdDialog::initUi()
 {
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    // Style rules first, so that every child is polished with them.
+    _content->setStyleSheet(_content->styleSheet()
+                            + "QWidget{background:white;}"
+                              "QPushButton{background:#31ca84;color:white;border:1px solid #31ca84;border-radius:6px;}"
+                              "QPushButton:hover{background:rgb(44,187,123);}"
+                              "QPushButton:pressed{background:rgb(49,202,132);}"
+                              "QLineEdit{background:rgb(245,248,236);color:black;border:1px solid rgb(49,202,132);"
+                              "border-radius:6px;}"
+                              "QLabel{color:#ABAFAD;}");
     auto* layout = new QVBoxLayout(_content);
     layout->setSpacing(scaled(10));
-    layout->setContentsMargins(scaled(60), scaled(20), scaled(60), scaled(60));
+    // A bottom margin of 30 leaves the three rows and the buttons their full height.
+    layout->setContentsMargins(scaled(60), scaled(20), scaled(60), scaled(30));
 
     auto makeRow = [&](const char* name, const char* label, bool digits) {
         auto* row = new QWidget(_content);
@@ -87,14 +97,6 @@ void SignPasswdDialog::initUi()
         user.first->hide();
     }
 
-    _content->setStyleSheet(_content->styleSheet()
-                            + "QWidget{background:white;}"
-                              "QPushButton{background:#31ca84;color:white;border:1px solid #31ca84;border-radius:6px;}"
-                              "QPushButton:hover{background:rgb(44,187,123);}"
-                              "QPushButton:pressed{background:rgb(49,202,132);}"
-                              "QLineEdit{background:rgb(245,248,236);color:black;border:1px solid rgb(49,202,132);"
-                              "border-radius:6px;}"
-                              "QLabel{color:#ABAFAD;}");
     setFixedSize(scaled(310), scaled(274));
 }
 

@@ -48,6 +48,13 @@ SoftKeyboard::SoftKeyboard(int type, QString dveName, QWidget* parent)
     , m_type(type)
 {
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    // Style rules first, so that every child is polished with them.
+    _content->setStyleSheet(_content->styleSheet()
+                            + "QWidget{background:#EBEBEB;}"
+                              "QPushButton{background:white;color:#333333;border:none;border-radius:0px;}"
+                              "QPushButton:hover{background:#F8F8F8;}"
+                              "QPushButton:pressed{background:#04B96A;}"
+                              "QLineEdit{background:white;}");
 
     QStringList texts;
     for (int v : random(10, 10))
@@ -118,12 +125,6 @@ SoftKeyboard::SoftKeyboard(int type, QString dveName, QWidget* parent)
     }
     outer->addLayout(grid, 1);
 
-    _content->setStyleSheet(_content->styleSheet()
-                            + "QWidget{background:#EBEBEB;}"
-                              "QPushButton{background:white;color:#333333;border:none;border-radius:0px;}"
-                              "QPushButton:hover{background:#F8F8F8;}"
-                              "QPushButton:pressed{background:#04B96A;}"
-                              "QLineEdit{background:white;}");
     setFixedSize(scaled(222), scaled(296));
 }
 

@@ -96,16 +96,7 @@ VerifySignatureDialog::VerifySignatureDialog(QWidget* parent)
     setTilter(QString::fromUtf8("验证签名"));
     setFixedSize(scaled(513), scaled(400));
 
-    m_contentStacked = new QStackedWidget(_content);
-    m_contentStacked->addWidget(buildResultPage());
-    m_contentStacked->addWidget(buildNetworkPage());
-    m_contentStacked->addWidget(buildErrorPage());
-    m_contentStacked->setCurrentIndex(1);
-    auto* layout = new QVBoxLayout(_content);
-    layout->setSpacing(0);
-    layout->setMargin(0);
-    layout->addWidget(m_contentStacked);
-
+    // The rules go on before the pages are built, so every widget is polished with them.
     const QString sheet = QString(
         "QFrame[mode='frame']{background:white;border:1px solid #31CA84;border-radius:%1px;}"
         "QFrame[mode='frame1']{border:none;border-right:1px solid #31CA84;border-radius:%1px;}"
@@ -132,16 +123,28 @@ VerifySignatureDialog::VerifySignatureDialog(QWidget* parent)
                                    toFixString(9.5), toFixString(21), toFixString(8.5));
     _content->setStyleSheet(_content->styleSheet() + sheet);
 
+    m_contentStacked = new QStackedWidget(_content);
+    m_contentStacked->addWidget(buildResultPage());
+    m_contentStacked->addWidget(buildNetworkPage());
+    m_contentStacked->addWidget(buildErrorPage());
+    m_contentStacked->setCurrentIndex(1);
+    auto* layout = new QVBoxLayout(_content);
+    layout->setSpacing(0);
+    layout->setMargin(0);
+    layout->addWidget(m_contentStacked);
+
+
     connect(m_btnshowCert, &QPushButton::clicked, this, &VerifySignatureDialog::showSignCert);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 VerifySignatureDialog::~VerifySignatureDialog() = default;
 
-QFrame* VerifySignatureDialog::buildFrame(QLabel*& icon, QLabel*& verdict, QFrame*& block, const QString& verdictText,
+QFrame* VerifySignatureDialog::buildFrame(QWidget* parent, QLabel*& icon, QLabel*& verdict, QFrame*& block, const QString& verdictText,
                                           const QString captions[3], QLabel* values[3], QLabel** caption0, bool grid)
 {
-    auto* frame = new QFrame;
+    // Made inside the page from the start, so that the dialog's style rules apply when polished.
+    auto* frame = new QFrame(parent);
     frame->setFixedHeight(scaled(58));
     frame->setProperty("mode", "frame");
     auto* h = new QHBoxLayout(frame);
@@ -201,7 +204,7 @@ QFrame* VerifySignatureDialog::buildFrame(QLabel*& icon, QLabel*& verdict, QFram
 
 QWidget* VerifySignatureDialog::buildResultPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(m_contentStacked);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(scaled(47), scaled(12), scaled(47), scaled(12));
     v->setSpacing(scaled(15));
@@ -222,7 +225,7 @@ QWidget* VerifySignatureDialog::buildResultPage()
     {
         const QString caps[3] = {QString::fromUtf8("签名文档"), QString::fromUtf8("签名时间"), QString::fromUtf8("签名内容")};
         QLabel* values[3] = {};
-        m_docFrame = buildFrame(m_docIcon, m_docResult, m_docResultBlock, QString(), caps, values, &ldoc, false);
+        m_docFrame = buildFrame(page, m_docIcon, m_docResult, m_docResultBlock, QString(), caps, values, &ldoc, false);
         m_docsignedName = values[0];
         m_signedTime = values[1];
         m_docContent = values[2];
@@ -230,18 +233,18 @@ QWidget* VerifySignatureDialog::buildResultPage()
     {
         const QString caps[3] = {QString::fromUtf8("根证书"), QString::fromUtf8("吊销列表"), QString::fromUtf8("证书时间")};
         QLabel* values[3] = {};
-        m_certFrame = buildFrame(m_certIcon, m_certResult, m_certResultBlock, QString(), caps, values, nullptr, true);
+        m_certFrame = buildFrame(page, m_certIcon, m_certResult, m_certResultBlock, QString(), caps, values, nullptr, true);
         m_parentCert = values[0];
         m_certrevList = values[1];
         m_certTime = values[2];
     }
     {
         const QString caps[3] = {QString::fromUtf8("时间戳"), QString::fromUtf8("时间戳时间"), QString::fromUtf8("时间戳证书")};
-        m_shawTsaCert = makeLabel(QString::fromUtf8("点击查看时间戳证书"), "link", nullptr);
+        m_shawTsaCert = makeLabel(QString::fromUtf8("点击查看时间戳证书"), "link", page);
         m_shawTsaCert->setCursor(Qt::PointingHandCursor);
         m_shawTsaCert->installEventFilter(this);
         QLabel* values[3] = {nullptr, nullptr, m_shawTsaCert};
-        m_tsFrame = buildFrame(m_tsIcon, m_tsResult, m_tsResultBlock, QString(), caps, values, nullptr, true);
+        m_tsFrame = buildFrame(page, m_tsIcon, m_tsResult, m_tsResultBlock, QString(), caps, values, nullptr, true);
         m_tsResult->setMinimumWidth(scaled(85));
         m_timeStamp = values[0];
         m_timeStamptime = values[1];
@@ -249,16 +252,14 @@ QWidget* VerifySignatureDialog::buildResultPage()
     {
         const QString caps[3] = {QString::fromUtf8("使用单位"), QString::fromUtf8("印章备案机关"), QString::fromUtf8("印章备案时间")};
         QLabel* values[3] = {};
-        m_recordFrame = buildFrame(m_recordIcon, m_recordResult, m_recordResultBlock, QString::fromUtf8("印章信息溯源"),
+        m_recordFrame = buildFrame(page, m_recordIcon, m_recordResult, m_recordResultBlock, QString::fromUtf8("印章信息溯源"),
                                    caps, values, nullptr, false);
         m_unitName = values[0];
         m_recordCompany = values[1];
         m_recordTime = values[2];
     }
-    for (QFrame* f : {m_docFrame, m_certFrame, m_tsFrame, m_recordFrame}) {
-        f->setParent(page);
+    for (QFrame* f : {m_docFrame, m_certFrame, m_tsFrame, m_recordFrame})
         frames->addWidget(f, 1);
-    }
     v->addLayout(frames);
 
     auto* buttons = new QHBoxLayout;
@@ -283,7 +284,7 @@ QWidget* VerifySignatureDialog::buildResultPage()
 
 QWidget* VerifySignatureDialog::buildNetworkPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(m_contentStacked);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(0, scaled(32), 0, scaled(15));
     v->setSpacing(scaled(15));
@@ -315,7 +316,7 @@ QWidget* VerifySignatureDialog::buildNetworkPage()
 
 QWidget* VerifySignatureDialog::buildErrorPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(m_contentStacked);
     auto* v = new QVBoxLayout(page);
     v->setObjectName("verticalLayout");
     v->addItem(new QSpacerItem(20, 41, QSizePolicy::Minimum, QSizePolicy::Expanding));

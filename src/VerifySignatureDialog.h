@@ -65,7 +65,7 @@ private:
     QWidget* buildResultPage();
     QWidget* buildNetworkPage();
     QWidget* buildErrorPage();
-    QFrame* buildFrame(QLabel*& icon, QLabel*& verdict, QFrame*& block, const QString& verdictText,
+    QFrame* buildFrame(QWidget* parent, QLabel*& icon, QLabel*& verdict, QFrame*& block, const QString& verdictText,
                        const QString captions[3], QLabel* values[3], QLabel** caption0, bool grid);
     void setIcon(QLabel* label, const QString& name);
     void showCert(const QByteArray& cert);

@@ -1,6 +1,8 @@
 // Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the keypad, the
 // verification result dialog and the certificate view.
 #include "CertView.h"
+#include "DeleteSignatureDialog.h"
+#include "SignPasswdDialog.h"
 #include "CryptoTestUtil.h"
 #include "GlobalHeader.h"
 #include "SoftKeyboard.h"
@@ -67,6 +69,14 @@ TEST_F(DialogsScreen, Keypad)
     EXPECT_GT(colours(img), 20);
 }
 
+TEST_F(DialogsScreen, PasswordAndDeletionForms)
+{
+    SignPasswdDialog form(SignPasswdDialog::UpdatePassword, nullptr);
+    EXPECT_GT(colours(shoot(form, "sign_password_form.png")), 10);
+    DeleteSignatureDialog del(1, QString(), u8("李四"), nullptr);
+    EXPECT_GT(colours(shoot(del, "delete_signature.png")), 10);
+}
+
 TEST_F(DialogsScreen, VerificationResult)
 {
     VerifySignatureDialog d(nullptr);
@@ -79,6 +89,10 @@ TEST_F(DialogsScreen, VerificationResult)
     const QImage img = shoot(d, "verify_result.png");
     EXPECT_EQ(img.size(), QSize(513, 400));
     EXPECT_GT(colours(img), 20);
+    // The result frames wear their green border.
+    QWidget* frame = d.frame("doc");
+    const QPoint edge = frame->mapTo(&d, QPoint(0, frame->height() / 2));
+    EXPECT_EQ(QColor(img.pixel(edge)), QColor("#31CA84"));
 
     VerifySignatureDialog bad(nullptr);
     bad.docVerifyResult(1, u8("采购合同.pdf"), "2024-05-06 15:08:09", "", u8("李四"));
