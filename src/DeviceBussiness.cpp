@@ -81,6 +81,8 @@ void DeviceBussiness::insertKeyContainInfo(QString key, KeyContainInfo keyInfo)
 
 int DeviceBussiness::readKeyData(QString devName)
 {
+    // The service client must come to life on the GUI thread, never first on the pool thread.
+    NetWorkBusiness::Instance();
     (void)QtConcurrent::run([this, devName] { return readKeyDataFun(devName); });
     return 0;
 }
