@@ -32,6 +32,17 @@ VQ_API int vq_test_page_add_watermark_text(vq_document* doc, vq_page* page, int 
 VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
                                                  const char* addinfo, vq_rect rect);
 
+/* The normal appearance (/AP /N) of annotation idx (in the page's /Annots order, links and
+   pop-ups included) of a page, as text for the engine's appearance tests: the annotation
+   dictionary, then the appearance stream's dictionary, its decoded content, and every Form
+   XObject it draws (nested), each introduced by a line "%%% <name>". Read from the document
+   objects, without loading the page. NULL when there is none; free with vq_test_free. */
+VQ_API char* vq_test_annot_appearance(vq_document* doc, int pagenum, int idx);
+/* An object of the document printed with everything it refers to resolved (depth-limited),
+   by object number; NULL when missing. Free with vq_test_free. */
+VQ_API char* vq_test_object_text(vq_document* doc, int num);
+VQ_API void vq_test_free(char* text);
+
 #ifdef __cplusplus
 }
 #endif

@@ -592,6 +592,32 @@ typedef struct SM2SIGN_DATA_VALUE_V2
    the time-stamp check fails. */
 VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback);
 
+/* ---------------------------------------------------------------------------------------- */
+/* Appearances set from a picture, a PDF page or a text line                                */
+/* ---------------------------------------------------------------------------------------- */
+
+/* Gives an annotation (normally a signature widget) the appearance of a picture (PNG, JPEG or
+   any format the PDF library reads) of w × h points, drawn at the opacity (0..1) and turned
+   clockwise by rotate degrees about its centre. The rectangle keeps its displayed top-left
+   corner and becomes w × h (grown or narrowed to hold the turned picture when w ≠ h). A
+   signature widget gets the layered signature form (outer form, FRM, n0, n2) around it.
+   Returns 0; VQ_EXC_IMAGE_FORMAT (12) when the bytes or file are no picture;
+   VQ_EXC_APPEARANCE (13) when the appearance cannot be written; VQ_FAIL for a null document
+   or an annotation that is not on a loaded page. On failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_imagedata(vq_document* doc, vq_annot* annot, unsigned char* data, int len,
+                                             int w, int h, float opacity, float rotate);
+VQ_API int vq_annot_set_appearance_imagefile(vq_document* doc, vq_annot* annot, const char* filename, int w,
+                                             int h, float opacity, float rotate);
+/* The first page of a PDF file becomes the appearance; the rectangle keeps its displayed
+   top-left corner and takes the page's size (opacity and rotate are not used). 0 or VQ_FAIL
+   (file missing or unreadable); on failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_pdf(vq_document* doc, vq_annot* annot, const char* filename, float opacity,
+                                       float rotate);
+/* A line of text (UTF-8) in the engine's CJK font, 18 points, black, from the rectangle's
+   lower-left corner, as a signature widget's layered appearance; the rectangle becomes the
+   text's bounds. 0 or VQ_FAIL; on failure the annotation is unchanged. */
+VQ_API int vq_annot_set_appearance_text(vq_document* doc, vq_annot* annot, const char* text);
+
 #ifdef __cplusplus
 }
 #endif

@@ -7,6 +7,7 @@
  * is free to be replaced by a save.
  */
 #include "header.h"
+#include "vq-appearance-writers.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -94,6 +95,15 @@ int vq_page_ensure_loaded(struct document* d, struct page_t* pg)
     int ok = 1;
     fz_var(page);
     fz_var(links);
+    /* Our own appearance writers go first, so the library finds every annotation of ours
+       drawn and does not synthesise its own. */
+    if (d->pageobjs && pg->number < d->page_slots && d->pageobjs[pg->number])
+    {
+        fz_try(ctx)
+            vq_page_prepare_appearances(ctx, vq_pdf(d), d->pageobjs[pg->number]);
+        fz_catch(ctx)
+            fz_warn(ctx, "page %d appearances: %s", pg->number, fz_caught_message(ctx));
+    }
     fz_try(ctx)
     {
         page = fz_load_page(ctx, d->doc, pg->number);

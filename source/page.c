@@ -5,6 +5,7 @@
  * every later render, at any zoom or rotation, replays them.
  */
 #include "header.h"
+#include "vq-appearance.h"
 
 #include <math.h>
 #include <string.h>
@@ -392,6 +393,7 @@ VQ_API int vq_page_update_annot_changed(vq_document* d, vq_page* page, float zoo
                 pdf_annot* a = pass == 0 ? pdf_first_annot(ctx, pp) : pdf_first_widget(ctx, pp);
                 for (; a; a = pass == 0 ? pdf_next_annot(ctx, a) : pdf_next_widget(ctx, a))
                 {
+                    vq_annot_regenerate_appearance(ctx, vq_pdf(d), a);
                     if (!pdf_update_annot(ctx, a))
                         continue;
                     if (nchanged < (int)(sizeof changed / sizeof changed[0]))
