@@ -1,0 +1,124 @@
+// Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the keypad, the
+// verification result dialog and the certificate view.
+#include "CertView.h"
+#include "DeleteSignatureDialog.h"
+#include "SignPasswdDialog.h"
+#include "CryptoTestUtil.h"
+#include "GlobalHeader.h"
+#include "SoftKeyboard.h"
+#include "StyleSheet.h"
+#include "VerifySignatureDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// Shows the widget, waits until it is on screen and saves its picture.
+QImage shoot(QWidget& w, const char* name)
+{
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(100);
+    QImage img = w.grab().toImage();
+    QDir().mkpath(ORV_SCREENSHOT_DIR);
+    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
+    return img;
+}
+
+// Number of distinct colours: a blank or unstyled picture has very few.
+int colours(const QImage& img)
+{
+    QSet<QRgb> seen;
+    for (int y = 0; y < img.height(); y += 2)
+        for (int x = 0; x < img.width(); x += 2)
+            seen.insert(img.pixel(x, y));
+    return seen.size();
+}
+
+class DialogsScreen : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        initViewInfo();
+        QFont font("Microsoft YaHei");
+        font.setPixelSize(12);
+        QApplication::setFont(font);
+        qApp->setStyleSheet(style());
+    }
+};
+
+TEST_F(DialogsScreen, Keypad)
+{
+    ASSERT_FLOAT_EQ(screenZoom, 1.0f);
+    SoftKeyboard kb(1, QString(), nullptr);
+    for (QPushButton* k : kb.keys())
+        if (k->text() == "1" || k->text() == "2")
+            k->click();
+    const QImage img = shoot(kb, "keypad.png");
+    EXPECT_EQ(img.size(), QSize(222, 296));
+    EXPECT_GT(colours(img), 20);
+}
+
+TEST_F(DialogsScreen, PasswordAndDeletionForms)
+{
+    SignPasswdDialog form(SignPasswdDialog::UpdatePassword, nullptr);
+    EXPECT_GT(colours(shoot(form, "sign_password_form.png")), 10);
+    DeleteSignatureDialog del(1, QString(), u8("李四"), nullptr);
+    EXPECT_GT(colours(shoot(del, "delete_signature.png")), 10);
+}
+
+TEST_F(DialogsScreen, VerificationResult)
+{
+    VerifySignatureDialog d(nullptr);
+    d.docVerifyResult(0, u8("采购合同.pdf"), "2024-05-06 15:08:09", "", u8("李四"));
+    d.certVerifyResult(0);
+    d.timestapVerifyResult(0, "", "Mar 5 02:07:09.123456 2021");
+    d.sourceInfo(u8("某某科技有限公司"), u8("某某市公安局"), "1600000000");
+    d.result(0);
+    d.resizeInterface();
+    const QImage img = shoot(d, "verify_result.png");
+    EXPECT_EQ(img.size(), QSize(513, 400));
+    EXPECT_GT(colours(img), 20);
+    // The result frames wear their green border.
+    QWidget* frame = d.frame("doc");
+    const QPoint edge = frame->mapTo(&d, QPoint(0, frame->height() / 2));
+    EXPECT_EQ(QColor(img.pixel(edge)), QColor("#31CA84"));
+
+    VerifySignatureDialog bad(nullptr);
+    bad.docVerifyResult(1, u8("采购合同.pdf"), "2024-05-06 15:08:09", "", u8("李四"));
+    bad.certVerifyResult(1);
+    bad.timestapVerifyResult(-1, "", "");
+    bad.sourceInfo("", "", "");
+    bad.result(0);
+    bad.resizeInterface();
+    shoot(bad, "verify_result_invalid.png");
+
+    VerifySignatureDialog net(nullptr);
+    net.result(1);
+    shoot(net, "verify_network_error.png");
+}
+
+TEST_F(DialogsScreen, CertificateView)
+{
+    PkeyPtr key = makeSm2Key();
+    CertSpec spec;
+    spec.subject = {{"C", "CN"}, {"O", u8("某某科技有限公司").toStdString()}, {"CN", u8("李四").toStdString()}};
+    spec.keyUsage = "digitalSignature,nonRepudiation";
+    X509Ptr cert = makeCert(key.get(), spec);
+    CCertView view(QByteArray::fromStdString(base64(toDer(cert.get()))), nullptr);
+    const QImage img = shoot(view, "cert_view.png");
+    EXPECT_EQ(img.size(), QSize(537, 488));
+    EXPECT_GT(colours(img), 20);
+}
+
+} // namespace
