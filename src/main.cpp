@@ -1,5 +1,6 @@
 #include "GlobalHeader.h"
 #include "Orvessa.h"
+#include "RenderCache.h"
 #include "RegeditSettings.h"
 #include "StyleSheet.h"
 
@@ -17,6 +18,11 @@ int main(int argc, char* argv[])
     const QString documentPath = startupDocumentPath(QCoreApplication::arguments());
     configPath = QCoreApplication::applicationDirPath() + "/config.ini";
     initViewInfo();
+
+    // The one render cache of every page view, built now that the display is known. Declared
+    // after the application object, it goes before it: its render thread is stopped and joined
+    // first.
+    RenderCache renderCache;
 
     QFont font("Microsoft YaHei");
     QApplication::setFont(font);
