@@ -26,6 +26,8 @@
 #include <QTimerEvent>
 #include <QToolButton>
 #include <QUuid>
+#include <QDir>
+#include <QTemporaryFile>
 #include <QContextMenuEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -688,11 +690,12 @@ void Canvas::attachSealCursor(QPixmap pixmap, SealSource source, double w, doubl
     adjustCursor(pixmap, int(w), int(h));
 }
 
-void Canvas::attachHandWrite(QPixmap pixmap, const QString& file)
+void Canvas::attachHandWrite(QPixmap pixmap, const QString& file, const QByteArray& bytes)
 {
     m_sealCursorPixmap = pixmap;
     m_handWriteFile = file;
-    m_addDataType = dt_file;
+    m_handWriteByteArray = bytes;
+    m_addDataType = file.isEmpty() ? (bytes.isEmpty() ? dt_nothing : dt_byte) : dt_file;
     _mAction = MA_AddHandWriting;
     adjustCursor(pixmap, pixmap.width(), pixmap.height());
 }
@@ -856,7 +859,13 @@ void Canvas::mouseLeftPressEvent(QPoint pos)
             int added = 0;
             const double w = m_sealCursorPixmap.width(), h = m_sealCursorPixmap.height();
             if (m_addDataType == dt_byte)
-                added = _dm->AddSignatrue(pos, QString::fromUtf8(m_handWriteByteArray), w, h);
+            {
+                // The model stamps pictures from files: bytes go through a temporary file.
+                QTemporaryFile picture(QDir::tempPath() + QStringLiteral("/orvessa-handwrite-XXXXXX.png"));
+                if (picture.open() && picture.write(m_handWriteByteArray) == m_handWriteByteArray.size() &&
+                    picture.flush())
+                    added = _dm->AddSignatrue(pos, picture.fileName(), w, h);
+            }
             else if (m_addDataType == dt_file)
                 added = _dm->AddSignatrue(pos, m_handWriteFile, w, h);
             if (added)

@@ -271,7 +271,7 @@ protected:
 
     // For the placement code: a seal or handwriting picture on the cursor.
     void attachSealCursor(QPixmap pixmap, SealSource source, double w, double h);
-    void attachHandWrite(QPixmap pixmap, const QString& file);
+    void attachHandWrite(QPixmap pixmap, const QString& file, const QByteArray& bytes = QByteArray());
 
     // Painting helpers.
     void PaintSelection(QPainter* painter);

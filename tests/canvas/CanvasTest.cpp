@@ -457,6 +457,35 @@ TEST_F(CanvasTest, SealPlacementClickRightClickAndEscape)
     EXPECT_EQ(escaped.count(), 2);
 }
 
+TEST_F(CanvasTest, HandwritingStampsItsPictureOnEveryClickUntilDetached)
+{
+    QImage pic(30, 20, QImage::Format_RGB32);
+    pic.fill(Qt::blue);
+    const QByteArray png = pngOf(pic);
+    const QString file = h->dir.filePath(QStringLiteral("hand.png"));
+    pic.save(file);
+    h->canvas->SetMouseState(MS_Handwrite);
+    EXPECT_EQ(h->canvas->GetMouseAction(), MA_AddHandWrite);
+    const int before = h->engine->getSinatureCount();
+    h->canvas->attachHandWrite(QPixmap::fromImage(pic), file);
+    ASSERT_EQ(h->canvas->GetMouseAction(), MA_AddHandWriting);
+    h->press(h->view(1, QPointF(100, 300)));
+    h->press(h->view(1, QPointF(200, 300)));
+    EXPECT_EQ(h->engine->getSinatureCount(), before + 2);
+    // Given as bytes the picture is stamped too.
+    h->canvas->attachHandWrite(QPixmap::fromImage(pic), QString(), png);
+    h->press(h->view(1, QPointF(300, 300)));
+    EXPECT_EQ(h->engine->getSinatureCount(), before + 3);
+    // Outside every page nothing is stamped; a right click detaches the picture.
+    const QRect page = h->dm->GetPageInfo(1)->pageOnScreen;
+    h->press(QPoint(page.right() + 40, page.top() + 40));
+    EXPECT_EQ(h->engine->getSinatureCount(), before + 3);
+    h->press(h->view(1, QPointF(300, 300)), Qt::RightButton);
+    EXPECT_EQ(h->canvas->GetMouseAction(), MA_AddHandWrite);
+    h->press(h->view(1, QPointF(300, 400)));
+    EXPECT_EQ(h->engine->getSinatureCount(), before + 3);
+}
+
 TEST_F(CanvasTest, ControlArrowsRotateOnlyWithControlAlone)
 {
     QTest::keyClick(h->canvas.get(), Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);

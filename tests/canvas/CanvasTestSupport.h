@@ -96,6 +96,7 @@ public:
     int deleted = 0;
     QList<QPoint> sealClicks;
     using Canvas::attachSealCursor;
+    using Canvas::attachHandWrite;
 
 protected:
     void verifySignature(vq_signature*) override { verified++; }
