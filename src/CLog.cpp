@@ -137,7 +137,7 @@ bool CLog::isSecretKey(const QString& key)
 {
     const QString k = key.toLower();
     return k.contains("password") || k.contains("passwd") || k.contains("pwd") || k.endsWith("token")
-        || k.contains("verifycode") || k.contains("smscode") || k.contains("verifyno") || k == "pin";
+        || k.contains("verifycode") || k.contains("smscode") || k.contains("verifyno") || k.contains("securitycode") || k == "pin";
 }
 
 QString CLog::maskSecrets(const QString& text)

@@ -30,6 +30,7 @@
 // Every request verifies the service's certificate against the trust store.
 
 #include "BusinessRecords.h"
+#include "ContractRecords.h"
 #include "NetWorkBusinessRecords.h"
 #include "SealRecords.h"
 
@@ -494,4 +495,114 @@ public:
     int modifyLinkMan(QString id, QString remarkName, QString userAccout, LoadingWidget* loading);
     int getMyLinkManPagesBusiness(QList<LinkmanInfo>& linkmansInfos, const int& pages, const int& pageSize,
                                   LoadingWidget* loading);
+
+    // ---- contracts, signers, seal placements, stored files, templates, seal authorisations ----
+public:
+    // The state of a contract, also the filter of the contract lists.
+    enum contractstatus {
+        all = 0,
+        cs_waitforme = 1,
+        cs_waitforother = 2,
+        cs_completed = 3,
+        cs_overdue = 4,
+        cs_refuse = 5,
+        cs_drafts = 6,
+        cs_nostate = 7,
+    };
+    // The kind of a seal placement.
+    enum nt_sign_type { ntst_seal = 0, ntst_sign = 1 };
+
+    // Status key of a contract state 1 to 6 ("wait_for_me" …); empty for any other value.
+    static QString getContractStatus(int type);
+    // The state of a status key, matched exactly; cs_nostate for any other text.
+    static int getContractStatus(QString str);
+    // "seal" for ntst_seal, "sign" for ntst_sign, empty otherwise.
+    static QString getContractSignType(int type);
+    // The filter object of the contract lists: "contractStatus" for states 1 to 6,
+    // "contractName" when not empty, then the date range that typeTo selects (0 start,
+    // 1 sign end, 2 end; any other value none), sent even when the dates are empty.
+    static QJsonObject contractFilter(int type, const QString& contractName, const QString& startFromTime,
+                                      const QString& startToTime, int typeTo);
+    // The confirmation code a USB-key signing sends in place of an SMS code.
+    static QString usbKeySecurityCode();
+
+    // Drafting and signers.
+    int getContractMark(QString& contractId, QWidget* loading);
+    int contractAddBus(ContractAddDrafts& contractAddDrafts, const QString& pdfFileSaveId, const QString& contractName,
+                       const QString& contractType, const QString& signRule, const QString& representType,
+                       const QString& representIndex, const QString& signEndDate, const QString& remark,
+                       LoadingWidget* loading);
+    int updateContract(QString contractId, QString contractName, QString contractType, QString signRule,
+                       QString signPattern, QString theme, QString remark, const QString& representType,
+                       const QString& representIndex, QString signEndDate, QWidget* loading);
+    int contractIssueBus(const QString& contractId, const QString& contractName, const QString& contractType,
+                         const QString& signRule, const QString& remark, LoadingWidget* loading);
+    int delContractBusiness(const QString& contractID, LoadingWidget* loading);
+    int addContractSignatory(QString accountvalue, QString remarkName, QString& userid, QString& userType,
+                             LoadingWidget* loading);
+    int deleteContractJoinUser(QString contractId, LoadingWidget* loading);
+    int batchAddContractUser(QString contractId, QList<SignerInfo> signerList, QString proofTime, QString proofType,
+                             QString& contractJoinUserId, QWidget* loading);
+    int addContractUser(QString contractId, QString userId, QString userType, QString userAccount, QString phone,
+                        QString email, QString isLock, int signOrder, QString& contractJoinUserId, QString proofTime,
+                        QString proofType, QWidget* loading);
+    int updateContractUser(QString contractJoinUserId, QString proofType, QString proofTime, LoadingWidget* loading);
+    int queryContractJoinuser(QString contractId, QList<ContractSignerInfo>& signers, LoadingWidget* loading);
+    int queryContractBussiness(QString contractId, QString& fileurl, LoadingWidget* loading);
+
+    // Lists and placements.
+    int queryContractBusinessAboutme(QList<ContractInfo>& contractsInfoList, int type, LoadingWidget* loading,
+                                     QString contractName, QString startFromTime, QString startToTime, int typeTo);
+    int queryContractBusinessAboutmePage(QList<ContractInfo>& contractsInfoList, int type, int& totalPage,
+                                         LoadingWidget* loading, QString contractName, QString startFromTime,
+                                         QString startToTime, int typeTo, int pageNum, int pageSize);
+    int contractGetDetailsBus(ContractGetDetails& conGetDeta, const QString& contractId, LoadingWidget* loading);
+    int getContractDetails(QString contractJoinUserId, QList<ContractDetails>& listDetails, LoadingWidget* loading);
+    int clearContractDetails(QString contractDetailId, LoadingWidget* loading);
+
+    // Signing.
+    int contractSmsSignVerBusiness(QString account, QString phone);
+    int sureSignSmsVerBusiness(QString verCode, QString& proofTime);
+    int applyForSignBus(QString contractId, QWidget* loading);
+    int batchAddContractDetailBus(const QList<SealDetails>& sealDetails, LoadingWidget* loading);
+    int batchSignContractBus(const QString& contractJoinUserId, const QString& securityCode, LoadingWidget* loading);
+    int batchSignContractBusKey(const QString& contractJoinUserId, const QString& securityCode,
+                                LoadingWidget* loading);
+    int affirmSignBus(const QString& contractJoinUserId, LoadingWidget* loading);
+    int contractRefusesignBusiness(const QString& contractJoinUserId, LoadingWidget* loading);
+    int remindcontractBusiness(const QString& contractID, LoadingWidget* loading);
+    int addContractSeal(QString contractId, QString contractJoinUserId, int isLock, QString sealId, int signType,
+                        int pageIndex, int signTop, int signLeft, QString certSn, QString signTimestamp,
+                        QWidget* loading);
+    int makeContractSign(QString contractId, QString pdfFileSaveId, QWidget* loading);
+    int deleteContractMar(QString contractId);
+
+    // Stored files, templates and QR codes.
+    int fileUpLoad(const QString& imgStr, const QString& business, const QString& project, const QString& imgType,
+                   QString& imageUrl, const QByteArray& fileByte, QString& fileId, LoadingWidget* loading);
+    int fileUpdate(QString fileId, QString business, QString project, QString fileStr, QString imgType,
+                   QByteArray fileByte, LoadingWidget* loading);
+    int getFileServerToken(QString& token, QWidget* loading);
+    int getTemplateBusiness(QList<TemplateInfo>& templateInfos, LoadingWidget* loading);
+    int createQrcode(QString content, QString& imgBase64, QWidget* loading);
+
+    // Seal authorisations.
+    int authorizeQueryPageBus(QList<AuthorizeList>& authorizeLists, const int& authorizeStatus,
+                              const QString& searchKeyword, const int& pageNum, const int& pageSize, int& totalPages,
+                              LoadingWidget* loading);
+    int checkQualificationBus(int& mcode, LoadingWidget* loading);
+    int checkUserDuplicateAuthBus(const QString& personId, LoadingWidget* loading);
+    int startSealAuthBus(const QList<SelectAuthSeals>& selectAuthSeals, StartAuthSuccessInfo& startAuthSucInfo,
+                         const QString& sealUsageDate, const QString& personId, const int& usageCount,
+                         const QString& remark, LoadingWidget* loading);
+    int queryAuthDetailByIdBus(StartAuthSuccessInfo& authSucInfos, const QString& id, LoadingWidget* loading);
+    int getauthSecurityCodeBus(LoadingWidget* loading);
+    int affirmSealAuthBus(const QString& authId, const QString& securityCode, LoadingWidget* loading);
+    int terminateSealAuthBus(const QString& authId, LoadingWidget* loading);
+    int acceptSealAuthBus(const QString& authId, const QString& securityCode, int& codeS, LoadingWidget* loading);
+    int refuseSsealAuthBus(const QString& authId, int& codeS, LoadingWidget* loading);
+    int queryPageSealsBus(QList<SealInfo>& seainfos, const int& pageNum, const int& pageSize, int& totalPages,
+                          const QString& sealName, const QString& sealType, LoadingWidget* loading);
+    int getAuthAvailableCompanyBus(QList<AuthCompanyInfo>& authCompanyInfos, LoadingWidget* loading);
+    int queryAuthSealBus(QList<SealInfo>& sealInfos, const QString& authorizeCompanyId, LoadingWidget* loading);
 };

@@ -18,3 +18,4 @@ target_sources(orv_cloud PRIVATE
 target_sources(orv_cloud PRIVATE ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessAccount.cpp
   ${PROJECT_SOURCE_DIR}/src/SealRecords.cpp ${PROJECT_SOURCE_DIR}/src/SealRecords.h
   ${PROJECT_SOURCE_DIR}/src/CertState.cpp)
+target_sources(orv_cloud PRIVATE ${PROJECT_SOURCE_DIR}/src/ContractRecords.cpp ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessContract.cpp ${PROJECT_SOURCE_DIR}/src/NetWorkBusinessAuthorize.cpp)

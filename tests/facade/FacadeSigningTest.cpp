@@ -12,7 +12,10 @@
 
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
+
+#include <atomic>
 
 #include <openssl/bn.h>
 #include <openssl/ec.h>
@@ -387,6 +390,48 @@ TEST_F(FacadeSigning, ThreeWidgetsSharingOneValueAreVerifiedOnce)
     EXPECT_EQ(3, names.size());
 }
 
+TEST_F(FacadeSigning, VerificationThreadSharesTheFacadeWithRendering)
+{
+    PdfEngine engine;
+    ASSERT_EQ(0, engine.Load(q(path), false, nullptr));
+    engine.CutOutPages();
+    ToolSignatureInfo info;
+    int res = -1;
+    signOnce(engine, info, res, 1);
+    ASSERT_EQ(0, res);
+    ASSERT_EQ(0, engine.Save());
+
+    // Results reach the GUI thread by queued connection, as the signature list receives them.
+    QObject receiver;
+    QList<BatchResult> results;
+    QObject::connect(&engine, &PdfEngine::sigBatchVerifyResult, &receiver,
+                     [&](int index, int code, CVerifyResult r, ToolSignatureInfo i) {
+                         results.append(BatchResult{index, code, r, i});
+                     },
+                     Qt::QueuedConnection);
+    std::atomic<bool> done{false};
+    QThread* worker = QThread::create([&] {
+        engine.batchVerifySinature();
+        done = true;
+    });
+    worker->start();
+    int rendered = 0;
+    while (!done) {
+        QRectF area(0, 0, 300, 400);
+        std::unique_ptr<RenderedBitmap> bmp(engine.RenderBitmap(1 + rendered % 3, 1.0f, 0, &area));
+        ASSERT_TRUE(bmp);
+        ++rendered;
+        QCoreApplication::processEvents();
+    }
+    worker->wait();
+    delete worker;
+    ASSERT_TRUE(waitUntil([&] { return results.size() == 1; }));
+    EXPECT_EQ(1, results[0].code);
+    EXPECT_EQ(info.t, results[0].info.t);
+    EXPECT_EQ(signerName, results[0].info.signer);
+    EXPECT_GT(rendered, 0);
+}
+
 TEST_F(FacadeSigning, ServiceErrorsAndUnusableAnswersLeaveTheFileAsItWas)
 {
     const QString goodR = QString::fromLatin1(QByteArray(32, 'r').toBase64());
@@ -633,6 +678,57 @@ TEST_F(FacadeSigning, EachKindGivesItsText)
         EXPECT_EQ(c.signer, results[0].info.signer);
         EXPECT_EQ("Sig1", results[0].info.t);
     }
+}
+
+TEST_F(FacadeSigning, OlderSignaturesAndPictureFields)
+{
+    // A version-1 signature with the older keys, each Base64 of its UTF-8 text.
+    static const Sm2Identity sm2 = makeSm2Identity("Old Signer");
+    auto b64 = [](const char* t) { return QByteArray(t).toBase64().toStdString(); };
+    const std::string extra = "/VqSc (" + b64("SC-01") + ") /VqFn (" + b64("old.pdf") + ") /VqSun (" +
+                              b64("Old Unit") + ") /VqSru (" + b64("Record Unit A") + ") /VqSrt (" +
+                              b64("2019-05-06") + ")";
+    const std::string file = signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.1", 6300, extra)), [](const Bytes& d) {
+        return recordV1(sm2, d, V1Sig::OverData, "TS-OK", "Record Unit A", "2019-05-06");
+    });
+    const std::string old = dir.file("old.pdf");
+    fixture::writeFile(old, file);
+    PdfEngine engine;
+    ASSERT_EQ(0, engine.Load(q(old), false, nullptr));
+    engine.CutOutPages();
+    vq_signature* sig = engine.getSignatureByName("Sig1");
+    ASSERT_NE(nullptr, sig);
+    EXPECT_EQ(SM2_V1, engine.SignatureVersion(sig));
+    QString docName, sealCode, unit, recordUnit, recordTime;
+    engine.getSignatureSealData(sig, docName, sealCode, unit, recordUnit, recordTime);
+    EXPECT_EQ("old.pdf", docName);
+    EXPECT_EQ("SC-01", sealCode);
+    EXPECT_EQ("Old Unit", unit);
+    EXPECT_EQ("Record Unit A", recordUnit);
+    EXPECT_EQ("2019-05-06", recordTime);
+    std::unique_ptr<SM2SIGN_DATA_VALUE, decltype(&free)> record(engine.getSignatureContent(sig), &free);
+    ASSERT_TRUE(record);
+    EXPECT_STREQ("Record Unit A", record->sealRecordUnitName);
+
+    // An unarmed signature field with a picture from a file, as a handwriting stamp.
+    const std::string picture = dir.file("hand.png");
+    fixture::writeFile(picture, seal.toStdString());
+    PdfEngine doc;
+    ASSERT_EQ(0, doc.Load(q(path), false, nullptr));
+    doc.CutOutPages();
+    EXPECT_TRUE(doc.AddSignature(1, QPoint(100, 100), q(picture), 40, 40, 0, 1.0f));
+    EXPECT_FALSE(doc.AddSignature(1, QPoint(100, 100), q(dir.file("none.png")), 40, 40, 0, 1.0f));
+    EXPECT_EQ(1, doc.getSinatureCount());
+    const QMap<int, QVector<rect>> fields = doc.GetErrorSignature();
+    ASSERT_EQ(1, fields.value(0).size());
+    EXPECT_FLOAT_EQ(80, fields.value(0).first().x0);
+    EXPECT_FLOAT_EQ(120, fields.value(0).first().x1);
+    // A waiting field: batch verification names it and does not count it.
+    const QList<BatchResult> results = verifyAll(doc);
+    ASSERT_EQ(1, results.size());
+    EXPECT_EQ(-2, results[0].code);
+    EXPECT_EQ(0, results[0].index);
+    EXPECT_EQ(u8("待签名的签名域"), results[0].info.signer);
 }
 
 TEST(FacadeRecords, VersionOneRecordNeedsTheWholeLayout)

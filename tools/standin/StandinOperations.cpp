@@ -68,6 +68,7 @@ QList<StandinOperation> standinOperations()
         {"POST", "/eseal-signature/currentTime/getCurrentTime", T::None, B::JsonObject, {}, currentTime},
     };
     operations += standinOrderOperations();
+    appendContractOperations(operations);
     appendAccountOperations(operations);
     return operations;
 }

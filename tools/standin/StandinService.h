@@ -138,6 +138,8 @@ struct StandinOperation {
 
 // The operations the stand-in knows.
 QList<StandinOperation> standinOperations();
+// Contracts, signers, placements, stored files, templates and seal authorisations.
+void appendContractOperations(QList<StandinOperation>& ops);
 // The built-in seed: one account that can log in. A seed is a JSON object with "users" (each
 // {"userAccount", "userPassword", "data": the account record}), optionally "serverTime" and
 // "files" (each {"id", "name", "contentType", "base64"}); other keys are kept in
