@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTimerEvent>
@@ -90,14 +89,9 @@ void BasicPdfView::RepaintAsync(int delay)
     {
         // The render thread calls this after each stored tile: QWidget::update is not safe off
         // the GUI thread, so the update is queued to it.
-        QPointer<QWidget> canvas(_privateCanvas);
+        // With the view as context, the call is dropped if the view goes first.
         QMetaObject::invokeMethod(
-            this,
-            [canvas] {
-                if (canvas)
-                    canvas->update();
-            },
-            Qt::QueuedConnection);
+            this, [this] { _privateCanvas->update(); }, Qt::QueuedConnection);
         return;
     }
     if (_timePaint == 0)

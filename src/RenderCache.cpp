@@ -116,9 +116,19 @@ int RenderCache::CacheCount()
 
 // --- geometry ------------------------------------------------------------------------------------
 
-QRectF RenderCache::GetTileRectUser(PdfEngine* engine, int pageNo, TilePosition tile)
+namespace {
+
+// The page box the model laid out (asking the engine would wait for the facade's lock while the
+// render thread renders); the engine's box for a page the model has no record of.
+QRectF pageBox(DisplayModel* dm, int pageNo)
 {
-    const QRectF box = engine->PageMediabox(pageNo);
+    if (const PageInfo* info = dm->GetPageInfo(pageNo))
+        return info->page;
+    return dm->_engine->PageMediabox(pageNo);
+}
+
+QRectF tileOfBox(const QRectF& box, TilePosition tile)
+{
     if (tile.res == 0 || tile.res == 0xFFFF)
         return box;
     const double n = std::ldexp(1.0, tile.res);
@@ -126,12 +136,20 @@ QRectF RenderCache::GetTileRectUser(PdfEngine* engine, int pageNo, TilePosition 
     return QRectF(box.x() + tile.col * w, box.y() + (n - tile.row - 1) * h, w, h);
 }
 
+} // namespace
+
+QRectF RenderCache::GetTileRectUser(PdfEngine* engine, int pageNo, TilePosition tile)
+{
+    return tileOfBox(engine->PageMediabox(pageNo), tile);
+}
+
 QRect RenderCache::GetTileRectDevice(DisplayModel* dm, int pageNo, int rotation, float zoom, TilePosition tile)
 {
     PdfEngine* engine = dm->_engine;
-    QRectF r = engine->Transform(GetTileRectUser(engine, pageNo, tile), pageNo, zoom, rotation, false);
+    const QRectF box = pageBox(dm, pageNo);
+    QRectF r = engine->Transform(tileOfBox(box, tile), pageNo, zoom, rotation, false);
     // The facade turns about the page origin: measure from the turned page's top-left corner.
-    const QPointF origin = engine->Transform(engine->PageMediabox(pageNo), pageNo, zoom, rotation, false).topLeft();
+    const QPointF origin = engine->Transform(box, pageNo, zoom, rotation, false).topLeft();
     r.translate(-origin);
     return QRect(roundHalfUp(r.x()), roundHalfUp(r.y()), roundHalfUp(r.width()), roundHalfUp(r.height()));
 }
@@ -139,8 +157,7 @@ QRect RenderCache::GetTileRectDevice(DisplayModel* dm, int pageNo, int rotation,
 quint16 RenderCache::GetTileRes(DisplayModel* dm, int pageNo)
 {
     PdfEngine* engine = dm->_engine;
-    const QRectF pixelBox =
-        engine->Transform(engine->PageMediabox(pageNo), pageNo, dm->_zoomReal, dm->_rotation, false);
+    const QRectF pixelBox = engine->Transform(pageBox(dm, pageNo), pageNo, dm->_zoomReal, dm->_rotation, false);
     const float factorW = static_cast<float>(pixelBox.width() / (maxTileSize.width() + 1));
     const float factorH = static_cast<float>(pixelBox.height() / (maxTileSize.height() + 1));
     float factor = std::sqrt(factorW * factorH);
@@ -329,7 +346,7 @@ void RenderCache::Invalidate(DisplayModel* dm, int pageNo, QRectF rect)
         BitmapCacheEntry* e = cache[i];
         if (e->dm != dm || e->pageNo != pageNo)
             continue;
-        const QRectF isect = GetTileRectUser(dm->_engine, pageNo, e->tile).intersected(rect);
+        const QRectF isect = tileOfBox(pageBox(dm, pageNo), e->tile).intersected(rect);
         if (isect.width() > 0 && isect.height() > 0)
         {
             e->zoom = -99;
