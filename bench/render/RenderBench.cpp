@@ -54,11 +54,11 @@ std::string pageContent(int n)
 
 std::string makeDocument(int pages)
 {
-    std::vector<fixture::PageSpec> specs;
-    specs.reserve(static_cast<size_t>(pages));
+    std::vector<fixture::PageSpec> recipes;
+    recipes.reserve(static_cast<size_t>(pages));
     for (int i = 0; i < pages; i++)
-        specs.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
-    return fixture::simpleDocument(specs);
+        recipes.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
+    return fixture::simpleDocument(recipes);
 }
 
 struct Result
@@ -223,13 +223,13 @@ int main(int argc, char** argv)
     const std::string bigPath = std::string(dir) + "/big.pdf";
     fixture::writeFile(docPath, makeDocument(pages));
     {
-        std::vector<fixture::PageSpec> specs(static_cast<size_t>(bigPages));
-        for (auto& s : specs)
+        std::vector<fixture::PageSpec> recipes(static_cast<size_t>(bigPages));
+        for (auto& s : recipes)
         {
             s.mediabox = "[0 0 595 842]";
             s.content = "BT /F1 24 Tf 72 720 Td (A page of a large document) Tj ET 0 0 1 RG 72 700 m 520 700 l S";
         }
-        fixture::writeFile(bigPath, fixture::simpleDocument(specs));
+        fixture::writeFile(bigPath, fixture::simpleDocument(recipes));
     }
 
     std::printf("render benchmark: %d text-and-vector pages%s\n", pages, quick ? " (short run)" : "");

@@ -206,10 +206,10 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString path = dir.filePath("scroll.pdf");
-    std::vector<fixture::PageSpec> specs;
+    std::vector<fixture::PageSpec> recipes;
     for (int i = 0; i < pages; i++)
-        specs.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
-    fixture::writeFile(path.toStdString(), fixture::simpleDocument(specs));
+        recipes.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
+    fixture::writeFile(path.toStdString(), fixture::simpleDocument(recipes));
 
     // Tiles bounded as on a 1920 x 1080 screen.
     RenderCache cache(QSize(1080, 1920));

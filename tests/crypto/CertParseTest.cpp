@@ -67,24 +67,24 @@ struct Fixture {
     Bytes der;
 };
 
-Fixture make(bool sm2, const CertSpec& spec)
+Fixture make(bool sm2, const CertSpec& recipe)
 {
     Fixture f;
     f.key = sm2 ? makeSm2Key() : makeRsaKey();
-    f.cert = makeCert(f.key.get(), spec);
+    f.cert = makeCert(f.key.get(), recipe);
     f.der = toDer(f.cert.get());
     return f;
 }
 
 CertSpec standardSpec()
 {
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", "测试公司"}, {"OU", "ABC"}, {"CN", "张三"}};
-    spec.serial = {0x00, 0x9F, 0x10};
-    spec.keyUsage = "digitalSignature,nonRepudiation";
-    spec.notBefore = "250101000000Z";
-    spec.notAfter = "20500101000000Z";
-    return spec;
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "测试公司"}, {"OU", "ABC"}, {"CN", "张三"}};
+    recipe.serial = {0x00, 0x9F, 0x10};
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    recipe.notBefore = "250101000000Z";
+    recipe.notAfter = "20500101000000Z";
+    return recipe;
 }
 
 }  // namespace
@@ -210,9 +210,9 @@ TEST(CertParse, TypeFromOrganisationalUnit)
         {{{"OU", "ABC"}, {"CN", "x"}}, 0, nullptr},
     };
     for (const auto& row : rows) {
-        CertSpec spec;
-        spec.subject = row.subject;
-        Fixture f = make(true, spec);
+        CertSpec recipe;
+        recipe.subject = row.subject;
+        Fixture f = make(true, recipe);
         Holder c(pkcs7_openssl_prase_sm2cert(f.der.data(), (int)f.der.size(), 0));
         ASSERT_NE(c.c, nullptr);
         parsehelps h;
@@ -239,10 +239,10 @@ TEST(CertParse, KeyUsageClass)
         {"keyCertSign", 7}, // neither bit: left as it was
     };
     for (const auto& row : rows) {
-        CertSpec spec;
-        spec.subject = {{"CN", "x"}};
-        spec.keyUsage = row.usage;
-        Fixture f = make(true, spec);
+        CertSpec recipe;
+        recipe.subject = {{"CN", "x"}};
+        recipe.keyUsage = row.usage;
+        Fixture f = make(true, recipe);
         Holder c(pkcs7_openssl_prase_sm2cert(f.der.data(), (int)f.der.size(), 0));
         ASSERT_NE(c.c, nullptr);
         int usage = 7;
@@ -263,11 +263,11 @@ TEST(CertParse, ValidityTimes)
         {"19700102000000Z", "20991231235959Z", 86400, 4102444799LL},
     };
     for (const auto& row : rows) {
-        CertSpec spec;
-        spec.subject = {{"CN", "x"}};
-        spec.notBefore = row.notBefore;
-        spec.notAfter = row.notAfter;
-        Fixture f = make(true, spec);
+        CertSpec recipe;
+        recipe.subject = {{"CN", "x"}};
+        recipe.notBefore = row.notBefore;
+        recipe.notAfter = row.notAfter;
+        Fixture f = make(true, recipe);
         Holder c(pkcs7_openssl_prase_sm2cert(f.der.data(), (int)f.der.size(), 0));
         ASSERT_NE(c.c, nullptr);
         int64_t s = -1, e = -1;

@@ -44,25 +44,25 @@ static void setTime(ASN1_TIME* t, const std::string& text)
         ASN1_UTCTIME_set_string(t, text.c_str());
 }
 
-X509Ptr makeCert(EVP_PKEY* key, const CertSpec& spec, EVP_PKEY* signKey)
+X509Ptr makeCert(EVP_PKEY* key, const CertSpec& recipe, EVP_PKEY* signKey)
 {
     if (!signKey)
         signKey = key;
     X509Ptr x(X509_new());
     X509_set_version(x.get(), 2);
-    BIGNUM* bn = BN_bin2bn(spec.serial.data(), (int)spec.serial.size(), nullptr);
+    BIGNUM* bn = BN_bin2bn(recipe.serial.data(), (int)recipe.serial.size(), nullptr);
     BN_to_ASN1_INTEGER(bn, X509_get_serialNumber(x.get()));
     BN_free(bn);
     ASN1_TIME* nb = ASN1_TIME_new();
     ASN1_TIME* na = ASN1_TIME_new();
-    setTime(nb, spec.notBefore);
-    setTime(na, spec.notAfter);
+    setTime(nb, recipe.notBefore);
+    setTime(na, recipe.notAfter);
     X509_set1_notBefore(x.get(), nb);
     X509_set1_notAfter(x.get(), na);
     ASN1_TIME_free(nb);
     ASN1_TIME_free(na);
     X509_NAME* subject = X509_NAME_new();
-    for (auto& [k, v] : spec.subject)
+    for (auto& [k, v] : recipe.subject)
         X509_NAME_add_entry_by_txt(subject, k.c_str(), MBSTRING_UTF8,
                                    (const unsigned char*)v.c_str(), -1, -1, 0);
     X509_set_subject_name(x.get(), subject);
@@ -70,16 +70,16 @@ X509Ptr makeCert(EVP_PKEY* key, const CertSpec& spec, EVP_PKEY* signKey)
     X509_NAME* issuer = X509_NAME_new();
     X509_NAME_add_entry_by_txt(issuer, "C", MBSTRING_UTF8, (const unsigned char*)"CN", -1, -1, 0);
     X509_NAME_add_entry_by_txt(issuer, "CN", MBSTRING_UTF8,
-                               (const unsigned char*)spec.issuerCn.c_str(), -1, -1, 0);
+                               (const unsigned char*)recipe.issuerCn.c_str(), -1, -1, 0);
     X509_set_issuer_name(x.get(), issuer);
     X509_NAME_free(issuer);
     X509_set_pubkey(x.get(), key);
-    if (!spec.keyUsage.empty()) {
+    if (!recipe.keyUsage.empty()) {
         X509V3_CTX ctx;
         X509V3_set_ctx_nodb(&ctx);
         X509V3_set_ctx(&ctx, x.get(), x.get(), nullptr, nullptr, 0);
         X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, NID_key_usage,
-                                                  ("critical," + spec.keyUsage).c_str());
+                                                  ("critical," + recipe.keyUsage).c_str());
         X509_add_ext(x.get(), ext, -1);
         X509_EXTENSION_free(ext);
     }

@@ -32,7 +32,7 @@ struct CertSpec {
 
 // A certificate for key, signed by signKey (itself when null) with SM3 for SM2 keys and SHA-256
 // otherwise.
-X509Ptr makeCert(EVP_PKEY* key, const CertSpec& spec, EVP_PKEY* signKey = nullptr);
+X509Ptr makeCert(EVP_PKEY* key, const CertSpec& recipe, EVP_PKEY* signKey = nullptr);
 
 Bytes toDer(X509* cert);
 std::string toPem(X509* cert);

@@ -66,11 +66,11 @@ int buildAndDecode(const Bytes& r, const Bytes& s, const std::string& serial, vq
 TEST(Pkcs7Builder, SignedDataForAnSm2CertificateCarriesTheIdentifiersAndAttributes)
 {
     PkeyPtr key = makeSm2Key();
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", "Orvessa"}, {"OU", "ABC"}, {"CN", "签名人"}};
-    spec.serial = {0x8A, 0x01, 0x02};
-    spec.keyUsage = "digitalSignature,nonRepudiation";
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "Orvessa"}, {"OU", "ABC"}, {"CN", "签名人"}};
+    recipe.serial = {0x8A, 0x01, 0x02};
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    X509Ptr cert = makeCert(key.get(), recipe);
     Bytes certDer = toDer(cert.get());
 
     // What the signer does: parse the certificate, digest, have (r, s) made, build, encode.

@@ -78,10 +78,10 @@ protected:
 TEST_F(CertViewRows, RsaEndEntityWithEveryExtension)
 {
     PkeyPtr key = makeRsaKey(2048);
-    CertSpec spec;
-    spec.subject = {{"O", "Org"}, {"OU", "U1"}, {"OU", "U2"}, {"CN", u8("张三").toStdString()}};
-    spec.keyUsage = "digitalSignature,nonRepudiation";
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"O", "Org"}, {"OU", "U1"}, {"OU", "U2"}, {"CN", u8("张三").toStdString()}};
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    X509Ptr cert = makeCert(key.get(), recipe);
     addExtensions(cert.get(), key.get(),
                   {{NID_basic_constraints, "critical,CA:FALSE"},
                    {NID_subject_key_identifier, "hash"},
@@ -135,10 +135,10 @@ TEST_F(CertViewRows, RsaEndEntityWithEveryExtension)
 TEST_F(CertViewRows, Sm2CertificateWithoutExtensionsHasEmptyExtensionRows)
 {
     PkeyPtr key = makeSm2Key();
-    CertSpec spec;
-    spec.subject = {{"CN", "Bob"}};
-    spec.serial = {0x00, 0xC3, 0xA1};
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"CN", "Bob"}};
+    recipe.serial = {0x00, 0xC3, 0xA1};
+    X509Ptr cert = makeCert(key.get(), recipe);
 
     CCertView view(base64Der(cert.get()), nullptr);
     EXPECT_EQ(view.rowText(0), "V3");
@@ -156,10 +156,10 @@ TEST_F(CertViewRows, Sm2CertificateWithoutExtensionsHasEmptyExtensionRows)
 TEST_F(CertViewRows, CaCertificateKeyAgreementAndANameWithoutCommonName)
 {
     PkeyPtr key = makeRsaKey(1024);
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", "Org"}};
-    spec.keyUsage = "keyAgreement";
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "Org"}};
+    recipe.keyUsage = "keyAgreement";
+    X509Ptr cert = makeCert(key.get(), recipe);
     addExtensions(cert.get(), key.get(), {{NID_basic_constraints, "critical,CA:TRUE,pathlen:3"}});
     CCertView view(base64Der(cert.get()), nullptr);
     EXPECT_EQ(view.rowText(3), ", O = Org, C = CN");
@@ -168,7 +168,7 @@ TEST_F(CertViewRows, CaCertificateKeyAgreementAndANameWithoutCommonName)
     EXPECT_EQ(view.rowText(9), QString());
 
     PkeyPtr key2 = makeRsaKey(1024);
-    X509Ptr ca = makeCert(key2.get(), spec);
+    X509Ptr ca = makeCert(key2.get(), recipe);
     addExtensions(ca.get(), key2.get(), {{NID_basic_constraints, "CA:TRUE"}});
     CCertView noPath(base64Der(ca.get()), nullptr);
     EXPECT_EQ(noPath.rowText(7), "Path Length Constraint=None\nSubject Type=CA;");

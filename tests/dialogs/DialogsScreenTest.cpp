@@ -111,10 +111,10 @@ TEST_F(DialogsScreen, VerificationResult)
 TEST_F(DialogsScreen, CertificateView)
 {
     PkeyPtr key = makeSm2Key();
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", u8("某某科技有限公司").toStdString()}, {"CN", u8("李四").toStdString()}};
-    spec.keyUsage = "digitalSignature,nonRepudiation";
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", u8("某某科技有限公司").toStdString()}, {"CN", u8("李四").toStdString()}};
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    X509Ptr cert = makeCert(key.get(), recipe);
     CCertView view(QByteArray::fromStdString(base64(toDer(cert.get()))), nullptr);
     const QImage img = shoot(view, "cert_view.png");
     EXPECT_EQ(img.size(), QSize(537, 488));

@@ -626,9 +626,9 @@ TEST_F(FacadeSigning, EachKindGivesItsText)
     static const Sm2Identity maker = makeSm2Identity("Seal Maker", "digitalSignature");
     static const Sm2Identity encMaker = makeSm2Identity("Enc Maker", "keyEncipherment,dataEncipherment");
     static const RsaIdentity rsa = makeRsaIdentity("RSA Signer");
-    auto seal = [](const SealSpec& spec, const Sm2Identity& m) {
+    auto seal = [](const SealSpec& recipe, const Sm2Identity& m) {
         return signAt(baseDocument(valueDict("vqsign.gb2018.sm3", 6000)),
-                      [&](const Bytes& d) { return sealSignature(m, sm2, d, spec); });
+                      [&](const Bytes& d) { return sealSignature(m, sm2, d, recipe); });
     };
     SealSpec notListed;
     notListed.listSigner = false;

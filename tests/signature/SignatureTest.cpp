@@ -177,11 +177,11 @@ protected:
     void SetUp() override
     {
         key_ = makeSm2Key();
-        CertSpec spec;
-        spec.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"OU", "A100"}, {"CN", "Signer One"}};
-        spec.serial = {0x0a, 0x1b, 0x2c, 0x3d};
-        spec.keyUsage = "digitalSignature,nonRepudiation";
-        cert_ = makeCert(key_.get(), spec);
+        CertSpec recipe;
+        recipe.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"OU", "A100"}, {"CN", "Signer One"}};
+        recipe.serial = {0x0a, 0x1b, 0x2c, 0x3d};
+        recipe.keyUsage = "digitalSignature,nonRepudiation";
+        cert_ = makeCert(key_.get(), recipe);
         certDer_ = toDer(cert_.get());
         cert64_ = base64(certDer_);
         g_service = SignService();
@@ -608,10 +608,10 @@ TEST_F(SignatureTest, FullSaveAndSaveIntoMemoryAlsoSign)
 TEST(SignatureCertTest, ParsesSerialSignerAndKey)
 {
     PkeyPtr key = makeSm2Key();
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"OU", "I200"}, {"CN", "张三"}};
-    spec.serial = {0x00, 0x9f, 0x01};
-    X509Ptr cert = makeCert(key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"OU", "I200"}, {"CN", "张三"}};
+    recipe.serial = {0x00, 0x9f, 0x01};
+    X509Ptr cert = makeCert(key.get(), recipe);
     const std::string b64 = base64(toDer(cert.get()));
     char* sn = nullptr;
     char* signer = nullptr;

@@ -133,12 +133,12 @@ Sm2Identity makeSm2Identity(const std::string& cn, const std::string& keyUsage)
     Sm2Identity id;
     id.key = makeSm2Key();
     id.point = sm2PublicPoint(id.key.get());
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"CN", cn}};
-    spec.keyUsage = keyUsage;
-    spec.serial = randomBytes(8);
-    spec.serial[0] = 0x11;
-    id.certDer = toDer(makeCert(id.key.get(), spec).get());
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"CN", cn}};
+    recipe.keyUsage = keyUsage;
+    recipe.serial = randomBytes(8);
+    recipe.serial[0] = 0x11;
+    id.certDer = toDer(makeCert(id.key.get(), recipe).get());
     id.cn = cn;
     return id;
 }
@@ -197,10 +197,10 @@ RsaIdentity makeRsaIdentity(const std::string& cn)
 {
     RsaIdentity id;
     id.key = makeRsaKey(2048);
-    CertSpec spec;
-    spec.subject = {{"C", "CN"}, {"CN", cn}};
-    spec.keyUsage = "digitalSignature,nonRepudiation";
-    id.cert = makeCert(id.key.get(), spec);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"CN", cn}};
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    id.cert = makeCert(id.key.get(), recipe);
     return id;
 }
 
@@ -248,24 +248,24 @@ static void signedParts(const vq_seal_view& in, Bytes* esealInfo, Bytes* toSign)
     vq_seal_view_free(&v);
 }
 
-Bytes sealSignature(const Sm2Identity& maker, const Sm2Identity& signer, const Bytes& data, const SealSpec& spec)
+Bytes sealSignature(const Sm2Identity& maker, const Sm2Identity& signer, const Bytes& data, const SealSpec& recipe)
 {
     Bytes hash(32);
     sm3(data.data(), (int)data.size(), hash.data());
     Bytes picture = fixedNoise(120, 7);
     Bytes otherCert = fixedNoise(90, 8);
     Bytes placeholder(8, 0);
-    vq_bytes list[1] = {spec.listSigner ? B(signer.certDer) : B(otherCert)};
+    vq_bytes list[1] = {recipe.listSigner ? B(signer.certDer) : B(otherCert)};
 
     vq_seal_view in;
     std::memset(&in, 0, sizeof in);
     in.signer_cert = B(signer.certDer);
     std::strcpy(in.signature_alg, "1.2.156.10197.1.501");
     in.signature = B(placeholder);
-    in.has_time_stamp = !spec.timeStamp.empty();
-    in.time_stamp = S(spec.timeStamp);
+    in.has_time_stamp = !recipe.timeStamp.empty();
+    in.time_stamp = S(recipe.timeStamp);
     in.version = 4;
-    in.time_info = S(spec.timeInfo);
+    in.time_info = S(recipe.timeInfo);
     in.data_hash = B(hash);
     in.property_info = S("/Page 1");
     in.maker_cert = B(maker.certDer);
@@ -280,9 +280,9 @@ Bytes sealSignature(const Sm2Identity& maker, const Sm2Identity& signer, const B
     in.cert_list_type = 1;
     in.cert_list_count = 1;
     in.cert_list = list;
-    in.create_date = S(spec.createDate);
-    in.valid_start = S(spec.validStart);
-    in.valid_end = S(spec.validEnd);
+    in.create_date = S(recipe.createDate);
+    in.valid_start = S(recipe.validStart);
+    in.valid_end = S(recipe.validEnd);
     in.pic_type = S("png");
     in.pic_data = B(picture);
     in.pic_width = 40;

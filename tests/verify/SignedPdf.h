@@ -81,7 +81,7 @@ struct SealSpec
     bool listSigner = true;        // the signer's certificate is in the seal's list
     std::string timeStamp;         // empty: none
 };
-Bytes sealSignature(const Sm2Identity& maker, const Sm2Identity& signer, const Bytes& data, const SealSpec& spec);
+Bytes sealSignature(const Sm2Identity& maker, const Sm2Identity& signer, const Bytes& data, const SealSpec& recipe);
 
 // The older records: version 2 (r || s over SM3(Z || data)) and version 1.
 Bytes recordV2(const Sm2Identity& id, const Bytes& data, const std::string& timeStamp);

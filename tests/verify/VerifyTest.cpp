@@ -176,10 +176,10 @@ std::string rsaFile()
                   [](const Bytes& d) { return rsaPkcs7(ids().rsa, d); });
 }
 
-std::string sealFile(const SealSpec& spec = SealSpec(), const Sm2Identity* maker = nullptr)
+std::string sealFile(const SealSpec& recipe = SealSpec(), const Sm2Identity* maker = nullptr)
 {
     return signAt(baseDocument(valueDict("vqsign.gb2018.sm3", 6000)), 0, [&](const Bytes& d) {
-        return sealSignature(maker ? *maker : ids().maker, ids().sm2, d, spec);
+        return sealSignature(maker ? *maker : ids().maker, ids().sm2, d, recipe);
     });
 }
 
