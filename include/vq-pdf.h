@@ -238,6 +238,10 @@ VQ_API int vq_document_page_count(vq_document* doc);
 VQ_API const char* vq_document_file_path(vq_document* doc);
 VQ_API long long vq_document_file_size(vq_document* doc);
 VQ_API int vq_document_has_unsaved(vq_document* doc);
+/* Drops every change made since the document was opened or last saved: the document is reopened
+   from its bytes. Page handles stay valid; annotation and signature handles do not.
+   0 or an open code. */
+VQ_API int vq_document_revert(vq_document* doc);
 /* 0 when the document's file can be opened for update, 1 otherwise. */
 VQ_API int vq_document_canbe_save(vq_document* doc);
 /* 0, or VQ_REPAIR_ATTEMPTED, VQ_CRYPTED, VQ_NEED_PASSWORD in that order of precedence. */

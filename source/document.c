@@ -621,6 +621,16 @@ VQ_API long long vq_document_file_size(vq_document* d)
     return n;
 }
 
+VQ_API int vq_document_revert(vq_document* d)
+{
+    if (!d)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    int code = vq_doc_reopen(d, d->filebuf, 0);
+    vq_doc_unlock(d);
+    return code;
+}
+
 VQ_API int vq_document_has_unsaved(vq_document* d)
 {
     if (!d)

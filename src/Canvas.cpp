@@ -756,32 +756,6 @@ void Canvas::clearSelection()
     _privateCanvas->update();
 }
 
-// ---- signing hooks (the flows themselves come with the signing code) --------------------------------
-
-void Canvas::verifySignature(vq_signature*) {}
-
-void Canvas::deleteSignature(int, vq_signature*) {}
-
-void Canvas::addSignature(QPoint pos)
-{
-    m_addSignPt = pos;
-}
-
-void Canvas::finishSignature(bool success)
-{
-    _mAction = MA_AddSeal;
-    _privateCanvas->setCursor(Qt::ArrowCursor);
-    emit cancenSealingState();
-    if (success)
-    {
-        const int n = (_dm ? _dm->GetEngine()->DocumentSignatureCount() : 0) + m_signItemVec.size();
-        emit updateMenu(n > 0);
-    }
-    m_sealSource = SS_NO;
-}
-
-void Canvas::finishReadusbKey_Slot(int, void*, QString) {}
-
 // ---- mouse ------------------------------------------------------------------------------------------
 
 void Canvas::mousePressEvent(QMouseEvent* event)

@@ -7,8 +7,12 @@
 // Coordinates: "page space" is PDF points of a page, "view space" pixels of the drawing area.
 // They are converted only through the model.
 
+#include "DeviceBussiness.h"
 #include "DisplayModel.h"
+#include "GlobalHeader.h"
+#include "ProgressDlg.h"
 #include "SealRecords.h"
+#include "bathSignThread.h"
 
 #include <QColor>
 #include <QCursor>
@@ -190,6 +194,43 @@ public:
     void addMarkAnnot(int type);
     void deleteAnnot(int pageNo, vq_annot* annot);
 
+    // Signing. A seal click reaches addSignature (protected, below), which checks the certificate
+    // and the page and hands over to addSigntureToPdf: a contract item on a cloud document, a
+    // signature in place, or a batch / cross-page run into a new file.
+    void addSigntureToPdf();
+    // Asks for the signing password on the keypad (first setting one when the account has
+    // none); true when the keypad accepted it.
+    bool checkSignPassword();
+    // The message for a failed save of the contract finishing routine.
+    void msgSignError(int nret);
+    // A USB key's certificate check before it signs: 0 when the key may sign.
+    int writeCertToKey();
+    // Drops every placed item and returns to the drag tool.
+    void loginOut();
+    // One fixed seal of a seal-authorisation document.
+    void addAuthSealToPdf(const QPoint& po, const QByteArray& imgByte, double w, double h);
+    // Signs the placed items into the document's bytes (fileArray); 0 or an error code.
+    int finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docName, CloudSignMode cloudMode,
+                       QString contractId, QString contractJoinUserId, QByteArray fileByteArr);
+    // The batch thread while one runs, null otherwise (never a destroyed thread).
+    bathSignThread* getBatchSealThread() const;
+
+    // Verification and deletion of signatures (also reached from the view's clicks and menu).
+    virtual void verifySignature(vq_signature* signature);
+    virtual void deleteSignature(int pageNo, vq_signature* signature);
+
+    // Read-outs of the signing state for the workspace and tests.
+    SealSource sealSource() const { return m_sealSource; }
+    QPixmap sealCursorPixmap() const { return m_sealCursorPixmap; }
+    const SealInfo& chosenSeal() const { return m_sealInfo; }
+    const UserSignatureInfo& chosenSignature() const { return m_signInfo; }
+    bool isBatchSigning() const { return m_isBathSign; }
+    int signMode() const { return m_signMode; }
+    int signPageMode() const { return m_signPageMode; }
+    QString signModeName() const { return m_signModeName; }
+    QString signName() const { return m_signName; }
+    ProgressDlg* progressDialog() const { return m_pProgressDlg; }
+
     // Seal items of cloud documents.
     void adjustSignItem();
     QVector<SignItem*> getSignItems() const { return m_signItemVec; }
@@ -237,6 +278,36 @@ signals:
     void sigCertRenewSucess();
 
 public slots:
+    // The seal panel's choice: source 1 a USB key (variant: its device name), 2 a cloud seal or
+    // handwritten signature (variant: its id; isAuth 1 for a seal authorised to a person).
+    void setSealState_Slots(int sealSource, QString variant, int isAuth);
+    void setHandWrite_Slots(QByteArray byte);
+    void setHandWrite_Slots(QString file);
+    // Certificate renewal by payment.
+    void slotRenew();
+    // The USB key that signs was pulled out.
+    void pulloutDevice();
+    void verifySignatureByName(QString name);
+    void deleteItemSignature(QString uuid);
+    // The USB-key scan of a deletion (runs on a pool thread; touches no widget).
+    void readSealData(QMap<QString, KeyContainInfo> keyInfoMap, int pageNo, vq_signature* signature,
+                      QString sealCode);
+
+    // The seal panel's batch and cross-page modes.
+    void receiveSignMode(int id);
+    void receiveSignPageMode(int id);
+    void qfStyleId(int id);
+    void getQfScale(int index);
+    void allPagesCheck(bool isCheck);
+
+    // Progress of a batch run (delivered from the batch thread).
+    void progresslots(int v, int total);
+    void progresslots2(int, int) {}
+    void slotStartSave();
+    void slotErrorCode(int code);
+    void executeresult(int ret, QString savename);
+    void ThreadStop();
+
     void setZoomValue(float z);
     void setHighightColor(QColor color) { m_highlightColor = color; }
     void setUnderlineColor(QColor color) { m_underlineColor = color; }
@@ -261,12 +332,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-    // Entry points of the signing, verification and deletion flows, built with those flows.
-    // Here: verification and deletion do nothing, a seal click ends the placement, and
-    // finishing a placement detaches the seal and tells the seal panel.
-    virtual void verifySignature(vq_signature* signature);
-    virtual void deleteSignature(int pageNo, vq_signature* signature);
+    // A click with a seal on the cursor (pos: the seal's centre in view space).
     virtual void addSignature(QPoint pos);
+    // Ends a placement; success refreshes the menu's signature state.
     virtual void finishSignature(bool success);
 
     // For the placement code: a seal or handwriting picture on the cursor.
@@ -290,6 +358,30 @@ private:
     void contextMenu(QPoint pos);
     void clearSelection();
     static QAction* runMenu(QMenu& menu);
+
+    // Signing steps.
+    enum SignMessageTable { SMT_Single, SMT_Contract, SMT_Batch };
+    // Shows the message for a failed save (code != 0) from one of the three tables; the lost
+    // login codes end the placement and report it instead.
+    void showSignResult(int code, SignMessageTable table);
+    void signInPlace();
+    void placeContractItem();
+    void startBatchSigning();
+    void removeSignature(int pageNo, vq_signature* signature);
+    // The seal fields of the current cloud choice (a seal, or a person's own signature).
+    bool isPersonalSignature() const;
+    QWidget* messageParent() const;
+
+    // Where a seal was dropped, taken at the click in page space, so that nothing that moves
+    // the view while the password and the service are awaited can move the seal.
+    struct SealDrop {
+        int page = -1;
+        QPointF center;        // the seal's centre
+        QPointF rightEdge;     // the page's right edge at the centre's height
+        QPointF leftEdge;      // the page's left edge at the centre's height
+    };
+    SealDrop m_sealDrop;
+    KeyContainInfo m_deviceInfo;
 
     QFrame* m_showTopFrame = nullptr;
     QLabel* m_showtoopLabel = nullptr;
@@ -345,7 +437,7 @@ private:
     SoftKeyboard* m_softKeyboard = nullptr;
     bool m_isEngine = false;
     QPointer<ProgressDlg> m_pProgressDlg;
-    bathSignThread* m_bathsignThread = nullptr;
+    QPointer<bathSignThread> m_bathsignThread;
     int m_isAuth = 0;
     bool m_isBathSign = false;
     int m_signMode = 0, m_signPageMode = 0;

@@ -1115,10 +1115,20 @@ QString DisplayModel::AddSignatrue(QPoint p, QByteArray image, double w, double 
     const int pageNo = GetPageNoByPoint(p);
     if (pageNo < 0)
         return QString();
-    const QPoint pt = CvtFromScreen(QPointF(p), pageNo, true).toPoint();
+    return AddSignatrue(pageNo, CvtFromScreen(QPointF(p), pageNo, true), image, w, h, cert, certsn, sealName,
+                        sealCode, sealUnitName, sealrecordUnitName, sealrecordTime, info, customTag, res);
+}
+
+QString DisplayModel::AddSignatrue(int pageNo, QPointF pagePt, QByteArray image, double w, double h, QByteArray cert,
+                                   QString certsn, QString sealName, QString sealCode, QString sealUnitName,
+                                   QString sealrecordUnitName, QString sealrecordTime, ToolSignatureInfo& info,
+                                   QString customTag, int& res)
+{
+    if (pageNo < 1 || pageNo > _engine->PageCount())
+        return QString();
     const QString docName = QFileInfo(_engine->FileName()).fileName();
-    return _engine->AddSignature(pageNo, pt, image, w, h, cert, certsn, docName, sealName, sealCode, sealUnitName,
-                                 sealrecordUnitName, sealrecordTime, info, customTag, res, 0, 1.0f);
+    return _engine->AddSignature(pageNo, pagePt.toPoint(), image, w, h, cert, certsn, docName, sealName, sealCode,
+                                 sealUnitName, sealrecordUnitName, sealrecordTime, info, customTag, res, 0, 1.0f);
 }
 
 void DisplayModel::AddPathAnnot(int pageNo, QList<QList<PointElement>>& pointList, QColor color, float penwidth,

@@ -204,6 +204,12 @@ public:
     QString AddSignatrue(QPoint p, QByteArray image, double w, double h, QByteArray cert, QString certsn,
                          QString sealName, QString sealCode, QString sealUnitName, QString sealrecordUnitName,
                          QString sealrecordTime, ToolSignatureInfo& info, QString customTag, int& res);
+    // The same for a seal centred on a point already in page space (the click, kept from
+    // before the password and the service were awaited).
+    QString AddSignatrue(int pageNo, QPointF pagePt, QByteArray image, double w, double h, QByteArray cert,
+                         QString certsn, QString sealName, QString sealCode, QString sealUnitName,
+                         QString sealrecordUnitName, QString sealrecordTime, ToolSignatureInfo& info,
+                         QString customTag, int& res);
     void AddPathAnnot(int pageNo, QList<QList<PointElement>>& pointList, QColor color, float penwidth, float opacity);
     int AddMarkAnnot(QMap<int, QVector<QRectF>> mapRect, QColor color, int type);
     QMap<int, QVector<QRectF>> GetDocumentFoucsAnnotRect();

@@ -580,6 +580,16 @@ int PdfEngine::Save()
     return code;
 }
 
+int PdfEngine::DiscardChanges()
+{
+    QMutexLocker lock(&mutex);
+    if (!_doc)
+        return VQ_FAIL;
+    if (m_saving)
+        return VQ_FILE_IS_BUSY;
+    return vq_document_revert(_doc);
+}
+
 int PdfEngine::SaveAs(QByteArray& byteArray, int doincremental)
 {
     QMutexLocker lock(&mutex);

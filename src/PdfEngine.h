@@ -180,6 +180,9 @@ public:
     // document is closed after success (the owner discards the facade) and kept after a
     // failure. 0, 104, 106, 108 or a signing code; a failure leaves every file as it was.
     int SaveAs(QString& strfile, int doincremental, bool bini);
+    // Drops the changes made since the last save (or the open): the document is read again
+    // from the bytes the file holds. Annotation and signature handles become invalid.
+    int DiscardChanges();
     // Whether a save is running on this facade (test seam and guard).
     bool isSaving() const { return m_saving; }
 

@@ -3,7 +3,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <QMap>
 #include <functional>
+#include <algorithm>
+#include <map>
+#include <vector>
 
 void collectQtMessage(const QString& text);
 
@@ -33,4 +37,67 @@ private:
     int m_width, m_height;
     float m_zoom;
     int m_scroll;
+};
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+// Answers modal dialogs the code under test runs with exec(): every few milliseconds it looks
+// for a visible top-level widget of a registered type that it has not handled yet and runs the
+// handler for it once (which typically types into it, clicks a button or calls done()). Handled
+// dialogs are counted per type.
+class ModalDriver
+{
+public:
+    ModalDriver()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+
+    // Registers a handler for dialogs of type T (later registrations for T replace it).
+    template <typename T>
+    void on(std::function<void(T*)> handler)
+    {
+        const char* name = T::staticMetaObject.className();
+        m_handlers[name] = [handler](QWidget* w) {
+            if (T* t = qobject_cast<T*>(w))
+                handler(t);
+        };
+        m_seen.insert(name, 0);
+    }
+
+    // How many dialogs of type T have been handled.
+    template <typename T>
+    int count() const
+    {
+        return m_seen.value(T::staticMetaObject.className(), 0);
+    }
+
+private:
+    void poll()
+    {
+        // Dialogs destroyed since are forgotten: a new one may take the same address.
+        m_done.erase(std::remove_if(m_done.begin(), m_done.end(), [](const QPointer<QWidget>& p) { return !p; }),
+                     m_done.end());
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || std::find(m_done.begin(), m_done.end(), w) != m_done.end())
+                continue;
+            const auto it = m_handlers.find(w->metaObject()->className());
+            if (it == m_handlers.end())
+                continue;
+            m_done.push_back(w);
+            m_seen[w->metaObject()->className()]++;
+            it->second(w);
+            return; // the handler may have run nested loops: look again on the next tick
+        }
+    }
+
+    QTimer m_timer;
+    std::map<QString, std::function<void(QWidget*)>> m_handlers;
+    QMap<QString, int> m_seen;
+    std::vector<QPointer<QWidget>> m_done;
 };

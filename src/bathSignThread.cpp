@@ -1,0 +1,7 @@
+#include "bathSignThread.h"
+
+bathSignThread::bathSignThread(QObject* parent) : QThread(parent) {}
+
+bathSignThread::~bathSignThread() {}
+
+void bathSignThread::run() {}
