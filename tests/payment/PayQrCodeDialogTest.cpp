@@ -3,6 +3,7 @@
 // closing by the user; and the success box with its OK button.
 
 #include "AccountTestSupport.h"
+#include "Canvas.h"
 #include "MMessageBox.h"
 #include "PayQrCodeDialog.h"
 
@@ -346,4 +347,32 @@ TEST(PayDialogs, ContentAndSuccessBoxButton)
     }
     PaySuccessDialog::setPageReload({});
     EXPECT_EQ(reloaded, (QList<int>{1, 2}));
+}
+
+// The document view's renewal: orders it, runs the dialog over the QR code and passes the
+// dialog's signal on as its own; an order the service refuses opens no dialog.
+TEST_F(PayDialog, CanvasRenewal)
+{
+    ScopedPayIntervals intervals(5, 5);
+    ASSERT_TRUE(loginAs(kExpiredAccount));
+    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
+    PaySuccessAutoAnswer success;
+    Canvas canvas(nullptr);
+    QSignalSpy renewed(&canvas, &Canvas::sigCertRenewSucess);
+    canvas.slotRenew();
+    EXPECT_EQ(renewed.count(), 1);
+    EXPECT_EQ(success.types(), QList<int>{2});
+    EXPECT_EQ(standin.requests(kPayStatus).size(), 3);
+    ASSERT_EQ(getServerCertAndTime(), 0);
+    EXPECT_FALSE(g_certTime.bIsExpired);
+
+    standin.clearRequests();
+    StandinScript refused = StandinScript::withEnvelope(QJsonObject{{"code", 5002}, {"msg", u8("下单失败")}});
+    refused.times = 1;
+    standin.script("/eseal-pay/functron/ECertOrder", refused);
+    canvas.slotRenew();
+    EXPECT_TRUE(standin.requests(kPayStatus).isEmpty());
+    EXPECT_EQ(renewed.count(), 1);
+    EXPECT_EQ(success.count(), 1);
+    EXPECT_EQ(boxes.count(), 0);
 }
