@@ -100,6 +100,8 @@ Canvas::Canvas(QWidget* parent, DisplayModel* dm, RenderCache* renderCache) : QW
 
 Canvas::~Canvas()
 {
+    // A key scan still running emits on this view when it ends.
+    m_keyScan.waitForFinished();
     // The model's destructor tells the render cache to drop its tiles through the host
     // callback, which still reaches this (fully alive) widget here.
     delete _dm;
