@@ -23,6 +23,31 @@ pdf_page* vq_pdf_page_of(struct document* d, vq_page* page);
    of a page that was updated since, or of an annotation that was deleted, is refused without
    being read). Sets *owner to its page handle when not NULL. Caller holds the lock. */
 pdf_annot* vq_annot_checked(struct document* d, const void* handle, struct page_t** owner);
+/* The widget behind a field handle: a live annotation of subtype Widget, else NULL. Caller
+   holds the lock. */
+pdf_annot* vq_widget_checked(struct document* d, const void* handle, struct page_t** owner);
+
+/* What vq_annot_locked runs: one operation on a live annotation, results stored through arg. */
+typedef void (*vq_annot_op)(struct document* d, pdf_annot* annot, void* arg);
+/* How vq_annot_locked went. */
+enum
+{
+    VQ_ANNOT_MISSING = 0, /* no document, or the handle is not a live annotation (widget) */
+    VQ_ANNOT_DONE = 1,    /* op ran to its end */
+    VQ_ANNOT_THREW = -1   /* op threw; the error is absorbed */
+};
+/* Takes the document lock, looks handle up (only a form widget counts when widgets_only) and
+   runs op on it inside fz_try; releases the lock. */
+int vq_annot_locked(struct document* d, const void* handle, int widgets_only, vq_annot_op op, void* arg);
+/* An int read of a live annotation (widget) under the lock: fallback when there is none or
+   the read throws. */
+int vq_annot_read_int(struct document* d, const void* handle, int widgets_only,
+                      int (*read)(fz_context* ctx, pdf_annot* annot), int fallback);
+
+/* The first annotation (widget when widgets_only) of page `from` when first, else the one
+   after handle `from`, under the document lock; NULL when there is none. */
+pdf_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only);
+
 /* PDF user space -> page space of the annotation's page, and back. */
 fz_matrix vq_annot_page_ctm(fz_context* ctx, pdf_annot* annot);
 /* The focused annotation when it is still a live handle, else NULL (caller holds the lock). */

@@ -69,6 +69,59 @@ pdf_annot* vq_annot_checked(struct document* d, const void* handle, struct page_
     return NULL;
 }
 
+pdf_annot* vq_widget_checked(struct document* d, const void* handle, struct page_t** owner)
+{
+    pdf_annot* a = vq_annot_checked(d, handle, owner);
+    if (!a)
+        return NULL;
+    int is_widget = 0;
+    fz_try(d->ctx)
+        is_widget = pdf_annot_type(d->ctx, a) == PDF_ANNOT_WIDGET;
+    fz_catch(d->ctx)
+        is_widget = 0;
+    return is_widget ? a : NULL;
+}
+
+int vq_annot_locked(struct document* d, const void* handle, int widgets_only, vq_annot_op op, void* arg)
+{
+    if (!d)
+        return VQ_ANNOT_MISSING;
+    vq_doc_lock(d);
+    int status = VQ_ANNOT_MISSING;
+    pdf_annot* a = widgets_only ? vq_widget_checked(d, handle, NULL) : vq_annot_checked(d, handle, NULL);
+    if (a)
+    {
+        fz_try(d->ctx)
+        {
+            op(d, a, arg);
+            status = VQ_ANNOT_DONE;
+        }
+        fz_catch(d->ctx)
+            status = VQ_ANNOT_THREW;
+    }
+    vq_doc_unlock(d);
+    return status;
+}
+
+struct int_read
+{
+    int (*read)(fz_context* ctx, pdf_annot* annot);
+    int value;
+};
+
+static void run_int_read(struct document* d, pdf_annot* a, void* arg)
+{
+    struct int_read* r = arg;
+    r->value = r->read(d->ctx, a);
+}
+
+int vq_annot_read_int(struct document* d, const void* handle, int widgets_only,
+                      int (*read)(fz_context* ctx, pdf_annot* annot), int fallback)
+{
+    struct int_read r = {read, fallback};
+    return vq_annot_locked(d, handle, widgets_only, run_int_read, &r) == VQ_ANNOT_DONE ? r.value : fallback;
+}
+
 fz_matrix vq_annot_page_ctm(fz_context* ctx, pdf_annot* annot)
 {
     fz_matrix ctm = fz_identity;
@@ -215,7 +268,7 @@ static int annot_index(fz_context* ctx, pdf_page* pp, pdf_annot* annot)
     return -1;
 }
 
-pdf_annot* vq_iter_first(struct document* d, vq_page* page, int widgets_only)
+static pdf_annot* vq_iter_first(struct document* d, vq_page* page, int widgets_only)
 {
     pdf_page* pp = vq_pdf_page_of(d, page);
     pdf_annot* a = NULL;
@@ -228,7 +281,7 @@ pdf_annot* vq_iter_first(struct document* d, vq_page* page, int widgets_only)
     return a;
 }
 
-pdf_annot* vq_iter_next(struct document* d, const void* handle, int widgets_only)
+static pdf_annot* vq_iter_next(struct document* d, const void* handle, int widgets_only)
 {
     struct page_t* owner = NULL;
     pdf_annot* cur = vq_annot_checked(d, handle, &owner);
@@ -247,24 +300,24 @@ pdf_annot* vq_iter_next(struct document* d, const void* handle, int widgets_only
     return a;
 }
 
-VQ_API vq_annot* vq_annot_first(vq_document* d, vq_page* page)
+pdf_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only)
 {
     if (!d)
         return NULL;
     vq_doc_lock(d);
-    pdf_annot* a = vq_iter_first(d, page, 0);
+    pdf_annot* a = first ? vq_iter_first(d, (vq_page*)from, widgets_only) : vq_iter_next(d, from, widgets_only);
     vq_doc_unlock(d);
-    return (vq_annot*)a;
+    return a;
+}
+
+VQ_API vq_annot* vq_annot_first(vq_document* d, vq_page* page)
+{
+    return (vq_annot*)vq_iter_locked(d, page, 1, 0);
 }
 
 VQ_API vq_annot* vq_annot_next(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
-    pdf_annot* a = vq_iter_next(d, annot, 0);
-    vq_doc_unlock(d);
-    return (vq_annot*)a;
+    return (vq_annot*)vq_iter_locked(d, annot, 0, 0);
 }
 
 VQ_API int vq_annot_delete(vq_document* d, vq_annot* annot)
@@ -342,45 +395,26 @@ static int valid_rect(vq_rect r)
 
 VQ_API int vq_annot_get_type(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return (vq_annot_type)-1;
-    vq_doc_lock(d);
-    int t = -1;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
+    return vq_annot_read_int(d, annot, 0, vq_annot_engine_type, -1);
+}
+
+static void rect_of(struct document* d, pdf_annot* a, void* arg)
+{
+    fz_rect r = pdf_bound_annot(d->ctx, a);
+    if (!fz_is_empty_rect(r))
     {
-        fz_try(d->ctx)
-            t = vq_annot_engine_type(d->ctx, a);
-        fz_catch(d->ctx)
-            t = -1;
+        vq_rect* out = arg;
+        out->x0 = r.x0;
+        out->y0 = r.y0;
+        out->x1 = r.x1;
+        out->y1 = r.y1;
     }
-    vq_doc_unlock(d);
-    return t;
 }
 
 VQ_API vq_rect vq_annot_get_rect(vq_document* d, vq_annot* annot)
 {
     vq_rect out = {0, 0, 0, 0};
-    if (!d)
-        return out;
-    vq_doc_lock(d);
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_rect r = fz_empty_rect;
-        fz_try(d->ctx)
-            r = pdf_bound_annot(d->ctx, a);
-        fz_catch(d->ctx)
-            r = fz_empty_rect;
-        if (!fz_is_empty_rect(r))
-        {
-            out.x0 = r.x0;
-            out.y0 = r.y0;
-            out.x1 = r.x1;
-            out.y1 = r.y1;
-        }
-    }
-    vq_doc_unlock(d);
+    vq_annot_locked(d, annot, 0, rect_of, &out);
     return out;
 }
 
@@ -494,20 +528,7 @@ static int quad_count(fz_context* ctx, pdf_annot* a)
 
 VQ_API int vq_annot_quadpoint_count(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(d->ctx)
-            n = quad_count(d->ctx, a);
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    return vq_annot_read_int(d, annot, 0, quad_count, 0);
 }
 
 /* Quadrilateral i of an annotation as its four points in page space. */
@@ -522,34 +543,33 @@ static void read_quad(fz_context* ctx, pdf_annot* a, int i, fz_matrix ctm, fz_po
     }
 }
 
+struct quad_read
+{
+    int idx;
+    vq_rect* rect;
+};
+
+static void quad_of(struct document* d, pdf_annot* a, void* arg)
+{
+    fz_context* ctx = d->ctx;
+    struct quad_read* q = arg;
+    require_quads(ctx, a);
+    if (q->idx < 0 || q->idx >= quad_count(ctx, a))
+        fz_throw(ctx, FZ_ERROR_GENERIC, "quadrilateral %d out of range", q->idx);
+    fz_point p[4];
+    read_quad(ctx, a, q->idx, vq_annot_page_ctm(ctx, a), p);
+    q->rect->x0 = p[0].x;
+    q->rect->y0 = p[0].y;
+    q->rect->x1 = p[3].x;
+    q->rect->y1 = p[3].y;
+}
+
 VQ_API int vq_annot_get_quadpoint(vq_document* d, vq_annot* annot, int idx, vq_rect* rect)
 {
-    if (!d || !rect)
+    if (!rect)
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    fz_context* ctx = d->ctx;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(ctx)
-        {
-            require_quads(ctx, a);
-            if (idx < 0 || idx >= quad_count(ctx, a))
-                fz_throw(ctx, FZ_ERROR_GENERIC, "quadrilateral %d out of range", idx);
-            fz_point p[4];
-            read_quad(ctx, a, idx, vq_annot_page_ctm(ctx, a), p);
-            rect->x0 = p[0].x;
-            rect->y0 = p[0].y;
-            rect->x1 = p[3].x;
-            rect->y1 = p[3].y;
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-            code = VQ_FAIL;
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct quad_read q = {idx, rect};
+    return vq_annot_locked(d, annot, 0, quad_of, &q) == VQ_ANNOT_DONE ? VQ_OK : VQ_FAIL;
 }
 
 int vq_point_in_quads(fz_context* ctx, pdf_annot* a, fz_point pt)
@@ -655,89 +675,79 @@ VQ_API int vq_annot_add_inklist(vq_document* d, vq_annot* annot, int n, vq_point
     ANNOT_END(d)
 }
 
+static int stroke_total(fz_context* ctx, pdf_annot* a)
+{
+    return pdf_array_len(ctx, pdf_dict_get(ctx, pdf_annot_obj(ctx, a), PDF_NAME(InkList)));
+}
+
 VQ_API int vq_annot_get_inklist_count(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(d->ctx)
-            n = pdf_array_len(d->ctx, pdf_dict_get(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(InkList)));
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    return vq_annot_read_int(d, annot, 0, stroke_total, 0);
+}
+
+struct stroke_read
+{
+    int i;
+    int n;
+};
+
+static void stroke_points(struct document* d, pdf_annot* a, void* arg)
+{
+    struct stroke_read* r = arg;
+    pdf_obj* ink = pdf_dict_get(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(InkList));
+    r->n = pdf_array_len(d->ctx, pdf_array_get(d->ctx, ink, r->i)) / 2;
 }
 
 VQ_API int vq_annot_get_inklist_stroke_count(vq_document* d, vq_annot* annot, int i)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
+    struct stroke_read r = {i, 0};
+    return vq_annot_locked(d, annot, 0, stroke_points, &r) == VQ_ANNOT_DONE ? r.n : 0;
+}
+
+struct ink_read
+{
+    vq_point* pts;
+    int* counts;
+    int ncount;
+};
+
+static void ink_of(struct document* d, pdf_annot* a, void* arg)
+{
+    fz_context* ctx = d->ctx;
+    struct ink_read* r = arg;
+    pdf_obj* ink = pdf_dict_get(ctx, pdf_annot_obj(ctx, a), PDF_NAME(InkList));
+    if (!pdf_is_array(ctx, ink))
+        fz_throw(ctx, FZ_ERROR_GENERIC, "no ink list");
+    fz_matrix ctm = vq_annot_page_ctm(ctx, a);
+    int ns = pdf_array_len(ctx, ink);
+    vq_point* out = r->pts;
+    for (int i = 0; i < r->ncount && i < ns; i++)
     {
-        fz_try(d->ctx)
-        {
-            pdf_obj* ink = pdf_dict_get(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(InkList));
-            n = pdf_array_len(d->ctx, pdf_array_get(d->ctx, ink, i)) / 2;
-        }
-        fz_catch(d->ctx)
+        pdf_obj* stroke = pdf_array_get(ctx, ink, i);
+        int have = pdf_array_len(ctx, stroke) / 2;
+        /* Never more points than the stroke holds: the caller sized pts by counts. */
+        int n = r->counts[i] < have ? r->counts[i] : have;
+        if (n < 0)
             n = 0;
+        for (int k = 0; k < n; k++)
+        {
+            fz_point q = fz_transform_point(fz_make_point(pdf_array_get_real(ctx, stroke, 2 * k),
+                                                          pdf_array_get_real(ctx, stroke, 2 * k + 1)),
+                                            ctm);
+            out->x = q.x;
+            out->y = q.y;
+            out++;
+        }
+        r->counts[i] = n;
     }
-    vq_doc_unlock(d);
-    return n;
 }
 
 VQ_API int vq_annot_get_inklist(vq_document* d, vq_annot* annot, vq_point* pts, int* counts, int ncount)
 {
-    if (!d || !counts || ncount < 1 || !pts)
+    if (!counts || ncount < 1 || !pts)
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    fz_context* ctx = d->ctx;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(ctx)
-        {
-            pdf_obj* ink = pdf_dict_get(ctx, pdf_annot_obj(ctx, a), PDF_NAME(InkList));
-            if (!pdf_is_array(ctx, ink))
-                fz_throw(ctx, FZ_ERROR_GENERIC, "no ink list");
-            fz_matrix ctm = vq_annot_page_ctm(ctx, a);
-            int ns = pdf_array_len(ctx, ink);
-            vq_point* out = pts;
-            for (int i = 0; i < ncount && i < ns; i++)
-            {
-                pdf_obj* stroke = pdf_array_get(ctx, ink, i);
-                int have = pdf_array_len(ctx, stroke) / 2;
-                /* Never more points than the stroke holds: the caller sized pts by counts. */
-                int n = counts[i] < have ? counts[i] : have;
-                if (n < 0)
-                    n = 0;
-                for (int k = 0; k < n; k++)
-                {
-                    fz_point q = fz_transform_point(fz_make_point(pdf_array_get_real(ctx, stroke, 2 * k),
-                                                                  pdf_array_get_real(ctx, stroke, 2 * k + 1)),
-                                                    ctm);
-                    out->x = q.x;
-                    out->y = q.y;
-                    out++;
-                }
-                counts[i] = n;
-            }
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-            code = VQ_FAIL;
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct ink_read r = {pts, counts, ncount};
+    return vq_annot_locked(d, annot, 0, ink_of, &r) == VQ_ANNOT_DONE ? VQ_OK : VQ_FAIL;
 }
 
 VQ_API int vq_annot_translate_inklist(vq_document* d, vq_annot* annot, vq_point* pts)
@@ -797,40 +807,41 @@ VQ_API int vq_annot_set_color(vq_document* d, vq_annot* annot, float* bcolor)
     ANNOT_END(d)
 }
 
+struct color_read
+{
+    float* bcolor;
+    int n;
+};
+
+static void color_of(struct document* d, pdf_annot* a, void* arg)
+{
+    fz_context* ctx = d->ctx;
+    struct color_read* r = arg;
+    float* bcolor = r->bcolor;
+    pdf_obj* c = pdf_dict_get(ctx, pdf_annot_obj(ctx, a), PDF_NAME(C));
+    int len = pdf_array_len(ctx, c);
+    float v[4] = {0, 0, 0, 0};
+    for (int i = 0; i < len && i < 4; i++)
+        v[i] = pdf_array_get_real(ctx, c, i);
+    if (len == 1)
+        bcolor[0] = bcolor[1] = bcolor[2] = v[0], r->n = 3;
+    else if (len == 3)
+        bcolor[0] = v[0], bcolor[1] = v[1], bcolor[2] = v[2], r->n = 3;
+    else if (len == 4)
+    {
+        bcolor[0] = (1 - v[0]) * (1 - v[3]);
+        bcolor[1] = (1 - v[1]) * (1 - v[3]);
+        bcolor[2] = (1 - v[2]) * (1 - v[3]);
+        r->n = 3;
+    }
+}
+
 VQ_API int vq_annot_get_color(vq_document* d, vq_annot* annot, float* bcolor)
 {
-    if (!d || !bcolor)
+    if (!bcolor)
         return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_context* ctx = d->ctx;
-        fz_try(ctx)
-        {
-            pdf_obj* c = pdf_dict_get(ctx, pdf_annot_obj(ctx, a), PDF_NAME(C));
-            int len = pdf_array_len(ctx, c);
-            float v[4] = {0, 0, 0, 0};
-            for (int i = 0; i < len && i < 4; i++)
-                v[i] = pdf_array_get_real(ctx, c, i);
-            if (len == 1)
-                bcolor[0] = bcolor[1] = bcolor[2] = v[0], n = 3;
-            else if (len == 3)
-                bcolor[0] = v[0], bcolor[1] = v[1], bcolor[2] = v[2], n = 3;
-            else if (len == 4)
-            {
-                bcolor[0] = (1 - v[0]) * (1 - v[3]);
-                bcolor[1] = (1 - v[1]) * (1 - v[3]);
-                bcolor[2] = (1 - v[2]) * (1 - v[3]);
-                n = 3;
-            }
-        }
-        fz_catch(ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    struct color_read r = {bcolor, 0};
+    return vq_annot_locked(d, annot, 0, color_of, &r) == VQ_ANNOT_DONE ? r.n : 0;
 }
 
 VQ_API int vq_annot_set_opacity(vq_document* d, vq_annot* annot, float opacity)
@@ -843,26 +854,17 @@ VQ_API int vq_annot_set_opacity(vq_document* d, vq_annot* annot, float opacity)
     ANNOT_END(d)
 }
 
+static void opacity_of(struct document* d, pdf_annot* a, void* arg)
+{
+    pdf_obj* ca = pdf_dict_get(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(CA));
+    if (pdf_is_number(d->ctx, ca))
+        *(float*)arg = pdf_to_real(d->ctx, ca);
+}
+
 VQ_API float vq_annot_get_opacity(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 1;
-    vq_doc_lock(d);
     float v = 1;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(d->ctx)
-        {
-            pdf_obj* ca = pdf_dict_get(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(CA));
-            if (pdf_is_number(d->ctx, ca))
-                v = pdf_to_real(d->ctx, ca);
-        }
-        fz_catch(d->ctx)
-            v = 1;
-    }
-    vq_doc_unlock(d);
-    return v;
+    return vq_annot_locked(d, annot, 0, opacity_of, &v) == VQ_ANNOT_DONE ? v : 1;
 }
 
 VQ_API int vq_annot_set_line_width(vq_document* d, vq_annot* annot, float width)
@@ -880,22 +882,15 @@ VQ_API int vq_annot_set_line_width(vq_document* d, vq_annot* annot, float width)
     ANNOT_END(d)
 }
 
+static void line_width_of(struct document* d, pdf_annot* a, void* arg)
+{
+    *(float*)arg = pdf_annot_border(d->ctx, a);
+}
+
 VQ_API float vq_annot_get_line_width(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
     float v = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(d->ctx)
-            v = pdf_annot_border(d->ctx, a);
-        fz_catch(d->ctx)
-            v = 0;
-    }
-    vq_doc_unlock(d);
-    return v;
+    return vq_annot_locked(d, annot, 0, line_width_of, &v) == VQ_ANNOT_DONE ? v : 0;
 }
 
 VQ_API int vq_annot_set_flags(vq_document* d, vq_annot* annot, int flags)
@@ -907,20 +902,7 @@ VQ_API int vq_annot_set_flags(vq_document* d, vq_annot* annot, int flags)
 
 VQ_API int vq_annot_get_flags(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int v = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        fz_try(d->ctx)
-            v = pdf_annot_flags(d->ctx, a);
-        fz_catch(d->ctx)
-            v = 0;
-    }
-    vq_doc_unlock(d);
-    return v;
+    return vq_annot_read_int(d, annot, 0, pdf_annot_flags, 0);
 }
 
 VQ_API int vq_annot_set_contents(vq_document* d, vq_annot* annot, const char* text)
@@ -931,24 +913,18 @@ VQ_API int vq_annot_set_contents(vq_document* d, vq_annot* annot, const char* te
     ANNOT_END(d)
 }
 
+static void contents_of(struct document* d, pdf_annot* a, void* arg)
+{
+    const char* t = pdf_dict_get_text_string(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(Contents));
+    *(char**)arg = strdup(t ? t : "");
+}
+
 VQ_API char* vq_annot_get_contents(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
     char* s = NULL;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a)
-    {
-        const char* t = NULL;
-        fz_var(t);
-        fz_try(d->ctx)
-            t = pdf_dict_get_text_string(d->ctx, pdf_annot_obj(d->ctx, a), PDF_NAME(Contents));
-        fz_catch(d->ctx)
-            t = NULL;
-        s = strdup(t ? t : "");
-    }
-    vq_doc_unlock(d);
+    /* A live annotation whose text cannot be read has an empty text. */
+    if (vq_annot_locked(d, annot, 0, contents_of, &s) == VQ_ANNOT_THREW)
+        s = strdup("");
     return s;
 }
 
@@ -1094,22 +1070,15 @@ VQ_API int vq_doucment_foucsannot_pagenumber(vq_document* d)
     return n;
 }
 
+static void has_focus(struct document* d, pdf_annot* a, void* arg)
+{
+    *(int*)arg = d->focus_num > 0 && pdf_to_num(d->ctx, pdf_annot_obj(d->ctx, a)) == d->focus_num;
+}
+
 VQ_API int vq_annot_has_foucs(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
     int r = 0;
-    pdf_annot* a = vq_annot_checked(d, annot, NULL);
-    if (a && d->focus_num > 0)
-    {
-        fz_try(d->ctx)
-            r = pdf_to_num(d->ctx, pdf_annot_obj(d->ctx, a)) == d->focus_num;
-        fz_catch(d->ctx)
-            r = 0;
-    }
-    vq_doc_unlock(d);
-    return r;
+    return vq_annot_locked(d, annot, 0, has_focus, &r) == VQ_ANNOT_DONE ? r : 0;
 }
 
 VQ_API int vq_annot_compare(vq_annot* a, vq_annot* b)

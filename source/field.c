@@ -9,22 +9,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-pdf_annot* vq_iter_first(struct document* d, vq_page* page, int widgets_only);
-pdf_annot* vq_iter_next(struct document* d, const void* handle, int widgets_only);
-
-/* The widget behind a field handle: a live annotation of subtype Widget. Caller holds the lock. */
-static pdf_annot* widget_checked(struct document* d, const void* handle, struct page_t** owner)
-{
-    pdf_annot* a = vq_annot_checked(d, handle, owner);
-    if (!a)
-        return NULL;
-    int is_widget = 0;
-    fz_try(d->ctx)
-        is_widget = pdf_annot_type(d->ctx, a) == PDF_ANNOT_WIDGET;
-    fz_catch(d->ctx)
-        is_widget = 0;
-    return is_widget ? a : NULL;
-}
 
 static int to_engine_field_type(enum pdf_widget_type t)
 {
@@ -78,22 +62,12 @@ VQ_API vq_field* vq_page_add_field(vq_document* d, vq_page* page, vq_field_type 
 
 VQ_API vq_field* vq_field_first(vq_document* d, vq_page* page)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
-    pdf_annot* a = vq_iter_first(d, page, 1);
-    vq_doc_unlock(d);
-    return (vq_field*)a;
+    return (vq_field*)vq_iter_locked(d, page, 1, 1);
 }
 
 VQ_API vq_field* vq_field_next(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
-    pdf_annot* a = vq_iter_next(d, field, 1);
-    vq_doc_unlock(d);
-    return (vq_field*)a;
+    return (vq_field*)vq_iter_locked(d, field, 0, 1);
 }
 
 VQ_API int vq_field_drop(vq_document* d, vq_field* field)
@@ -103,7 +77,7 @@ VQ_API int vq_field_drop(vq_document* d, vq_field* field)
     vq_doc_lock(d);
     int code = VQ_FAIL;
     struct page_t* owner = NULL;
-    pdf_annot* w = widget_checked(d, field, &owner);
+    pdf_annot* w = vq_widget_checked(d, field, &owner);
     if (w)
     {
         fz_context* ctx = d->ctx;
@@ -131,20 +105,7 @@ VQ_API int vq_field_drop(vq_document* d, vq_field* field)
 
 VQ_API vq_field_type vq_field_get_type(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return VQ_FIELD_TYPE_NOT_WIDGET;
-    vq_doc_lock(d);
-    int t = VQ_FIELD_TYPE_NOT_WIDGET;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_try(d->ctx)
-            t = vq_widget_engine_type(d->ctx, w);
-        fz_catch(d->ctx)
-            t = VQ_FIELD_TYPE_NOT_WIDGET;
-    }
-    vq_doc_unlock(d);
-    return (vq_field_type)t;
+    return (vq_field_type)vq_annot_read_int(d, field, 1, vq_widget_engine_type, VQ_FIELD_TYPE_NOT_WIDGET);
 }
 
 /* A malloc'd copy of a library string (NULL stays NULL). */
@@ -153,26 +114,17 @@ static char* dup_or_null(const char* s)
     return s ? strdup(s) : NULL;
 }
 
+static void name_of(struct document* d, pdf_annot* w, void* arg)
+{
+    char* name = pdf_field_name(d->ctx, pdf_annot_obj(d->ctx, w));
+    *(char**)arg = dup_or_null(name);
+    fz_free(d->ctx, name);
+}
+
 VQ_API char* vq_field_get_name(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
     char* out = NULL;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_context* ctx = d->ctx;
-        char* name = NULL;
-        fz_var(name);
-        fz_try(ctx)
-            name = pdf_field_name(ctx, pdf_annot_obj(ctx, w));
-        fz_catch(ctx)
-            name = NULL;
-        out = dup_or_null(name);
-        fz_free(ctx, name);
-    }
-    vq_doc_unlock(d);
+    vq_annot_locked(d, field, 1, name_of, &out);
     return out;
 }
 
@@ -182,24 +134,18 @@ VQ_API void vq_field_drop_name(vq_document* d, char* name)
     free(name);
 }
 
+static void value_of(struct document* d, pdf_annot* w, void* arg)
+{
+    const char* v = pdf_field_value(d->ctx, pdf_annot_obj(d->ctx, w));
+    *(char**)arg = strdup(v ? v : "");
+}
+
 VQ_API char* vq_field_get_value(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
     char* out = NULL;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        const char* v = NULL;
-        fz_var(v);
-        fz_try(d->ctx)
-            v = pdf_field_value(d->ctx, pdf_annot_obj(d->ctx, w));
-        fz_catch(d->ctx)
-            v = NULL;
-        out = strdup(v ? v : "");
-    }
-    vq_doc_unlock(d);
+    /* A live field whose value cannot be read has an empty value. */
+    if (vq_annot_locked(d, field, 1, value_of, &out) == VQ_ANNOT_THREW)
+        out = strdup("");
     return out;
 }
 
@@ -209,7 +155,7 @@ VQ_API int vq_field_set_value(vq_document* d, vq_field* field, const char* value
         return VQ_FAIL;
     vq_doc_lock(d);
     int code = VQ_FAIL;
-    pdf_annot* w = widget_checked(d, field, NULL);
+    pdf_annot* w = vq_widget_checked(d, field, NULL);
     if (w)
     {
         fz_context* ctx = d->ctx;
@@ -241,38 +187,12 @@ VQ_API int vq_field_tx_set_text(vq_document* d, vq_field* field, const char* tex
 
 VQ_API int vq_field_tx_max_len(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_try(d->ctx)
-            n = pdf_text_widget_max_len(d->ctx, w);
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    return vq_annot_read_int(d, field, 1, pdf_text_widget_max_len, 0);
 }
 
 VQ_API int vq_field_tx_content_type(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_try(d->ctx)
-            n = pdf_text_widget_format(d->ctx, w);
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    return vq_annot_read_int(d, field, 1, pdf_text_widget_format, 0);
 }
 
 VQ_API int vq_field_tx_cursor(vq_document* d, vq_field* field, const vq_point* pt)
@@ -292,70 +212,55 @@ VQ_API vq_point vq_field_tx_cursor_point(vq_document* d, vq_field* field, int po
     return p;
 }
 
+static void font_size_of(struct document* d, pdf_annot* w, void* arg)
+{
+    fz_context* ctx = d->ctx;
+    pdf_obj* da = pdf_dict_get_inheritable(ctx, pdf_annot_obj(ctx, w), PDF_NAME(DA));
+    if (!da)
+        da = pdf_dict_getp(ctx, pdf_trailer(ctx, vq_pdf(d)), "Root/AcroForm/DA");
+    const char* font = NULL;
+    float col[4];
+    int n = 0;
+    if (pdf_is_string(ctx, da))
+        pdf_parse_default_appearance(ctx, pdf_to_text_string(ctx, da), &font, (float*)arg, &n, col);
+}
+
 VQ_API float vq_field_get_font_size(vq_document* d, vq_field* field)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
     float size = 0;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_context* ctx = d->ctx;
-        fz_try(ctx)
-        {
-            pdf_obj* da = pdf_dict_get_inheritable(ctx, pdf_annot_obj(ctx, w), PDF_NAME(DA));
-            if (!da)
-                da = pdf_dict_getp(ctx, pdf_trailer(ctx, vq_pdf(d)), "Root/AcroForm/DA");
-            const char* font = NULL;
-            float col[4];
-            int n = 0;
-            if (pdf_is_string(ctx, da))
-                pdf_parse_default_appearance(ctx, pdf_to_text_string(ctx, da), &font, &size, &n, col);
-        }
-        fz_catch(ctx)
-            size = 0;
-    }
-    vq_doc_unlock(d);
-    return size;
+    return vq_annot_locked(d, field, 1, font_size_of, &size) == VQ_ANNOT_DONE ? size : 0;
 }
 
 /* Choice fields: the option texts and values are the document's own strings, valid until the
    field changes or the page is updated. */
+struct choice_read
+{
+    char** opts;
+    int n;
+};
+
+static void options_of(struct document* d, pdf_annot* w, void* arg)
+{
+    struct choice_read* r = arg;
+    r->n = pdf_choice_widget_options(d->ctx, w, 0, (const char**)r->opts);
+}
+
+static void chosen_of(struct document* d, pdf_annot* w, void* arg)
+{
+    struct choice_read* r = arg;
+    r->n = pdf_choice_widget_value(d->ctx, w, (const char**)r->opts);
+}
+
 VQ_API int vq_field_ch_options(vq_document* d, vq_field* field, char** opts)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_try(d->ctx)
-            n = pdf_choice_widget_options(d->ctx, w, 0, (const char**)opts);
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    struct choice_read r = {opts, 0};
+    return vq_annot_locked(d, field, 1, options_of, &r) == VQ_ANNOT_DONE ? r.n : 0;
 }
 
 VQ_API int vq_field_ch_get_current_value(vq_document* d, vq_field* field, char** opts)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int n = 0;
-    pdf_annot* w = widget_checked(d, field, NULL);
-    if (w)
-    {
-        fz_try(d->ctx)
-            n = pdf_choice_widget_value(d->ctx, w, (const char**)opts);
-        fz_catch(d->ctx)
-            n = 0;
-    }
-    vq_doc_unlock(d);
-    return n;
+    struct choice_read r = {opts, 0};
+    return vq_annot_locked(d, field, 1, chosen_of, &r) == VQ_ANNOT_DONE ? r.n : 0;
 }
 
 VQ_API int vq_field_ch_set_current_value(vq_document* d, vq_field* field, int n, char** opts)
@@ -367,7 +272,7 @@ VQ_API int vq_field_ch_set_current_value(vq_document* d, vq_field* field, int n,
             return VQ_FAIL;
     vq_doc_lock(d);
     int code = VQ_FAIL;
-    pdf_annot* w = widget_checked(d, field, NULL);
+    pdf_annot* w = vq_widget_checked(d, field, NULL);
     if (w)
     {
         fz_try(d->ctx)
@@ -401,7 +306,7 @@ VQ_API int vq_field_set_border_style(vq_document* d, vq_annot* annot, vq_field_b
     vq_doc_lock(d);
     int code = VQ_FAIL;
     fz_var(name);
-    pdf_annot* w = widget_checked(d, annot, NULL);
+    pdf_annot* w = vq_widget_checked(d, annot, NULL);
     if (w)
     {
         fz_try(d->ctx)
@@ -421,33 +326,24 @@ VQ_API int vq_field_set_border_style(vq_document* d, vq_annot* annot, vq_field_b
     return code;
 }
 
+static void border_style_of(struct document* d, pdf_annot* w, void* arg)
+{
+    char* s = pdf_field_border_style(d->ctx, pdf_annot_obj(d->ctx, w));
+    if (!s)
+        return;
+    vq_field_bs_type* t = arg;
+    switch (s[0])
+    {
+    case 'B': *t = VQ_BS_B; break;
+    case 'D': *t = VQ_BS_D; break;
+    case 'I': *t = VQ_BS_I; break;
+    case 'U': *t = VQ_BS_U; break;
+    default: *t = VQ_BS_S; break;
+    }
+}
+
 VQ_API vq_field_bs_type vq_field_get_border_style(vq_document* d, vq_annot* annot)
 {
-    if (!d)
-        return VQ_BS_S;
-    vq_doc_lock(d);
     vq_field_bs_type t = VQ_BS_S;
-    pdf_annot* w = widget_checked(d, annot, NULL);
-    if (w)
-    {
-        char* s = NULL;
-        fz_var(s);
-        fz_try(d->ctx)
-            s = pdf_field_border_style(d->ctx, pdf_annot_obj(d->ctx, w));
-        fz_catch(d->ctx)
-            s = NULL;
-        if (s)
-        {
-            switch (s[0])
-            {
-            case 'B': t = VQ_BS_B; break;
-            case 'D': t = VQ_BS_D; break;
-            case 'I': t = VQ_BS_I; break;
-            case 'U': t = VQ_BS_U; break;
-            default: t = VQ_BS_S; break;
-            }
-        }
-    }
-    vq_doc_unlock(d);
-    return t;
+    return vq_annot_locked(d, annot, 1, border_style_of, &t) == VQ_ANNOT_DONE ? t : VQ_BS_S;
 }
