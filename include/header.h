@@ -89,6 +89,9 @@ int vq_map_save_error(int code);
 /* document.c */
 /* Releases everything a page handle holds; the handle itself stays. */
 void vq_page_release(fz_context* ctx, struct page_t* pg);
+/* Drops the loaded page and what was drawn and read from it (recordings, text, links), keeping
+   the handle's rendered picture; the page is loaded again on demand. */
+void vq_page_unload(fz_context* ctx, struct page_t* pg);
 /* Loads a page handle's library page when it is missing (caller holds the lock). Returns 0
    when the page is loaded. */
 int vq_page_ensure_loaded(struct document* d, struct page_t* pg);

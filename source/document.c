@@ -65,10 +65,8 @@ static struct document* new_record(int* code)
     return d;
 }
 
-void vq_page_release(fz_context* ctx, struct page_t* pg)
+void vq_page_unload(fz_context* ctx, struct page_t* pg)
 {
-    if (!pg)
-        return;
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
     fz_drop_display_list(ctx, pg->page_list);
@@ -79,6 +77,13 @@ void vq_page_release(fz_context* ctx, struct page_t* pg)
     pg->link = NULL;
     fz_drop_page(ctx, pg->page);
     pg->page = NULL;
+}
+
+void vq_page_release(fz_context* ctx, struct page_t* pg)
+{
+    if (!pg)
+        return;
+    vq_page_unload(ctx, pg);
     fz_drop_pixmap(ctx, pg->image);
     pg->image = NULL;
 }
@@ -631,22 +636,45 @@ VQ_API int vq_document_revert(vq_document* d)
     return code;
 }
 
-VQ_API int vq_document_has_unsaved(vq_document* d)
+/* An int that read takes from the open PDF (arg passed on), with the lock held: fallback when
+   no PDF is open or the read throws. */
+static int pdf_read_int_locked(struct document* d, int (*read)(fz_context*, pdf_document*, const void*),
+                               const void* arg, int fallback)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int r = 0;
+    int r = fallback;
+    fz_var(r);
     pdf_document* pdf = vq_pdf(d);
     if (pdf)
     {
         fz_try(d->ctx)
-            r = pdf_has_unsaved_changes(d->ctx, pdf) || pdf_has_unsaved_sigs(d->ctx, pdf);
+            r = read(d->ctx, pdf, arg);
         fz_catch(d->ctx)
-            r = 0;
+            r = fallback;
     }
+    return r;
+}
+
+/* The same, taking the document lock; fallback when d is NULL. */
+static int pdf_read_int(struct document* d, int (*read)(fz_context*, pdf_document*, const void*), const void* arg,
+                        int fallback)
+{
+    if (!d)
+        return fallback;
+    vq_doc_lock(d);
+    int r = pdf_read_int_locked(d, read, arg, fallback);
     vq_doc_unlock(d);
     return r;
+}
+
+static int has_unsaved(fz_context* ctx, pdf_document* pdf, const void* arg)
+{
+    (void)arg;
+    return pdf_has_unsaved_changes(ctx, pdf) || pdf_has_unsaved_sigs(ctx, pdf);
+}
+
+VQ_API int vq_document_has_unsaved(vq_document* d)
+{
+    return pdf_read_int(d, has_unsaved, NULL, 0);
 }
 
 VQ_API int vq_document_canbe_save(vq_document* d)
@@ -745,22 +773,20 @@ VQ_API int vq_document_has_signature(vq_document* d)
     return n;
 }
 
+static int needs_password(fz_context* ctx, pdf_document* pdf, const void* arg)
+{
+    (void)arg;
+    return pdf_needs_password(ctx, pdf);
+}
+
 VQ_API int vq_document_has_password(vq_document* d)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int r = 0;
-    pdf_document* pdf = vq_pdf(d);
-    if (pdf)
-    {
-        fz_try(d->ctx)
-            r = pdf_needs_password(d->ctx, pdf);
-        fz_catch(d->ctx)
-            r = 0;
-    }
-    vq_doc_unlock(d);
-    return r;
+    return pdf_read_int(d, needs_password, NULL, 0);
+}
+
+static int authenticate(fz_context* ctx, pdf_document* pdf, const void* password)
+{
+    return pdf_authenticate_password(ctx, pdf, (const char*)password);
 }
 
 VQ_API int vq_document_authenticate_password(vq_document* d, const char* password)
@@ -768,15 +794,7 @@ VQ_API int vq_document_authenticate_password(vq_document* d, const char* passwor
     if (!d)
         return 0;
     vq_doc_lock(d);
-    int r = 0;
-    pdf_document* pdf = vq_pdf(d);
-    if (pdf)
-    {
-        fz_try(d->ctx)
-            r = pdf_authenticate_password(d->ctx, pdf, password ? password : "");
-        fz_catch(d->ctx)
-            r = 0;
-    }
+    int r = pdf_read_int_locked(d, authenticate, password ? password : "", 0);
     /* Kept so the document can be reopened after a save without asking again. */
     if (r && password && *password)
     {
@@ -797,22 +815,14 @@ VQ_API int vq_document_authenticate_password(vq_document* d, const char* passwor
     return r;
 }
 
+static int has_permission(fz_context* ctx, pdf_document* pdf, const void* permission)
+{
+    return pdf_has_permission(ctx, pdf, (fz_permission) * (const vq_permission_type*)permission);
+}
+
 VQ_API int vq_document_has_permission(vq_document* d, vq_permission_type permission)
 {
-    if (!d)
-        return 0;
-    vq_doc_lock(d);
-    int r = 0;
-    pdf_document* pdf = vq_pdf(d);
-    if (pdf)
-    {
-        fz_try(d->ctx)
-            r = pdf_has_permission(d->ctx, pdf, (fz_permission)permission);
-        fz_catch(d->ctx)
-            r = 0;
-    }
-    vq_doc_unlock(d);
-    return r;
+    return pdf_read_int(d, has_permission, &permission, 0);
 }
 
 VQ_API int vq_app_geterror(vq_document* d)

@@ -50,19 +50,9 @@ VQ_API vq_page* vq_page_update(vq_document* d, int pagenum)
     struct page_t* pg = handle_for(d, pagenum);
     if (pg)
     {
-        fz_context* ctx = d->ctx;
         if (d->focus_annot)
             d->focus_annot = NULL;
-        fz_drop_stext_page(ctx, pg->text_page);
-        pg->text_page = NULL;
-        fz_drop_link(ctx, pg->link);
-        pg->link = NULL;
-        fz_drop_display_list(ctx, pg->page_list);
-        pg->page_list = NULL;
-        fz_drop_display_list(ctx, pg->annotations_list);
-        pg->annotations_list = NULL;
-        fz_drop_page(ctx, pg->page);
-        pg->page = NULL;
+        vq_page_unload(d->ctx, pg);
         vq_page_ensure_loaded(d, pg);
     }
     vq_doc_unlock(d);
@@ -201,10 +191,26 @@ VQ_API vq_irect* vq_page_ibox(vq_document* d, vq_page* page, vq_irect* out, floa
     return out;
 }
 
-/* Records the page's contents once (caller holds the lock). Absorbs failures. */
-static void ensure_content_list(struct document* d, struct page_t* pg)
+static void run_contents(fz_context* ctx, fz_page* page, fz_device* dev)
 {
-    if (pg->page_list || !pg->page)
+    fz_cookie cookie;
+    memset(&cookie, 0, sizeof cookie);
+    fz_run_page_contents(ctx, page, dev, fz_identity, &cookie);
+}
+
+static void run_annotations(fz_context* ctx, fz_page* page, fz_device* dev)
+{
+    fz_run_page_annots(ctx, page, dev, fz_identity, NULL);
+    fz_run_page_widgets(ctx, page, dev, fz_identity, NULL);
+}
+
+/* Records what run draws of the page into *slot once (caller holds the lock). Absorbs failures
+   and keeps what was recorded: a broken content stream still shows what came before. what
+   names the recording in the warning. */
+static void record_once(struct document* d, struct page_t* pg, fz_display_list** slot,
+                        void (*run)(fz_context*, fz_page*, fz_device*), const char* what)
+{
+    if (*slot || !pg->page)
         return;
     fz_context* ctx = d->ctx;
     fz_display_list* list = NULL;
@@ -213,46 +219,28 @@ static void ensure_content_list(struct document* d, struct page_t* pg)
     fz_var(dev);
     fz_try(ctx)
     {
-        fz_cookie cookie;
-        memset(&cookie, 0, sizeof cookie);
         list = fz_new_display_list(ctx, fz_bound_page(ctx, pg->page));
         dev = fz_new_list_device(ctx, list);
-        fz_run_page_contents(ctx, pg->page, dev, fz_identity, &cookie);
+        run(ctx, pg->page, dev);
         fz_close_device(ctx, dev);
     }
     fz_always(ctx)
         fz_drop_device(ctx, dev);
     fz_catch(ctx)
-    {
-        /* Keep what was recorded: a broken content stream still shows what came before. */
-        fz_warn(ctx, "page %d contents: %s", pg->number, fz_caught_message(ctx));
-    }
-    pg->page_list = list;
+        fz_warn(ctx, "page %d %s: %s", pg->number, what, fz_caught_message(ctx));
+    *slot = list;
+}
+
+/* Records the page's contents once (caller holds the lock). */
+static void ensure_content_list(struct document* d, struct page_t* pg)
+{
+    record_once(d, pg, &pg->page_list, run_contents, "contents");
 }
 
 /* Records the page's annotations and widgets once (caller holds the lock). */
 static void ensure_annot_list(struct document* d, struct page_t* pg)
 {
-    if (pg->annotations_list || !pg->page)
-        return;
-    fz_context* ctx = d->ctx;
-    fz_display_list* list = NULL;
-    fz_device* dev = NULL;
-    fz_var(list);
-    fz_var(dev);
-    fz_try(ctx)
-    {
-        list = fz_new_display_list(ctx, fz_bound_page(ctx, pg->page));
-        dev = fz_new_list_device(ctx, list);
-        fz_run_page_annots(ctx, pg->page, dev, fz_identity, NULL);
-        fz_run_page_widgets(ctx, pg->page, dev, fz_identity, NULL);
-        fz_close_device(ctx, dev);
-    }
-    fz_always(ctx)
-        fz_drop_device(ctx, dev);
-    fz_catch(ctx)
-        fz_warn(ctx, "page %d annotations: %s", pg->number, fz_caught_message(ctx));
-    pg->annotations_list = list;
+    record_once(d, pg, &pg->annotations_list, run_annotations, "annotations");
 }
 
 /* Replays the lists into pix over bbox (caller holds the lock). Absorbs failures. */
