@@ -25,62 +25,86 @@ static void content_changed(struct document* d, struct page_t* pg)
     pg->text_page = NULL;
 }
 
+/* Runs stamp on the library page behind page, holding the document lock; the page's drawing
+   and text are recorded afresh after it. A failure leaves a warning naming what was stamped. */
+static int stamp_page(struct document* d, vq_page* page, void (*stamp)(struct document*, pdf_page*, void*), void* arg,
+                      const char* what)
+{
+    vq_doc_lock(d);
+    int code = VQ_FAIL;
+    pdf_page* pp = vq_pdf_page_of(d, page);
+    if (pp)
+    {
+        fz_context* ctx = d->ctx;
+        fz_try(ctx)
+        {
+            stamp(d, pp, arg);
+            code = VQ_OK;
+        }
+        fz_catch(ctx)
+        {
+            fz_warn(ctx, "%s: %s", what, fz_caught_message(ctx));
+            code = VQ_FAIL;
+        }
+        content_changed(d, page);
+    }
+    vq_doc_unlock(d);
+    return code;
+}
+
 static int finite_point(const vq_point* p)
 {
     return p && isfinite(p->x) && isfinite(p->y);
+}
+
+struct picture_stamp
+{
+    fz_point at;
+    const unsigned char* data;
+    size_t len;
+    const char* path;
+};
+
+static void add_picture(struct document* d, pdf_page* pp, void* arg)
+{
+    struct picture_stamp* p = arg;
+    if (p->path)
+        pdf_page_add_image_form_file(d->ctx, pp, p->at, p->path, VQ_STAMP_SIZE, VQ_STAMP_SIZE);
+    else
+        pdf_page_add_image_form_data(d->ctx, pp, p->at, p->data, p->len, VQ_STAMP_SIZE, VQ_STAMP_SIZE);
 }
 
 VQ_API int vq_page_add_image_data(vq_document* d, vq_page* page, vq_point* pto, unsigned char* data, int len)
 {
     if (!d || !finite_point(pto) || !data || len <= 0)
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    pdf_page* pp = vq_pdf_page_of(d, page);
-    if (pp)
-    {
-        fz_context* ctx = d->ctx;
-        fz_try(ctx)
-        {
-            pdf_page_add_image_form_data(ctx, pp, fz_make_point(pto->x, pto->y), data, (size_t)len, VQ_STAMP_SIZE,
-                                         VQ_STAMP_SIZE);
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-        {
-            fz_warn(ctx, "picture stamp: %s", fz_caught_message(ctx));
-            code = VQ_FAIL;
-        }
-        content_changed(d, page);
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct picture_stamp p = {fz_make_point(pto->x, pto->y), data, (size_t)len, NULL};
+    return stamp_page(d, page, add_picture, &p, "picture stamp");
 }
 
 VQ_API int vq_page_add_image_file(vq_document* d, vq_page* page, vq_point* pto, const char* path)
 {
     if (!d || !finite_point(pto) || !path)
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    pdf_page* pp = vq_pdf_page_of(d, page);
-    if (pp)
-    {
-        fz_context* ctx = d->ctx;
-        fz_try(ctx)
-        {
-            pdf_page_add_image_form_file(ctx, pp, fz_make_point(pto->x, pto->y), path, VQ_STAMP_SIZE, VQ_STAMP_SIZE);
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-        {
-            fz_warn(ctx, "picture stamp: %s", fz_caught_message(ctx));
-            code = VQ_FAIL;
-        }
-        content_changed(d, page);
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct picture_stamp p = {fz_make_point(pto->x, pto->y), NULL, 0, path};
+    return stamp_page(d, page, add_picture, &p, "picture stamp");
+}
+
+struct path_stamp
+{
+    const vq_point* pts;
+    const int* counts;
+    int ncount;
+    fz_point at;
+    float thickness;
+    const float* color;
+};
+
+static void add_path(struct document* d, pdf_page* pp, void* arg)
+{
+    struct path_stamp* p = arg;
+    float rgb[3] = {fz_clamp(p->color[0], 0, 1), fz_clamp(p->color[1], 0, 1), fz_clamp(p->color[2], 0, 1)};
+    pdf_page_add_path(d->ctx, pp, (const fz_point*)p->pts, p->counts, p->ncount, p->at, p->thickness, rgb);
 }
 
 VQ_API int vq_page_add_path(vq_document* d, vq_page* page, vq_point* pts, int* counts, int ncount, vq_point* pto,
@@ -100,28 +124,23 @@ VQ_API int vq_page_add_path(vq_document* d, vq_page* page, vq_point* pts, int* c
             return VQ_FAIL;
     if (total == 0 || !isfinite(color[0]) || !isfinite(color[1]) || !isfinite(color[2]))
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    pdf_page* pp = vq_pdf_page_of(d, page);
-    if (pp)
-    {
-        fz_context* ctx = d->ctx;
-        float rgb[3] = {fz_clamp(color[0], 0, 1), fz_clamp(color[1], 0, 1), fz_clamp(color[2], 0, 1)};
-        fz_try(ctx)
-        {
-            pdf_page_add_path(ctx, pp, (const fz_point*)pts, counts, ncount, fz_make_point(pto->x, pto->y), thickness,
-                              rgb);
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-        {
-            fz_warn(ctx, "ink path: %s", fz_caught_message(ctx));
-            code = VQ_FAIL;
-        }
-        content_changed(d, page);
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct path_stamp p = {pts, counts, ncount, fz_make_point(pto->x, pto->y), thickness, color};
+    return stamp_page(d, page, add_path, &p, "ink path");
+}
+
+struct text_watermark
+{
+    int position;
+    const float* style;
+    const char* text;
+    float fontsize;
+    float angle;
+};
+
+static void add_text_watermark(struct document* d, pdf_page* pp, void* arg)
+{
+    struct text_watermark* t = arg;
+    pdf_page_add_watermark_text(d->ctx, pp, t->position, t->style, t->text, t->fontsize, t->angle);
 }
 
 VQ_API int vq_test_page_add_watermark_text(vq_document* d, vq_page* page, int position, const float* style,
@@ -129,26 +148,34 @@ VQ_API int vq_test_page_add_watermark_text(vq_document* d, vq_page* page, int po
 {
     if (!d || !style || !text || !isfinite(fontsize) || !isfinite(angle))
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    pdf_page* pp = vq_pdf_page_of(d, page);
-    if (pp)
+    struct text_watermark t = {position, style, text, fontsize, angle};
+    return stamp_page(d, page, add_text_watermark, &t, "text watermark");
+}
+
+struct picture_watermark
+{
+    const unsigned char* data;
+    size_t len;
+    float w, h;
+    int prepared;
+};
+
+static void add_picture_watermark(struct document* d, pdf_page* pp, void* arg)
+{
+    fz_context* ctx = d->ctx;
+    struct picture_watermark* m = arg;
+    if (!m->prepared)
     {
-        fz_context* ctx = d->ctx;
-        fz_try(ctx)
-        {
-            pdf_page_add_watermark_text(ctx, pp, position, style, text, fontsize, angle);
-            code = VQ_OK;
-        }
-        fz_catch(ctx)
-        {
-            fz_warn(ctx, "text watermark: %s", fz_caught_message(ctx));
-            code = VQ_FAIL;
-        }
-        content_changed(d, page);
+        pdf_page_add_watermark_image_data(ctx, pp, m->data, m->len, m->w, m->h);
+        return;
     }
-    vq_doc_unlock(d);
-    return code;
+    pdf_obj* form = pdf_create_image_frm(ctx, vq_pdf(d), m->data, m->len, m->w, m->h);
+    fz_try(ctx)
+        pdf_add_image_watermark_from_frm(ctx, pp, form, m->w, m->h);
+    fz_always(ctx)
+        pdf_drop_obj(ctx, form);
+    fz_catch(ctx)
+        fz_rethrow(ctx);
 }
 
 VQ_API int vq_test_page_add_watermark_image(vq_document* d, vq_page* page, const unsigned char* data, int len,
@@ -156,36 +183,8 @@ VQ_API int vq_test_page_add_watermark_image(vq_document* d, vq_page* page, const
 {
     if (!d || !data || len <= 0 || !isfinite(w) || !isfinite(h) || w <= 0 || h <= 0)
         return VQ_FAIL;
-    vq_doc_lock(d);
-    int code = VQ_FAIL;
-    pdf_page* pp = vq_pdf_page_of(d, page);
-    if (pp)
-    {
-        fz_context* ctx = d->ctx;
-        pdf_obj* form = NULL;
-        fz_var(form);
-        fz_try(ctx)
-        {
-            if (prepared)
-            {
-                form = pdf_create_image_frm(ctx, vq_pdf(d), data, (size_t)len, w, h);
-                pdf_add_image_watermark_from_frm(ctx, pp, form, w, h);
-            }
-            else
-                pdf_page_add_watermark_image_data(ctx, pp, data, (size_t)len, w, h);
-            code = VQ_OK;
-        }
-        fz_always(ctx)
-            pdf_drop_obj(ctx, form);
-        fz_catch(ctx)
-        {
-            fz_warn(ctx, "picture watermark: %s", fz_caught_message(ctx));
-            code = VQ_FAIL;
-        }
-        content_changed(d, page);
-    }
-    vq_doc_unlock(d);
-    return code;
+    struct picture_watermark m = {data, (size_t)len, w, h, prepared};
+    return stamp_page(d, page, add_picture_watermark, &m, "picture watermark");
 }
 
 /* ---- new documents ---------------------------------------------------------------------- */
