@@ -28,50 +28,24 @@ static char* read_text(vq_document* d, vq_signature* sign, int in_v, const char*
     return s;
 }
 
-VQ_API char* vq_signature_get_addinfo(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 0, "Addinfo");
-}
+/* The texts a signature carries, each a malloc'ed copy or NULL. */
+#define SIGNATURE_TEXT(name, in_v, key)                          \
+    VQ_API char* name(vq_document* doc, vq_signature* sign)      \
+    {                                                            \
+        return read_text(doc, sign, in_v, key);                  \
+    }
 
-VQ_API char* vq_signature_get_customtag(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "CustomTagV");
-}
+SIGNATURE_TEXT(vq_signature_get_addinfo, 0, "Addinfo")
+SIGNATURE_TEXT(vq_signature_get_customtag, 1, "CustomTagV")
+SIGNATURE_TEXT(vq_signature_get_vqc, 1, "VqC")
+SIGNATURE_TEXT(vq_signature_get_vqfn, 1, "VqFn")
+SIGNATURE_TEXT(vq_signature_get_vqsn, 1, "VqSn")
+SIGNATURE_TEXT(vq_signature_get_vqsc, 1, "VqSc")
+SIGNATURE_TEXT(vq_signature_get_vqsun, 1, "VqSun")
+SIGNATURE_TEXT(vq_signature_get_vqsru, 1, "VqSru")
+SIGNATURE_TEXT(vq_signature_get_vqsrt, 1, "VqSrt")
 
-VQ_API char* vq_signature_get_vqc(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqC");
-}
-
-VQ_API char* vq_signature_get_vqfn(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqFn");
-}
-
-VQ_API char* vq_signature_get_vqsn(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqSn");
-}
-
-VQ_API char* vq_signature_get_vqsc(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqSc");
-}
-
-VQ_API char* vq_signature_get_vqsun(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqSun");
-}
-
-VQ_API char* vq_signature_get_vqsru(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqSru");
-}
-
-VQ_API char* vq_signature_get_vqsrt(vq_document* doc, vq_signature* sign)
-{
-    return read_text(doc, sign, 1, "VqSrt");
-}
+#undef SIGNATURE_TEXT
 
 VQ_API vq_sign_mode vq_signature_get_sign_type(vq_document* doc, vq_signature* sign)
 {
