@@ -48,6 +48,9 @@ int vq_annot_read_int(struct document* d, const void* handle, int widgets_only,
    after handle `from`, under the document lock; NULL when there is none. */
 pdf_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only);
 
+/* How many points a list of stroke lengths adds up to; -1 when a length is negative. */
+long vq_count_total(const int* counts, int n);
+
 /* PDF user space -> page space of the annotation's page, and back. */
 fz_matrix vq_annot_page_ctm(fz_context* ctx, pdf_annot* annot);
 /* The focused annotation when it is still a live handle, else NULL (caller holds the lock). */

@@ -616,6 +616,18 @@ static pdf_obj* new_stroke(fz_context* ctx, pdf_document* doc, fz_matrix inv, co
     return stroke;
 }
 
+long vq_count_total(const int* counts, int n)
+{
+    long total = 0;
+    for (int i = 0; i < n; i++)
+    {
+        if (counts[i] < 0)
+            return -1;
+        total += counts[i];
+    }
+    return total;
+}
+
 static int valid_points(const vq_point* p, int n)
 {
     for (int k = 0; k < n; k++)
@@ -628,14 +640,8 @@ VQ_API int vq_annot_set_inklist(vq_document* d, vq_annot* annot, const vq_point*
 {
     if (ncount < 0 || (ncount > 0 && (!pts || !counts)))
         return VQ_FAIL;
-    long total = 0;
-    for (int i = 0; i < ncount; i++)
-    {
-        if (counts[i] < 0)
-            return VQ_FAIL;
-        total += counts[i];
-    }
-    if (!valid_points(pts, (int)total))
+    long total = vq_count_total(counts, ncount);
+    if (total < 0 || !valid_points(pts, (int)total))
         return VQ_FAIL;
     ANNOT_BEGIN(d, annot)
     require_ink(ctx, a);

@@ -112,13 +112,9 @@ VQ_API int vq_page_add_path(vq_document* d, vq_page* page, vq_point* pts, int* c
 {
     if (!d || !pts || !counts || ncount < 1 || !finite_point(pto) || !color || !isfinite(thickness) || thickness < 0)
         return VQ_FAIL;
-    long total = 0;
-    for (int i = 0; i < ncount; i++)
-    {
-        if (counts[i] < 0)
-            return VQ_FAIL;
-        total += counts[i];
-    }
+    long total = vq_count_total(counts, ncount);
+    if (total < 0)
+        return VQ_FAIL;
     for (long k = 0; k < total; k++)
         if (!finite_point(&pts[k]))
             return VQ_FAIL;
