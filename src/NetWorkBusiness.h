@@ -346,6 +346,38 @@ private:
     explicit NetWorkBusiness(QObject* parent);
     static void destroyInstance();
 
+    // Reads one row of a list reply into its record.
+    struct ReadRow {
+        template <typename Record>
+        void operator()(Record& record, const QJsonObject& row) const
+        {
+            record.read(row);
+        }
+    };
+    // The shape of the list operations: runs the call and, when the service answered 10000,
+    // appends one record per row of the reply's data (fill reads each, Record::read unless
+    // given). Returns 1 then, else 0 with the list untouched.
+    template <typename Record, typename Fill = ReadRow>
+    int callForRows(const ServiceCall& description, QList<Record>& out, Fill fill = Fill())
+    {
+        const ServiceReply r = call(description);
+        if (!r.ok())
+            return 0;
+        appendRows(out, r.data, fill);
+        return 1;
+    }
+    // The same for a paged list: the rows of the page's "list", and its page count into pages.
+    template <typename Record, typename Fill = ReadRow>
+    int callForPage(const ServiceCall& description, QList<Record>& out, int& pages, Fill fill = Fill())
+    {
+        const ServiceReply r = call(description);
+        if (!r.ok())
+            return 0;
+        pages = r.pages();
+        appendRows(out, r.pageList(), fill);
+        return 1;
+    }
+
     // Asynchronous calls (ids 0 to 9): send and return; the finish step gets its own reply.
     void sendAsync(int id, const QByteArray& body, const QString& startText, const char* function, int line);
     void networkFinishd(int type, QNetworkReply* reply, QReplyTimeOut* watchdog);

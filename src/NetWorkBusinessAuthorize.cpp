@@ -62,12 +62,7 @@ int NetWorkBusiness::authorizeQueryPageBus(QList<AuthorizeList>& authorizeLists,
     c.loading = loading;
     // The call guards its own reply; the watchdog of a pending asynchronous call (login, SMS
     // codes) stays with that call.
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    totalPages = r.pages();
-    appendRows(authorizeLists, r.pageList(), [](AuthorizeList& grant, const QJsonObject& o) { grant.read(o); });
-    return 1;
+    return callForPage(c, authorizeLists, totalPages);
 }
 
 int NetWorkBusiness::checkQualificationBus(int& mcode, LoadingWidget* loading)
@@ -258,11 +253,7 @@ int NetWorkBusiness::getAuthAvailableCompanyBus(QList<AuthCompanyInfo>& authComp
     ServiceCall c(bt_getAuthAvailableCompany, "getAuthAvailableCompanyBus");
     c.endText = "getAuthAvailableCompanyBus请求结束-code=";
     c.busy = ServiceCall::NeverShown;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(authCompanyInfos, r.data, [](AuthCompanyInfo& company, const QJsonObject& o) { company.read(o); });
-    return 1;
+    return callForRows(c, authCompanyInfos);
 }
 
 int NetWorkBusiness::queryAuthSealBus(QList<SealInfo>& sealInfos, const QString& authorizeCompanyId,

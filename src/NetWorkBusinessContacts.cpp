@@ -11,11 +11,7 @@ int NetWorkBusiness::getMyLinkManBusiness(QList<LinkmanInfo>& linkmansInfos, Loa
     c.startText = QString("---------getMyLinkManBusiness请求开始(入参：queryValue：%1)----------").arg(queryValue);
     c.setJson(queryValue.isEmpty() ? QJsonObject() : QJsonObject{{"queryValue", queryValue}});
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(linkmansInfos, r.data, [](LinkmanInfo& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForRows(c, linkmansInfos);
 }
 
 int NetWorkBusiness::addLinkMan(int userType, QString remarkName, QString userAccout, LoadingWidget* loading)

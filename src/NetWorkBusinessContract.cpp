@@ -339,11 +339,7 @@ int NetWorkBusiness::queryContractBusinessAboutme(QList<ContractInfo>& contracts
     c.setJson(contractFilter(type, contractName, startFromTime, startToTime, typeTo));
     c.loading = loading;
     c.errorSignal = false;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(contractsInfoList, r.data, [](ContractInfo& info, const QJsonObject& o) { info.read(o, false); });
-    return 1;
+    return callForRows(c, contractsInfoList, [](ContractInfo& info, const QJsonObject& o) { info.read(o, false); });
 }
 
 int NetWorkBusiness::queryContractBusinessAboutmePage(QList<ContractInfo>& contractsInfoList, int type,
@@ -402,11 +398,7 @@ int NetWorkBusiness::getContractDetails(QString contractJoinUserId, QList<Contra
     c.ownManager = true;
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(listDetails, r.data, [](ContractDetails& detail, const QJsonObject& o) { detail.read(o); });
-    return 1;
+    return callForRows(c, listDetails);
 }
 
 int NetWorkBusiness::clearContractDetails(QString contractDetailId, LoadingWidget* loading)
@@ -651,11 +643,7 @@ int NetWorkBusiness::getTemplateBusiness(QList<TemplateInfo>& templateInfos, Loa
 {
     ServiceCall c(bt_gettemplate, "getTemplateBusiness");
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(templateInfos, r.data, [](TemplateInfo& info, const QJsonObject& o) { info.read(o); });
-    return 1;
+    return callForRows(c, templateInfos);
 }
 
 int NetWorkBusiness::createQrcode(QString content, QString& imgBase64, QWidget* loading)

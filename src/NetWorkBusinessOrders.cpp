@@ -18,11 +18,7 @@ int NetWorkBusiness::getMyPackageBusiness(QList<PackageInfo>& packageInfos, Load
 {
     ServiceCall c(bt_getmypackage, "getMyPackageBusiness");
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(packageInfos, r.data, [](PackageInfo& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForRows(c, packageInfos);
 }
 
 int NetWorkBusiness::getMyPackageOrderListBusiness(QList<MyPackageOrderList>& myPackageOrderList, QString userId,
@@ -44,12 +40,7 @@ int NetWorkBusiness::getMyPackageOrderListBusiness(QList<MyPackageOrderList>& my
     // Crosswise: the caller's pageNum is the rows per page, its pageSize the page number.
     c.setPaged(entity, pageNum != 0 ? QJsonObject{{"pageNum", pageSize}, {"pageSize", pageNum}} : QJsonObject());
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    pages = r.pages();
-    appendRows(myPackageOrderList, r.pageList(), [](MyPackageOrderList& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForPage(c, myPackageOrderList, pages);
 }
 
 int NetWorkBusiness::getMyPackageOrderBusiness(QList<PackageOrderInfo>& packageOrderInfos, int status, int pageNum,
@@ -63,23 +54,14 @@ int NetWorkBusiness::getMyPackageOrderBusiness(QList<PackageOrderInfo>& packageO
     // Crosswise, as in the list of held packages.
     c.setPaged(entity, pageNum != 0 ? QJsonObject{{"pageNum", pageSize}, {"pageSize", pageNum}} : QJsonObject());
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    pages = r.pages();
-    appendRows(packageOrderInfos, r.pageList(), [](PackageOrderInfo& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForPage(c, packageOrderInfos, pages);
 }
 
 int NetWorkBusiness::getBuyMealBusiness(QList<BuyPackageInfo>& buyMealInfo, LoadingWidget* loading)
 {
     ServiceCall c(bt_buymealinfo, "getBuyMealBusiness");
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(buyMealInfo, r.data, [](BuyPackageInfo& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForRows(c, buyMealInfo);
 }
 
 int NetWorkBusiness::getBuyMeal(QString codeMeal, QString& id, LoadingWidget* loading)
@@ -225,11 +207,7 @@ int NetWorkBusiness::getQueryRegion(QList<QueryRegionList>& queryRegionList, con
     c.setJson(id != -1 ? QJsonObject{{"id", id}} : QJsonObject());
     c.busy = ServiceCall::NeverShown;
     c.errorSignal = false;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    appendRows(queryRegionList, r.data, [](QueryRegionList& p, const QJsonObject& o) { p.read(o); });
-    return 1;
+    return callForRows(c, queryRegionList);
 }
 
 int NetWorkBusiness::getQueryBillDetails(const QString& id, BillDetailsInfo& billDetailsInfo, LoadingWidget* loading)
