@@ -22,6 +22,40 @@ constexpr int kNoVerdict = 4001;
 // Code returned when the service says "signed" but sends no signature value or time stamp.
 constexpr int kNoSignature = 28888;
 
+// The shape of the seal and signature lists: when the call succeeds, one record per row of the
+// reply's data, read with fillFromJson and completed by `picture` (the pictures are fetched
+// while the busy box stays up; with replaceWhenRows a reply with rows replaces the list), then
+// the busy box goes down. Returns the reply.
+template <typename Record, typename Picture>
+ServiceReply callForPictureRows(NetWorkBusiness& net, const ServiceCall& c, QList<Record>& out, LoadingWidget* loading,
+                                Picture picture, bool replaceWhenRows = false)
+{
+    const ServiceReply r = net.call(c);
+    if (!r.ok())
+        return r;
+    const QJsonArray rows = r.dataArray();
+    if (replaceWhenRows && !rows.isEmpty())
+        out.clear();
+    for (const QJsonValue& v : rows) {
+        Record record;
+        record.fillFromJson(v.toObject());
+        picture(record);
+        out.append(record);
+    }
+    if (loading)
+        loading->hide();
+    return r;
+}
+
+// The picture of a seal stored on the file service: its address, then its bytes.
+auto storedSealPicture(NetWorkBusiness* net)
+{
+    return [net](auto& seal) {
+        seal.fileUrl = net->getFileServerUrl(seal.sealSaveID);
+        seal.imageData = net->getFileUrl(seal.fileUrl);
+    };
+}
+
 QString networkFailureText()
 {
     return QStringLiteral("网络连接失败，请检查您的网络链接或重试！");
@@ -365,17 +399,8 @@ int NetWorkBusiness::getMySealBusiness(QList<SealInfo>& sealInfos, LoadingWidget
     c.endText = QStringLiteral("getMySealBusiness返回-code=");
     c.loading = loading;
     c.busy = ServiceCall::ShownHiddenOnFailure;   // stays up while the pictures come
-    const ServiceReply r = call(c);
-    if (r.ok()) {
-        for (const QJsonValue& v : r.dataArray()) {
-            SealInfo seal;
-            seal.fillFromJson(v.toObject());
-            seal.imageData = getFileUrl(seal.fileUrl);
-            sealInfos.append(seal);
-        }
-        if (loading)
-            loading->hide();
-    }
+    const ServiceReply r = callForPictureRows(*this, c, sealInfos, loading,
+                                              [this](SealInfo& seal) { seal.imageData = getFileUrl(seal.fileUrl); });
     m_sealInfoList = sealInfos;
     return r.ok() ? 1 : 0;
 }
@@ -385,18 +410,10 @@ int NetWorkBusiness::getUserSignatureBus(QList<UserSignatureInfo>& userSignInfos
     ServiceCall c(bt_usersignature, "getUserSignatureBus");
     c.loading = loading;
     c.busy = ServiceCall::ShownHiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (r.ok()) {
-        for (const QJsonValue& v : r.dataArray()) {
-            UserSignatureInfo sign;
-            sign.fillFromJson(v.toObject());
-            sign.fileUrl = getFileServerUrl(sign.signatureSaveID);
-            sign.imageData = getFileUrl(sign.fileUrl);   // a status text is no address: empty
-            userSignInfos.append(sign);
-        }
-        if (loading)
-            loading->hide();
-    }
+    const ServiceReply r = callForPictureRows(*this, c, userSignInfos, loading, [this](UserSignatureInfo& sign) {
+        sign.fileUrl = getFileServerUrl(sign.signatureSaveID);
+        sign.imageData = getFileUrl(sign.fileUrl);   // a status text is no address: empty
+    });
     m_signInfoList = userSignInfos;
     return r.ok() ? 1 : 0;
 }
@@ -407,15 +424,8 @@ int NetWorkBusiness::getcertificationFailureBus(QList<CertificationFailure>& cer
     ServiceCall c(bt_certificationFailure, "getcertificationFailureBus");
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        CertificationFailure f;
-        f.fillFromJson(v.toObject());
-        certificationFailures.append(f);
-    }
-    return 1;
+    return callForRows(c, certificationFailures,
+                       [](CertificationFailure& f, const QJsonObject& o) { f.fillFromJson(o); });
 }
 
 int NetWorkBusiness::getPerSealBusiness(QList<SealInfo>& sealInfos, LoadingWidget* loading)
@@ -424,21 +434,7 @@ int NetWorkBusiness::getPerSealBusiness(QList<SealInfo>& sealInfos, LoadingWidge
     ServiceCall c(bt_getpermyseal, "getPerSealBusiness");
     c.loading = loading;
     c.busy = ServiceCall::ShownHiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (r.ok()) {
-        const QJsonArray list = r.dataArray();
-        if (!list.isEmpty())
-            sealInfos.clear();
-        for (const QJsonValue& v : list) {
-            SealInfo seal;
-            seal.fillFromJson(v.toObject());
-            seal.fileUrl = getFileServerUrl(seal.sealSaveID);
-            seal.imageData = getFileUrl(seal.fileUrl);
-            sealInfos.append(seal);
-        }
-        if (loading)
-            loading->hide();
-    }
+    const ServiceReply r = callForPictureRows(*this, c, sealInfos, loading, storedSealPicture(this), true);
     m_sealInfoList = sealInfos;
     return r.ok() ? 1 : 0;
 }
@@ -448,19 +444,7 @@ int NetWorkBusiness::getCompanyCertificationBus(QList<CompanySealInfo>& sealInfo
     ServiceCall c(bt_companycertification, "getCompanyCertificationBus");
     c.loading = loading;
     c.busy = ServiceCall::ShownHiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    for (const QJsonValue& v : r.dataArray()) {
-        CompanySealInfo seal;
-        seal.fillFromJson(v.toObject());
-        seal.fileUrl = getFileServerUrl(seal.sealSaveID);
-        seal.imageData = getFileUrl(seal.fileUrl);
-        sealInfos.append(seal);
-    }
-    if (loading)
-        loading->hide();
-    return 1;
+    return callForPictureRows(*this, c, sealInfos, loading, storedSealPicture(this)).ok() ? 1 : 0;
 }
 
 int NetWorkBusiness::syncUserSeal(QString sealCode, QString creditCode, bool sealShow)
