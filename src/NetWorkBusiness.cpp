@@ -349,6 +349,15 @@ QString NetWorkBusiness::readServiceAddress(const QString& iniPath)
     return QString::fromUtf8(QByteArray::fromBase64(value));
 }
 
+int NetWorkBusiness::sendOneValue(ServiceCall& description, const QString& label, const QString& key,
+                                  const QString& value, QWidget* loading)
+{
+    description.startText = QString("---------%1请求开始(入参：%2%3)----------").arg(description.name, label, value);
+    description.setJson(QJsonObject{{key, value}});
+    description.loading = loading;
+    return call(description).ok() ? 1 : 0;
+}
+
 void NetWorkBusiness::log(const char* function, int line, const QString& text, const QString& prefix)
 {
     CLog::writeLogs(kLogFile, line, QString::fromUtf8(function), text, prefix);

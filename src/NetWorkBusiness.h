@@ -346,6 +346,12 @@ private:
     explicit NetWorkBusiness(QObject* parent);
     static void destroyInstance();
 
+    // The shape of the commands that send one value: the start line
+    // "---------<name>请求开始(入参：<label><value>)----------", the body {key: value}, the busy
+    // box shown and hidden. Returns 1 when the service answered 10000, else 0.
+    int sendOneValue(ServiceCall& description, const QString& label, const QString& key, const QString& value,
+                     QWidget* loading);
+
     // Reads one row of a list reply into its record.
     struct ReadRow {
         template <typename Record>

@@ -81,10 +81,7 @@ int NetWorkBusiness::checkQualificationBus(int& mcode, LoadingWidget* loading)
 int NetWorkBusiness::checkUserDuplicateAuthBus(const QString& personId, LoadingWidget* loading)
 {
     ServiceCall c(bt_checkUserDuplicateAuth, "checkUserDuplicateAuthBus");
-    c.startText = QString("---------checkUserDuplicateAuthBus请求开始(入参：personId%1)----------").arg(personId);
-    c.setJson(QJsonObject{{"personId", personId}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "personId", "personId", personId, loading);
 }
 
 int NetWorkBusiness::startSealAuthBus(const QList<SelectAuthSeals>& selectAuthSeals,
@@ -162,10 +159,7 @@ int NetWorkBusiness::affirmSealAuthBus(const QString& authId, const QString& sec
 int NetWorkBusiness::terminateSealAuthBus(const QString& authId, LoadingWidget* loading)
 {
     ServiceCall c(bt_terminateSealAuth, "terminateSealAuthBus");
-    c.startText = QString("---------terminateSealAuthBus请求开始(入参：authId：%1)----------").arg(authId);
-    c.setJson(QJsonObject{{"authId", authId}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "authId：", "authId", authId, loading);
 }
 
 int NetWorkBusiness::acceptSealAuthBus(const QString& authId, const QString& securityCode, int& codeS,

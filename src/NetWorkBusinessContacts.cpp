@@ -28,10 +28,7 @@ int NetWorkBusiness::addLinkMan(int userType, QString remarkName, QString userAc
 int NetWorkBusiness::delLinkMan(QString id, LoadingWidget* loading)
 {
     ServiceCall c(bt_dellinkman, "delLinkMan");
-    c.startText = QString("---------delLinkMan请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "id：", "id", id, loading);
 }
 
 int NetWorkBusiness::modifyLinkMan(QString id, QString remarkName, QString userAccout, LoadingWidget* loading)

@@ -186,10 +186,7 @@ int NetWorkBusiness::contractIssueBus(const QString& contractId, const QString& 
 int NetWorkBusiness::delContractBusiness(const QString& contractID, LoadingWidget* loading)
 {
     ServiceCall c(bt_delcontract, "delContractBusiness");
-    c.startText = QString("---------delContractBusiness请求开始(入参：contractID：%1)----------").arg(contractID);
-    c.setJson(QJsonObject{{"contractId", contractID}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "contractID：", "contractId", contractID, loading);
 }
 
 int NetWorkBusiness::addContractSignatory(QString accountvalue, QString remarkName, QString& userid,
@@ -503,30 +500,19 @@ int NetWorkBusiness::batchSignContractBusKey(const QString& contractJoinUserId, 
 int NetWorkBusiness::affirmSignBus(const QString& contractJoinUserId, LoadingWidget* loading)
 {
     ServiceCall c(bt_affirmSign, "affirmSignBus");
-    c.startText =
-        QString("---------affirmSignBus请求开始(入参：contractJoinUserId：%1)----------").arg(contractJoinUserId);
-    c.setJson(QJsonObject{{"contractJoinUserId", contractJoinUserId}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "contractJoinUserId：", "contractJoinUserId", contractJoinUserId, loading);
 }
 
 int NetWorkBusiness::contractRefusesignBusiness(const QString& contractJoinUserId, LoadingWidget* loading)
 {
     ServiceCall c(bt_refusesign, "contractRefusesignBusiness");
-    c.startText = QString("---------contractRefusesignBusiness请求开始(入参：contractJoinUserId：%1)----------")
-                      .arg(contractJoinUserId);
-    c.setJson(QJsonObject{{"contractJoinUserId", contractJoinUserId}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "contractJoinUserId：", "contractJoinUserId", contractJoinUserId, loading);
 }
 
 int NetWorkBusiness::remindcontractBusiness(const QString& contractID, LoadingWidget* loading)
 {
     ServiceCall c(bt_remindsign, "remindcontractBusiness");
-    c.startText = QString("---------remindcontractBusiness请求开始(入参：contractID：%1)----------").arg(contractID);
-    c.setJson(QJsonObject{{"contractId", contractID}});
-    c.loading = loading;
-    return call(c).ok() ? 1 : 0;
+    return sendOneValue(c, "contractID：", "contractId", contractID, loading);
 }
 
 int NetWorkBusiness::addContractSeal(QString contractId, QString contractJoinUserId, int isLock, QString sealId,
