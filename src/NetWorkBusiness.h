@@ -372,6 +372,17 @@ private:
         appendRows(out, r.data, fill);
         return 1;
     }
+    // The shape of the operations that answer one record: runs the call and, when the service
+    // answered 10000, reads the reply's data object into out with Record::read. 1 then, else 0.
+    template <typename Record>
+    int callForRecord(const ServiceCall& description, Record& out)
+    {
+        const ServiceReply r = call(description);
+        if (!r.ok())
+            return 0;
+        out.read(r.dataObject());
+        return 1;
+    }
     // The same for a paged list: the rows of the page's "list", and its page count into pages.
     template <typename Record, typename Fill = ReadRow>
     int callForPage(const ServiceCall& description, QList<Record>& out, int& pages, Fill fill = Fill())

@@ -20,6 +20,17 @@
 
 namespace {
 
+// The style of the drafting and signing steps: the end line "<name>请求结束-code=" with
+// "-\n返回json数据:", an access manager of their own, the busy box hidden only on failure.
+void useSigningStyle(ServiceCall& c, QWidget* loading)
+{
+    c.endText = c.name + QStringLiteral("请求结束-code=");
+    c.endSeparator = QStringLiteral("-\n返回json数据:");
+    c.ownManager = true;
+    c.loading = loading;
+    c.busy = ServiceCall::HiddenOnFailure;
+}
+
 // A plain text part of an upload form.
 QHttpPart textPart(const char* name, const QString& text)
 {
@@ -136,11 +147,7 @@ int NetWorkBusiness::contractAddBus(ContractAddDrafts& contractAddDrafts, const 
     c.timeoutMs = 20000;
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    contractAddDrafts.read(r.dataObject());
-    return 1;
+    return callForRecord(c, contractAddDrafts);
 }
 
 int NetWorkBusiness::updateContract(QString contractId, QString contractName, QString contractType, QString signRule,
@@ -170,16 +177,12 @@ int NetWorkBusiness::contractIssueBus(const QString& contractId, const QString& 
 {
     ServiceCall c(bt_contractIssue, "contractIssueBus");
     c.startText = "---------contractIssueBus(发起合同)请求开始----------";
-    c.endText = "contractIssueBus请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     c.setJson(QJsonObject{{"contractId", contractId},
                           {"contractName", contractName},
                           {"contractType", contractType},
                           {"signRule", signRule},
                           {"remark", remark}});
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return call(c).ok() ? 1 : 0;
 }
 
@@ -389,24 +392,16 @@ int NetWorkBusiness::getContractDetails(QString contractJoinUserId, QList<Contra
                                         LoadingWidget* loading)
 {
     ServiceCall c(bt_getContractDetails, "getContractDetails");
-    c.endText = "getContractDetails请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     c.setJson(QJsonObject{{"contractJoinUserId", contractJoinUserId}});
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return callForRows(c, listDetails);
 }
 
 int NetWorkBusiness::clearContractDetails(QString contractDetailId, LoadingWidget* loading)
 {
     ServiceCall c(bt_clearContractDetails, "clearContractDetails");
-    c.endText = "clearContractDetails请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     c.setJson(QJsonObject{{"contractDetailId", contractDetailId}});
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return call(c).ok() ? 1 : 0;
 }
 
@@ -454,16 +449,12 @@ int NetWorkBusiness::batchAddContractDetailBus(const QList<SealDetails>& sealDet
 {
     ServiceCall c(bt_contract_detail, "batchAddContractDetailBus");
     c.startText = "---------batchAddContractDetailBus(批量给文档新增签名或印章接口)请求开始----------";
-    c.endText = "batchAddContractDetailBus请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     QJsonArray placements;
     for (const SealDetails& d : sealDetails)
         placements.append(d.toJson());
     c.setJsonArray(placements);
     qDebug().noquote() << c.body;
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return call(c).ok() ? 1 : 0;
 }
 
@@ -472,12 +463,8 @@ int NetWorkBusiness::batchSignContractBus(const QString& contractJoinUserId, con
 {
     ServiceCall c(bt_batchSignContract, "batchSignContractBus");
     c.startText = "---------batchSignContractBus(合同批量签署接口)请求开始----------";
-    c.endText = "batchSignContractBus请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     c.setJson(QJsonObject{{"contractJoinUserId", contractJoinUserId}, {"securityCode", securityCode}});
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return call(c).ok() ? 1 : 0;
 }
 
@@ -488,12 +475,8 @@ int NetWorkBusiness::batchSignContractBusKey(const QString& contractJoinUserId, 
     Q_UNUSED(securityCode)
     ServiceCall c(bt_batchSignContract_key, "batchSignContractBusKey");
     c.startText = "---------batchSignContractBusKey(合同批量签署接口key)请求开始----------";
-    c.endText = "batchSignContractBusKey请求结束-code=";
-    c.endSeparator = "-\n返回json数据:";
+    useSigningStyle(c, loading);
     c.setJson(QJsonObject{{"contractJoinUserId", contractJoinUserId}, {"securityCode", usbKeySecurityCode()}});
-    c.ownManager = true;
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     return call(c).ok() ? 1 : 0;
 }
 

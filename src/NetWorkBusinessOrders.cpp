@@ -86,11 +86,7 @@ int NetWorkBusiness::getPersonageOrderStatus(QString id, PersonageOrderStatus& p
     c.setJson(QJsonObject{{"id", id}});
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    perOrder.read(r.dataObject());
-    return 1;
+    return callForRecord(c, perOrder);
 }
 
 int NetWorkBusiness::getCertOrderStatus(PersonageOrderStatus& perOrder, LoadingWidget* loading)
@@ -101,11 +97,7 @@ int NetWorkBusiness::getCertOrderStatus(PersonageOrderStatus& perOrder, LoadingW
     c.setJson(QJsonObject{{"orderAmount", kCertRenewalAmount}});
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    perOrder.read(r.dataObject());
-    return 1;
+    return callForRecord(c, perOrder);
 }
 
 int NetWorkBusiness::getCreatePayQr(const PersonageOrderStatus& perorder, QString& qrCodeBase64, QString& billNo,
@@ -216,11 +208,7 @@ int NetWorkBusiness::getQueryBillDetails(const QString& id, BillDetailsInfo& bil
     c.startText = QString("---------getQueryBillDetails请求开始(入参：id：%1)----------").arg(id);
     c.setJson(QJsonObject{{"id", id}});
     c.loading = loading;
-    const ServiceReply r = call(c);
-    if (!r.ok())
-        return 0;
-    billDetailsInfo.read(r.dataObject());
-    return 1;
+    return callForRecord(c, billDetailsInfo);
 }
 
 int NetWorkBusiness::sendInvoiceEmailBusiness(const QString& receiverEmil, const QString& download_url,
