@@ -375,6 +375,14 @@ TEST_F(ContractRequests, LogLinesOfTheDraftAndTheBusyBox)
     // Deleting shows and hides it.
     EXPECT_EQ(client->delContractBusiness("c-none", &box), 0);
     EXPECT_FALSE(box.isVisible());
+    // Issuing leaves a shown box up on success and hides it on failure.
+    box.show();
+    cannedReply(kSc + "/contract/issue", success(QJsonObject()));
+    EXPECT_EQ(client->contractIssueBus("c-1", "n", "1", "0", "", &box), 1);
+    EXPECT_TRUE(box.isVisible());
+    cannedReply(kSc + "/contract/issue", QJsonObject{{"code", 4011}, {"msg", "no"}});
+    EXPECT_EQ(client->contractIssueBus("c-1", "n", "1", "0", "", &box), 0);
+    EXPECT_FALSE(box.isVisible());
 
     const QString log = logText();
     EXPECT_TRUE(log.contains(u8("---------contractAddBus(添加合同到草稿箱)请求开始----------")));
@@ -382,6 +390,9 @@ TEST_F(ContractRequests, LogLinesOfTheDraftAndTheBusyBox)
     EXPECT_TRUE(log.contains(u8("contractAddBus请求结束-code=4011-\n返回json数据:")));
     EXPECT_TRUE(log.contains(u8("---------delContractBusiness请求开始(入参：contractID：c-none)----------")));
     EXPECT_TRUE(log.contains(u8("delContractBusiness请求结束返回-code=4011\n返回json数据:")));
+    EXPECT_TRUE(log.contains(u8("---------contractIssueBus(发起合同)请求开始----------")));
+    EXPECT_TRUE(log.contains(u8("contractIssueBus请求结束-code=10000-\n返回json数据:")));
+    EXPECT_TRUE(log.contains(u8("contractIssueBus请求结束-code=4011-\n返回json数据:")));
 }
 
 TEST_F(ContractRequests, UploadFormPartsInOrderWithTheirDispositions)
