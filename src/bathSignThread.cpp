@@ -198,6 +198,12 @@ void bathSignThread::run()
         auto add = [&](QPoint at, const QByteArray& picture, bool isQf, bool isSign, bool isScale, float fscale,
                        float sscale) {
             m_pageList.append(pageNo);
+            // A field without its picture would be signed as an empty box.
+            if (picture.isEmpty())
+            {
+                failure = VQ_FAIL;
+                return;
+            }
             vq_signature* field = nullptr;
             const QString name = m_engine->AddSignature(field, pageNo, at, picture, m_w, m_h, m_cert, m_certsn,
                                                         m_docName, m_sealName, m_sealCode, m_sealUnitName,
