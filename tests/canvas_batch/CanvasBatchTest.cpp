@@ -276,6 +276,50 @@ TEST_F(BatchSigning, TwoSidedCrossPageHalvesMeetAtThePageEdges)
     EXPECT_TRUE(isRightHalf(xs[6][0])) << xs[6][0];
 }
 
+TEST_F(BatchSigning, SealTooNarrowForTheRangeAsksFirst)
+{
+    open(pagesDocument(4));
+    // With 99 % on the first page the rest of the picture covers only a page or two more.
+    panel.setQfScaleValue(99);
+    const QImage picture = QImage::fromData(seal.imageData);
+    ASSERT_FALSE(picture.isNull());
+    const batchplan::Slices cut =
+        batchplan::oneSideSlices(picture.width(), picture.height(), seal.width, 1, 4, true, 99);
+    ASSERT_TRUE(cut.usable);
+    ASSERT_GE(cut.capPages, 2);
+    ASSERT_LT(cut.capPages, 4);
+    const QString question = QString::fromUtf8("此签章最多签署%1页，是否继续？").arg(cut.capPages);
+
+    crossPageMode(0, 0, 1, 4);
+    {
+        MMessageBoxAutoAnswer no(QDialogButtonBox::No);
+        QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+        clickAt(1, QPointF(150, 200));
+        ASSERT_EQ(1, no.count());
+        EXPECT_EQ(question, no.lastText());
+        EXPECT_EQ(QString("Orvessa"), no.shown().last().title);
+        EXPECT_EQ(0, opened.count());
+        EXPECT_EQ(0, keypads.count<SoftKeyboard>());
+        EXPECT_FALSE(QFile::exists(target));
+    }
+    chooseSeal();
+    MMessageBoxAutoAnswer yes(QDialogButtonBox::Yes);
+    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    clickAt(1, QPointF(150, 200));
+    ASSERT_EQ(1, yes.count());
+    ASSERT_EQ(1, opened.count());
+    QList<int> pages;
+    for (const Verified& f : verifyFile(target)) {
+        pages << f.pageno + 1;
+        EXPECT_EQ(1, f.code);
+    }
+    std::sort(pages.begin(), pages.end());
+    QList<int> expected;
+    for (int p = 1; p <= cut.capPages; ++p)
+        expected << p;
+    EXPECT_EQ(expected, pages);
+}
+
 TEST_F(BatchSigning, ServiceRefusalLeavesTheSourceAndNoNewFile)
 {
     open(pagesDocument(3));
