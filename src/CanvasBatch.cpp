@@ -247,17 +247,17 @@ void Canvas::startBatchSigning()
     const int W = image.width(), H = image.height();
     if (crossPage && m_qfMode != 0)
     {
-        image1 = toPng(image.copy(0, 0, W / 2, H));
-        rimage = toPng(image.copy(W / 2, 0, W / 2, H));
-        fieldW = w * 0.5;
-        p = drop.rightEdge.toPoint();
-        rp = drop.leftEdge.toPoint();
         if (W / 2 < 1)
         {
             dropSeal();
             showBatchError(QStringLiteral("印章图片过窄，无法骑缝签章！"));
             return;
         }
+        image1 = toPng(image.copy(0, 0, W / 2, H));
+        rimage = toPng(image.copy(W / 2, 0, W / 2, H));
+        fieldW = w * 0.5;
+        p = drop.rightEdge.toPoint();
+        rp = drop.leftEdge.toPoint();
     }
     else if (crossPage)
     {
