@@ -338,6 +338,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
+    // The message for a failed signing save (code != 0) from one of three tables: signing in
+    // place, finishing a contract, a batch run. The lost-login codes end the placement and
+    // report it instead of showing a box.
+    enum SignMessageTable { SMT_Single, SMT_Contract, SMT_Batch };
+    void showSignResult(int code, SignMessageTable table);
     // A click with a seal on the cursor (pos: the seal's centre in view space).
     virtual void addSignature(QPoint pos);
     // Ends a placement; success refreshes the menu's signature state.
@@ -366,10 +371,6 @@ private:
     static QAction* runMenu(QMenu& menu);
 
     // Signing steps.
-    enum SignMessageTable { SMT_Single, SMT_Contract, SMT_Batch };
-    // Shows the message for a failed save (code != 0) from one of the three tables; the lost
-    // login codes end the placement and report it instead.
-    void showSignResult(int code, SignMessageTable table);
     void signInPlace();
     void placeContractItem();
     void startBatchSigning();

@@ -8,6 +8,7 @@
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
+#include "PayQrCodeDialog.h"
 #include "QuickMessageBox.h"
 #include "RenderCache.h"
 #include "SignPasswdDialog.h"
@@ -457,7 +458,18 @@ void Canvas::finishSignature(bool bfinish)
     m_sealSource = SS_NO;
 }
 
-void Canvas::slotRenew() {}
+void Canvas::slotRenew()
+{
+    PersonageOrderStatus order;
+    if (!NetWorkBusiness::Instance()->getCertOrderStatus(order, m_loading))
+        return;
+    QString qrCodeBase64, billNo;
+    if (!NetWorkBusiness::Instance()->getCreatePayQr(order, qrCodeBase64, billNo, m_loading))
+        return;
+    PayQrCodeDialog dialog(qrCodeBase64, billNo, 2, 60, g_topWidget);
+    connect(&dialog, &PayQrCodeDialog::sigCertRenewSucess, this, &Canvas::sigCertRenewSucess);
+    dialog.exec();
+}
 
 void Canvas::pulloutDevice()
 {

@@ -10,8 +10,10 @@
 //   "directory":       accounts that can be added as contacts, {"userAccount", "userName", ...};
 //   "payAfterPolls":   a bill is paid at its n-th payment-status poll (default 3).
 // Buying creates an unpaid order, the QR code of an order creates a bill with a generated PNG
-// picture, and polling the bill counts up to the payment, which marks the order paid.
+// picture, and polling the bill counts up to the payment, which marks the order paid. Paying a
+// certificate-renewal order also re-issues the account's certificate, valid for another year.
 
+#include "StandinOpsAccount.h"
 #include "StandinService.h"
 
 #include <QCryptographicHash>
@@ -26,6 +28,8 @@ namespace {
 
 constexpr int kSuccess = 10000;
 const char* const kArea = "orders";
+// The package code of a certificate-renewal order.
+const char* const kRenewalCode = "CERT";
 
 StandinAnswer ok(const QJsonValue& data = QJsonValue())
 {
@@ -338,7 +342,7 @@ StandinAnswer certRenewalOrder(StandinContext& ctx)
 {
     QJsonObject data = area(ctx.state);
     const QJsonObject order = newOrder(data, ctx.account,
-                                       {{"setmealCode", "CERT"},
+                                       {{"setmealCode", kRenewalCode},
                                         {"setmealNum", 1},
                                         {"orderAmount", ctx.request.json.value("orderAmount")},
                                         {"mealName", QStringLiteral("印章使用续期")},
@@ -425,11 +429,15 @@ StandinAnswer payStatus(StandinContext& ctx)
     data.insert("bills", bills);
     const int needed = data.contains("payAfterPolls") ? data.value("payAfterPolls").toInt() : 3;
     const bool paid = polls >= needed;
+    QString renewFor;
     if (paid) {
         QJsonArray orders = data.value("orders").toArray();
         const int o = indexOf(orders, "id", bill.value("orderId"));
         if (o >= 0) {
             QJsonObject order = orders.at(o).toObject();
+            // Paying a certificate renewal re-issues the paying account's certificate, once.
+            if (order.value("status").toInt() == 0 && order.value("setmealCode").toString() == kRenewalCode)
+                renewFor = order.value("userId").toString();
             order.insert("status", 1);
             order.insert("updateDate", now());
             orders.replace(o, order);
@@ -437,6 +445,8 @@ StandinAnswer payStatus(StandinContext& ctx)
         }
     }
     store(ctx.state, data);
+    if (!renewFor.isEmpty() && ctx.state.account && !standinRenewCertificate(ctx.state, renewFor))
+        return StandinAnswer::envelope(5000, QStringLiteral("证书续期失败"));
     return ok(paid ? 1 : 0);
 }
 

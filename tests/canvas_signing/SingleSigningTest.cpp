@@ -1,0 +1,325 @@
+// Signing in place from the document view: a cloud seal clicked onto a page, the signing password
+// on the keypad, the service signing inside the save; the refusals and the messages of failed
+// saves; verification and deletion of the signature; seal items on contract documents.
+#include "SigningTestSupport.h"
+
+#include "DeleteSignatureDialog.h"
+#include "SignatureCheck.h"
+#include "VerifySignatureDialog.h"
+#include "vq-pdf-testing.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+using namespace signingtest;
+
+namespace {
+
+const char* const kSign = "/eseal-signature/digestSign/getDigestSignInfo";
+
+// A canvas whose message table can be reached directly.
+class TableCanvas : public Canvas
+{
+public:
+    TableCanvas() : Canvas(nullptr) {}
+    using Canvas::showSignResult;
+    using Table = Canvas::SignMessageTable;
+    using Canvas::SMT_Batch;
+    using Canvas::SMT_Contract;
+    using Canvas::SMT_Single;
+};
+
+} // namespace
+
+using CanvasSigning = SigningTest;
+
+TEST_F(CanvasSigning, CloudSealSignedInPlaceVerifiesWhereItWasClicked)
+{
+    loginWithSeals("13900000000");
+    ASSERT_FALSE(seals.isEmpty());
+    SigningView v(pages(2));
+    ASSERT_EQ(0, v.loaded);
+    const std::string before = v.fileBytes();
+    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+    QSignalSpy menu(v.canvas.get(), &Canvas::updateMenu);
+
+    choose(v, seals[0].id);
+    EXPECT_EQ(SS_Cloud, v.canvas->sealSource());
+    EXPECT_EQ(MA_AddSealing, v.canvas->GetMouseAction());
+
+    // Clicked at (200, 250) of page 1; while the keypad is open the view scrolls and shrinks,
+    // which must not move the seal.
+    beforeKeypad = [&] {
+        v.canvas->resize(500, 500);
+        v.canvas->verticalBar()->setValue(v.canvas->verticalBar()->maximum());
+        QCoreApplication::processEvents();
+    };
+    v.click(v.view(1, QPointF(200, 250)));
+
+    EXPECT_EQ(1, keypadsShown);
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText().toStdString();
+    EXPECT_EQ(QStringList{u8("已保存")}, toasts.texts());
+    ASSERT_EQ(1, listed.count());
+    EXPECT_EQ(0, listed[0][0].toInt());
+    const ToolSignatureInfo info = listed[0][1].value<ToolSignatureInfo>();
+    EXPECT_EQ(0, info.pageno);
+    const double w = seals[0].width, h = seals[0].height;
+    EXPECT_NEAR(200 - w / 2, info.pt.x(), 1.5);
+    EXPECT_NEAR(250 - h / 2, info.pt.y(), 1.5);
+    ASSERT_FALSE(menu.isEmpty());
+    EXPECT_TRUE(menu.last()[0].toBool());
+    EXPECT_EQ(SS_NO, v.canvas->sealSource());
+    EXPECT_EQ(MA_AddSeal, v.canvas->GetMouseAction());
+
+    // The file: the original bytes, then an update whose value the certificate's key made.
+    const std::string after = v.fileBytes();
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(0, after.compare(0, before.size(), before));
+    EXPECT_TRUE(independentlyVerified(after, cert));
+
+    PdfEngine reader;
+    ASSERT_EQ(0, reader.Load(v.path, false, nullptr));
+    reader.CutOutPages();
+    vq_signature* sig = reader.getSignatureByName(info.t);
+    ASSERT_NE(nullptr, sig);
+    EXPECT_EQ("psign", reader.GetSignatureCustom(sig));
+    int vcode = -1, docRet = -1, ts = -1, certRet = -1;
+    QString signer, signTime;
+    QByteArray certData, tsCert, tsTime;
+    reader.VerifySinature(sig, vcode, docRet, ts, certRet, signer, certData, signTime, tsCert, tsTime);
+    EXPECT_EQ(0, vcode);
+    EXPECT_EQ(0, docRet);
+    EXPECT_EQ(0, ts);
+}
+
+TEST_F(CanvasSigning, ClickOutsideThePagesKeepsTheSealAndAClickInsideSigns)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(1), QSize(800, 800));
+    choose(v, seals[0].id);
+    // Right of the page: no page holds the seal's centre.
+    v.click(v.view(1, QPointF(450, 250)));
+    EXPECT_EQ(QStringList{u8("请您在文档内盖章（根据印章的中心点判断）")}, toasts.texts());
+    EXPECT_EQ(0, keypadsShown);
+    EXPECT_EQ(MA_AddSealing, v.canvas->GetMouseAction());
+    EXPECT_EQ(0, v.engine->DocumentSignatureCount());
+
+    v.click(v.view(1, QPointF(200, 250)));
+    EXPECT_EQ(1, keypadsShown);
+    EXPECT_EQ(1, v.engine->DocumentSignatureCount());
+}
+
+TEST_F(CanvasSigning, RefusalsLeaveTheFileAsItWas)
+{
+    loginWithSeals("13900000000");
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        QStringList boxes;
+        int keypads;
+    };
+    const QList<Case> cases = {
+        {"the service refuses to sign",
+         [&] {
+             StandinScript s = StandinScript::withEnvelope(QJsonObject{{"code", 4602}, {"msg", u8("证书不在有效期")}});
+             s.times = 1;
+             standin.script(kSign, s);
+         },
+         {u8("数字签名失败！证书不在有效期！")}, 1},
+        {"the keypad is closed", [&] { keypadDigits.clear(); }, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        keypadDigits = "123456";
+        keypadsShown = 0;
+        MMessageBoxAutoAnswer seen(QDialogButtonBox::Ok);
+        SigningView v(pages(2));
+        QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+        const std::string before = v.fileBytes();
+        c.arrange();
+        choose(v, seals[0].id);
+        v.click(v.view(1, QPointF(200, 250)));
+        EXPECT_EQ(c.keypads, keypadsShown);
+        EXPECT_EQ(c.boxes, seen.texts());
+        EXPECT_EQ(before, v.fileBytes());
+        EXPECT_EQ(0, listed.count());
+        // Nothing unsigned stays behind in the open document either.
+        EXPECT_EQ(0, v.engine->DocumentSignatureCount());
+        EXPECT_FALSE(v.engine->DocumentChanged() && v.engine->getSinatureCount() > 0);
+        // The seal has left the cursor; the tool stays.
+        EXPECT_EQ(MA_AddSeal, v.canvas->GetMouseAction());
+        EXPECT_EQ(MS_LocalSignature, v.canvas->GetMouseState());
+    }
+}
+
+TEST_F(CanvasSigning, FailedSaveMessagesByTable)
+{
+    struct Case {
+        int code;
+        TableCanvas::Table table;
+        const char* text; // null: no box
+    };
+    const QList<Case> cases = {
+        {VQ_FILE_IS_BUSY, TableCanvas::SMT_Single, "数字签名失败！文档被占用！"},
+        {VQ_SIGNATURE_ERROR, TableCanvas::SMT_Single, "数字签名失败！原因未知！"},
+        {VQ_SIGNATURE_ERROR, TableCanvas::SMT_Batch, "数字签名失败！原因未知！"},
+        {VQ_GET_SM2_CERT_ERROR, TableCanvas::SMT_Contract, "数字签名失败！获取证书失败，请重新签名！"},
+        {VQ_CREATE_SM3_ERROR, TableCanvas::SMT_Batch, "数字签名失败！请重新签名！"},
+        {VQ_CREATE_TIMESTAME_ERROR, TableCanvas::SMT_Single, "数字签名失败！创建时间戳失败，请重新签名！"},
+        {VQ_HTTP_REQUEST_DATA_IS_NULL, TableCanvas::SMT_Single, "数字签名失败！证书失效！"},
+        {VQ_TOKEN_ERROR2, TableCanvas::SMT_Single, nullptr},
+    };
+    TableCanvas canvas;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        MMessageBoxAutoAnswer seen(QDialogButtonBox::Ok);
+        QSignalSpy lost(&canvas, &Canvas::loginAgain);
+        QSignalSpy escape(&canvas, &Canvas::Key_EscapeSignal);
+        canvas.showSignResult(c.code, c.table);
+        if (c.text) {
+            EXPECT_EQ(QStringList{u8(c.text)}, seen.texts());
+            EXPECT_EQ("Orvessa", seen.shown()[0].title);
+            EXPECT_EQ(0, lost.count());
+        } else {
+            EXPECT_EQ(0, seen.count());
+            ASSERT_EQ(1, lost.count());
+            EXPECT_EQ(1, lost[0][0].toInt());
+            EXPECT_EQ(1, escape.count());
+        }
+    }
+    // The code the service answered for, in its own words, outside the signing-in-place table.
+    MMessageBoxAutoAnswer seen(QDialogButtonBox::Ok);
+    canvas.showSignResult(VQ_HTTP_REQUEST_DATA_IS_NULL, TableCanvas::SMT_Contract);
+    ASSERT_EQ(1, seen.count());
+    EXPECT_TRUE(seen.lastText().startsWith(u8("数字签名失败！")));
+    EXPECT_NE(u8("数字签名失败！证书失效！"), seen.lastText());
+}
+
+TEST_F(CanvasSigning, DeletingASignatureNeedsThePasswordAndASuccessfulSave)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(1));
+    choose(v, seals[0].id);
+    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+    v.click(v.view(1, QPointF(200, 250)));
+    ASSERT_EQ(1, listed.count());
+    const QString field = listed[0][1].value<ToolSignatureInfo>().t;
+    const std::string signedBytes = v.fileBytes();
+
+    // The signing password proves the right to delete; a dialog that stays open (a wrong
+    // answer) is closed so the test cannot hang.
+    driver.on<DeleteSignatureDialog>([&](DeleteSignatureDialog* d) {
+        QPointer<DeleteSignatureDialog> dialog(d);
+        d->passwordEdit()->setText("123456");
+        d->okButton()->click();
+        if (dialog && dialog->isVisible()) {
+            ADD_FAILURE() << "the deletion dialog did not accept the signing password";
+            dialog->reject();
+        }
+    });
+    QSignalSpy removed(v.canvas.get(), &Canvas::deleteSignatureList);
+
+    // The save fails (as on a full disk): the file, the open document and the list keep it.
+    vq_test_fail_writes_after(0);
+    v.canvas->deleteSignature(1, v.engine->getSignatureByName(field));
+    vq_test_fail_writes_after(-1);
+    EXPECT_EQ(1, driver.count<DeleteSignatureDialog>());
+    EXPECT_EQ(0, removed.count());
+    ASSERT_EQ(1, boxes.count());
+    EXPECT_TRUE(boxes.lastText().startsWith(u8("删除签名失败！")));
+    EXPECT_EQ(signedBytes, v.fileBytes());
+    EXPECT_NE(nullptr, v.engine->getSignatureByName(field));
+    EXPECT_FALSE(v.engine->DocumentChanged());
+
+    // Now it works.
+    v.canvas->deleteSignature(1, v.engine->getSignatureByName(field));
+    ASSERT_EQ(1, removed.count());
+    EXPECT_EQ(0, removed[0][0].toInt());
+    EXPECT_EQ(field, removed[0][1].toString());
+    EXPECT_EQ(nullptr, v.engine->getSignatureByName(field));
+    PdfEngine reader;
+    ASSERT_EQ(0, reader.Load(v.path, false, nullptr));
+    reader.CutOutPages();
+    EXPECT_EQ(nullptr, reader.getSignatureByName(field));
+}
+
+TEST_F(CanvasSigning, VerificationFromTheListShowsTheResult)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(1));
+    choose(v, seals[0].id);
+    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+    v.click(v.view(1, QPointF(200, 250)));
+    ASSERT_EQ(1, listed.count());
+    const QString field = listed[0][1].value<ToolSignatureInfo>().t;
+
+    driver.on<VerifySignatureDialog>([](VerifySignatureDialog* d) { d->accept(); });
+    v.canvas->verifySignatureByName(QStringLiteral("no such field"));
+    QTest::qWait(20);
+    EXPECT_EQ(0, driver.count<VerifySignatureDialog>());
+    v.canvas->verifySignatureByName(field);
+    EXPECT_EQ(1, driver.count<VerifySignatureDialog>());
+}
+
+TEST_F(CanvasSigning, ContractItemsArePlacedListedAndRemoved)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(2));
+    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+    QSignalSpy finish(v.canvas.get(), &Canvas::setFinishBtnDisable);
+    choose(v, seals[0].id, 0, MS_CloudSignature);
+    v.click(v.view(1, QPointF(200, 250)));
+    EXPECT_EQ(0, keypadsShown);
+    ASSERT_EQ(1, v.canvas->getSignItems().size());
+    SignItem* item = v.canvas->getSignItems()[0];
+    EXPECT_EQ(1, item->pageNo());
+    EXPECT_NEAR(200, item->pdfRect().center().x(), 1.5);
+    EXPECT_NEAR(250, item->pdfRect().center().y(), 1.5);
+    EXPECT_EQ(seals[0].id, item->sealId());
+    EXPECT_FALSE(item->isAuthSeal());
+    ASSERT_EQ(1, finish.count());
+    EXPECT_FALSE(finish[0][0].toBool());
+    // The list hears of the item once the placement has ended.
+    EXPECT_EQ(0, listed.count());
+    ASSERT_TRUE(waitUntil([&] { return listed.count() == 1; }, 2000));
+    EXPECT_EQ(1, listed[0][0].toInt());
+    EXPECT_EQ(item, listed[0][1].value<SignItem*>());
+    EXPECT_EQ(0, v.engine->DocumentSignatureCount()); // nothing signed yet
+
+    choose(v, seals[0].id, 0, MS_CloudSignature);
+    v.click(v.view(2, QPointF(100, 100)));
+    ASSERT_EQ(2, v.canvas->getSignItems().size());
+    finish.clear();
+    v.canvas->deleteItemSignature(item->uuid());
+    EXPECT_EQ(0, finish.count());
+    v.canvas->deleteItemSignature(v.canvas->getSignItems()[0]->uuid());
+    ASSERT_EQ(1, finish.count());
+    EXPECT_TRUE(finish[0][0].toBool());
+}
+
+TEST_F(CanvasSigning, AuthorisedSealOfAPersonOnAContract)
+{
+    // A seal a company authorised to the person, with its record time in seconds.
+    loginWithSeals("13800000000");
+    ASSERT_FALSE(seals.isEmpty());
+    SealInfo seal = seals[0];
+    seal.id = "auth-1";
+    seal.sealRecordTime = "86400";
+    client->setAuthSealInfo({seal});
+    SigningView v(pages(1));
+    choose(v, seal.id, 1, MS_CloudSignature);
+    v.click(v.view(1, QPointF(200, 250)));
+    ASSERT_EQ(1, v.canvas->getSignItems().size());
+    SignItem* item = v.canvas->getSignItems()[0];
+    EXPECT_TRUE(item->isAuthSeal());
+    EXPECT_EQ("auth-1", item->sealId());
+    EXPECT_EQ(QDateTime::fromSecsSinceEpoch(86400).toLocalTime().toString("yyyy-MM-dd hh:mm:ss"),
+              item->sealRecordTime());
+
+    // An authorised seal the list does not hold: a warning, and the panel is told to close.
+    QSignalSpy escape(v.canvas.get(), &Canvas::Key_EscapeSignal);
+    choose(v, "missing", 1, MS_CloudSignature);
+    EXPECT_EQ(QStringList{u8("没有获取授权印章信息！")}, boxes.texts());
+    EXPECT_EQ(1, escape.count());
+    EXPECT_EQ(SS_NO, v.canvas->sealSource());
+}
