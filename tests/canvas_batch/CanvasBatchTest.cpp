@@ -3,23 +3,20 @@
 // one signature value, while the open document stays as it was. Also the refusals that keep a
 // run from writing where it must not, a service refusal that leaves nothing behind, a long run
 // on the worker thread while the GUI thread keeps going, and the arithmetic of a run.
-#include "AccountTestSupport.h"
-#include "CanvasTestSupport.h"
-#include "MMessageBox.h"
+#include "SigningTestSupport.h"
+
 #include "PdfEngine.h"
 #include "ProgressDlg.h"
-#include "QtTestSupport.h"
-#include "RegeditSettings.h"
 #include "RightToolBar.h"
-#include "SoftKeyboard.h"
+#include "SignatureCheck.h"
 #include "bathSignThread.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QTimer>
+
+using namespace signingtest;
 
 namespace {
 
@@ -38,14 +35,6 @@ std::string pagesDocument(int n, int width = 300, int height = 400)
     }
     return fixture::simpleDocument(pages);
 }
-
-// The real view, with the click that drops a seal reachable.
-class BatchCanvas : public Canvas
-{
-public:
-    BatchCanvas() : Canvas(nullptr) {}
-    using Canvas::addSignature;
-};
 
 struct Verified {
     int pageno;
@@ -70,20 +59,15 @@ QList<Verified> verifyFile(const QString& path)
     return out;
 }
 
-class BatchSigning : public AccountTest
+class BatchSigning : public SigningTest
 {
 protected:
     void SetUp() override
     {
-        AccountTest::SetUp();
-        ASSERT_TRUE(settingsDir.isValid());
-        settings.reset(new ScopedSettingsLocation(settingsDir.path()));
-        ASSERT_TRUE(loginAs(kCompany));
-        QList<SealInfo> seals;
-        ASSERT_EQ(1, client->getMySealBusiness(seals, nullptr));
+        SigningTest::SetUp();
+        loginWithSeals(kCompany);
         ASSERT_EQ(2, seals.size());
         seal = seals.at(1); // the smaller one, 40 x 30 mm
-        target = dir.filePath("out.pdf");
         Canvas::setSaveFileChooser([this](QWidget*, const QString& caption, const QString& suggestion,
                                           const QString& filter) {
             chooserCalls++;
@@ -92,46 +76,30 @@ protected:
             lastFilter = filter;
             return target;
         });
-        keypads.on<SoftKeyboard>([](SoftKeyboard* kb) {
-            for (QChar digit : QString("123456"))
-                for (QPushButton* key : kb->keys())
-                    if (key->text() == QString(digit)) {
-                        key->click();
-                        break;
-                    }
-        });
     }
 
     void TearDown() override
     {
         Canvas::setSaveFileChooser(nullptr);
-        canvas.reset();
-        engine.reset();
-        settings.reset();
-        AccountTest::TearDown();
+        view.reset();
+        SigningTest::TearDown();
     }
 
-    // Opens a document in the view at 100 % (one point is one pixel) and chooses the seal.
+    // Opens a document in the view (one point is one pixel), with the seal panel attached.
     void open(const std::string& bytes, QSize size = QSize(700, 900))
     {
-        source = dir.filePath("doc.pdf");
+        view.reset(new SigningView(bytes, size));
+        ASSERT_EQ(0, view->loaded);
+        source = view->path;
         original = bytes;
-        fixture::writeFile(source.toStdString(), bytes);
-        engine.reset(new PdfEngine());
-        ASSERT_EQ(0, engine->Load(source, false, nullptr));
-        canvas.reset(new BatchCanvas());
-        dm = new DisplayModel(new canvastest::HostCallback(canvas.get()), engine.get());
-        dm->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 72);
-        dm->Relayout(100, 0);
-        canvas->setDisplayModel(dm, cache());
-        canvas->resize(size);
-        canvas->show();
-        QCoreApplication::processEvents();
+        target = view->dir.filePath("out.pdf");
+        canvas = view->canvas.get();
+        engine = view->engine.get();
+        dm = view->dm;
         canvas->setRightToolBar(&panel);
-        canvas->SetMouseState(MS_LocalSignature);
     }
 
-    void chooseSeal() { canvas->setSealState_Slots(2, seal.id, 0); }
+    void chooseSeal() { choose(*view, seal.id); }
 
     // A batch over the given page mode (0 all, 1 range, 2 odd, 3 even).
     void batchMode(int pageMode)
@@ -152,28 +120,20 @@ protected:
         chooseSeal();
     }
 
-    // Drops the seal with its centre at a point of a page (page space).
-    void clickAt(int pageNo, QPointF pt) { canvas->addSignature(dm->CvtToScreen(pageNo, pt, true).toPoint()); }
-
-    static RenderCache* cache()
-    {
-        static RenderCache* c = new RenderCache(QSize(512, 512));
-        return c;
-    }
+    // Clicks the seal down with its centre at a point of a page (page space).
+    void clickAt(int pageNo, QPointF pt) { view->click(view->view(pageNo, pt)); }
 
     std::string sourceBytes() const { return fixture::readFile(source.toStdString()); }
+    QString folder() const { return view->dir.path(); }
 
-    QTemporaryDir dir;
-    QTemporaryDir settingsDir;
-    std::unique_ptr<ScopedSettingsLocation> settings;
+    std::unique_ptr<SigningView> view;
+    Canvas* canvas = nullptr;
+    PdfEngine* engine = nullptr;
+    DisplayModel* dm = nullptr;
+    RightToolBar panel;
     SealInfo seal;
     QString source, target;
     std::string original;
-    std::unique_ptr<PdfEngine> engine;
-    std::unique_ptr<BatchCanvas> canvas;
-    DisplayModel* dm = nullptr;
-    RightToolBar panel;
-    ModalDriver keypads;
     int chooserCalls = 0;
     QString lastCaption, lastSuggestion, lastFilter;
 };
@@ -181,18 +141,17 @@ protected:
 TEST_F(BatchSigning, OddPagesOfFiveGetOneSharedSignatureInANewFile)
 {
     open(pagesDocument(5));
-    RegeditSettings::Instance()->setRecentlyFold(dir.filePath("x.pdf"));
+    RegeditSettings::Instance()->setRecentlyFold(QDir(folder()).filePath("x.pdf"));
     batchMode(2);
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(2, QPointF(150, 200));
 
     EXPECT_EQ(0, boxes.count()) << boxes.lastText().toStdString();
-    EXPECT_EQ(1, keypads.count<SoftKeyboard>());
+    EXPECT_EQ(1, keypadsShown);
     EXPECT_EQ(1, chooserCalls);
     EXPECT_EQ(QString::fromUtf8("另存为.."), lastCaption);
     EXPECT_EQ(QString("PDF Document (*.pdf)"), lastFilter);
-    EXPECT_EQ(QDir(dir.path()).filePath(QString::fromUtf8("doc_奇数页_批量签章.pdf")), lastSuggestion);
+    EXPECT_EQ(QDir(folder()).filePath(QString::fromUtf8("doc_奇数页_批量签章.pdf")), lastSuggestion);
     ASSERT_EQ(1, opened.count());
     EXPECT_EQ(target, opened.first().at(0).toString());
     // The service signed once for all three fields; the open document and its file are untouched.
@@ -200,7 +159,9 @@ TEST_F(BatchSigning, OddPagesOfFiveGetOneSharedSignatureInANewFile)
     EXPECT_EQ(original, sourceBytes());
     EXPECT_EQ(0, engine->DocumentSignatureCount());
     EXPECT_FALSE(engine->DocumentChanged());
-    EXPECT_EQ(0, std::string(fixture::readFile(target.toStdString())).compare(0, original.size(), original));
+    const std::string written = fixture::readFile(target.toStdString());
+    EXPECT_EQ(0, written.compare(0, original.size(), original));
+    EXPECT_TRUE(sigcheck::independentlyVerified(written, cert));
 
     const QList<Verified> fields = verifyFile(target);
     ASSERT_EQ(3, fields.size());
@@ -237,8 +198,7 @@ TEST_F(BatchSigning, TwoSidedCrossPageHalvesMeetAtThePageEdges)
 {
     open(pagesDocument(6));
     crossPageMode(1, 1, 3, 6);
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(3, QPointF(150, 200));
     EXPECT_EQ(0, boxes.count()) << boxes.lastText().toStdString();
     ASSERT_EQ(1, opened.count());
@@ -293,18 +253,18 @@ TEST_F(BatchSigning, SealTooNarrowForTheRangeAsksFirst)
     crossPageMode(0, 0, 1, 4);
     {
         MMessageBoxAutoAnswer no(QDialogButtonBox::No);
-        QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+        QSignalSpy opened(canvas, &Canvas::openPdfFile);
         clickAt(1, QPointF(150, 200));
         ASSERT_EQ(1, no.count());
         EXPECT_EQ(question, no.lastText());
         EXPECT_EQ(QString("Orvessa"), no.shown().last().title);
         EXPECT_EQ(0, opened.count());
-        EXPECT_EQ(0, keypads.count<SoftKeyboard>());
+        EXPECT_EQ(0, keypadsShown);
         EXPECT_FALSE(QFile::exists(target));
     }
     chooseSeal();
     MMessageBoxAutoAnswer yes(QDialogButtonBox::Yes);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(1, QPointF(150, 200));
     ASSERT_EQ(1, yes.count());
     ASSERT_EQ(1, opened.count());
@@ -327,8 +287,7 @@ TEST_F(BatchSigning, ServiceRefusalLeavesTheSourceAndNoNewFile)
     StandinScript refuse = StandinScript::withEnvelope(QJsonObject{{"code", 4602}, {"msg", u8("证书不在有效期")}});
     refuse.times = 1;
     standin.script(kSign, refuse);
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(1, QPointF(150, 200));
 
     EXPECT_EQ(0, opened.count());
@@ -338,7 +297,7 @@ TEST_F(BatchSigning, ServiceRefusalLeavesTheSourceAndNoNewFile)
     EXPECT_EQ(original, sourceBytes());
     EXPECT_FALSE(engine->DocumentChanged());
     // Nothing but the result may be left in the folder (no temporary file either).
-    EXPECT_EQ(QStringList({"doc.pdf"}), QDir(dir.path()).entryList(QDir::Files));
+    EXPECT_EQ(QStringList({"doc.pdf"}), QDir(folder()).entryList(QDir::Files));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(nullptr, canvas->getBatchSealThread());
 }
@@ -351,7 +310,6 @@ TEST_F(BatchSigning, ReplacingAFileThatFailsKeepsTheOldFile)
     StandinScript refuse = StandinScript::withEnvelope(QJsonObject{{"code", 4602}, {"msg", "no"}});
     refuse.times = 1;
     standin.script(kSign, refuse);
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     clickAt(1, QPointF(150, 200));
     EXPECT_EQ(1, boxes.count());
     EXPECT_EQ("an older file the user chose to replace", fixture::readFile(target.toStdString()));
@@ -360,7 +318,7 @@ TEST_F(BatchSigning, ReplacingAFileThatFailsKeepsTheOldFile)
 TEST_F(BatchSigning, RefusedTargetsAndRangesStartNothing)
 {
     open(pagesDocument(4));
-    const QString other = dir.filePath("other.pdf");
+    const QString other = QDir(folder()).filePath("other.pdf");
     fixture::writeFile(other.toStdString(), pagesDocument(1));
     PdfEngine otherDocument;
     ASSERT_EQ(0, otherDocument.Load(other, false, nullptr));
@@ -376,7 +334,7 @@ TEST_F(BatchSigning, RefusedTargetsAndRangesStartNothing)
     const QList<Case> cases = {
         {"source as target", [&] { batchMode(0); target = sourcePath; }, "不能保存到正在签署的文档本身", true},
         {"source through another spelling",
-         [&] { batchMode(0); target = dir.path() + "/./doc.pdf"; }, "不能保存到正在签署的文档本身", true},
+         [&] { batchMode(0); target = folder() + "/./doc.pdf"; }, "不能保存到正在签署的文档本身", true},
         {"another open document", [&] { batchMode(0); target = other; }, "该文件已在程序中打开", true},
         {"range starts at 0", [&] { panel.m_minPage = 0; panel.m_maxPage = 2; batchMode(1); }, "页码范围无效", false},
         {"range past the end", [&] { panel.m_minPage = 2; panel.m_maxPage = 5; batchMode(1); }, "页码范围无效", false},
@@ -387,23 +345,23 @@ TEST_F(BatchSigning, RefusedTargetsAndRangesStartNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        target = dir.filePath("out.pdf");
+        target = QDir(folder()).filePath("out.pdf");
         chooserCalls = 0;
         c.setup();
-        MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-        QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+        MMessageBoxAutoAnswer shown(QDialogButtonBox::Ok);
+        QSignalSpy opened(canvas, &Canvas::openPdfFile);
         clickAt(1, QPointF(150, 200));
-        ASSERT_EQ(1, boxes.count());
-        EXPECT_TRUE(boxes.lastText().contains(QString::fromUtf8(c.text))) << boxes.lastText().toStdString();
+        ASSERT_EQ(1, shown.count());
+        EXPECT_TRUE(shown.lastText().contains(QString::fromUtf8(c.text))) << shown.lastText().toStdString();
         EXPECT_EQ(c.asksForFile ? 1 : 0, chooserCalls);
         EXPECT_EQ(0, opened.count());
-        EXPECT_EQ(0, keypads.count<SoftKeyboard>());
+        EXPECT_EQ(0, keypadsShown);
         EXPECT_EQ(SS_NO, canvas->sealSource());
     }
     EXPECT_EQ(0, standin.requests(kSign).size());
     EXPECT_EQ(original, sourceBytes());
     EXPECT_EQ(pagesDocument(1), fixture::readFile(other.toStdString()));
-    EXPECT_FALSE(QFile::exists(dir.filePath("out.pdf")));
+    EXPECT_FALSE(QFile::exists(QDir(folder()).filePath("out.pdf")));
 }
 
 TEST_F(BatchSigning, UnreadableSourceIsAnErrorNotAnEmptySave)
@@ -412,13 +370,12 @@ TEST_F(BatchSigning, UnreadableSourceIsAnErrorNotAnEmptySave)
     batchMode(0);
     // The file went away after the view opened it: the run's own engine cannot open it.
     ASSERT_TRUE(QFile::remove(source));
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(1, QPointF(150, 200));
     ASSERT_EQ(1, boxes.count());
     EXPECT_TRUE(boxes.lastText().contains(QString::fromUtf8("无法打开文档"))) << boxes.lastText().toStdString();
     EXPECT_EQ(0, opened.count());
-    EXPECT_EQ(0, keypads.count<SoftKeyboard>());
+    EXPECT_EQ(0, keypadsShown);
     EXPECT_FALSE(QFile::exists(target));
 }
 
@@ -443,8 +400,7 @@ TEST_F(BatchSigning, TwoHundredPagesRunOnTheWorkerWhileTheGuiThreadRuns)
         }
     });
     timer.start();
-    MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    QSignalSpy opened(canvas.get(), &Canvas::openPdfFile);
+    QSignalSpy opened(canvas, &Canvas::openPdfFile);
     clickAt(1, QPointF(60, 45));
     timer.stop();
     EXPECT_EQ(0, boxes.count()) << boxes.lastText().toStdString();
@@ -465,13 +421,12 @@ TEST_F(BatchSigning, TwoHundredPagesRunOnTheWorkerWhileTheGuiThreadRuns)
 
 TEST_F(BatchSigning, WorkerCountsOneToTotalAndSkipsTheSaveWhenStopped)
 {
+    QTemporaryDir dir;
     const QString path = dir.filePath("w.pdf");
     fixture::writeFile(path.toStdString(), pagesDocument(5));
     PdfEngine second;
     ASSERT_EQ(0, second.Load(path, false, nullptr));
     second.CutOutPages();
-    QByteArray cert;
-    ASSERT_TRUE(client->getMyCert(cert));
     QString signer, sn;
     second.ParserCert(cert, signer, sn);
 
@@ -500,13 +455,12 @@ TEST_F(BatchSigning, WorkerCountsOneToTotalAndSkipsTheSaveWhenStopped)
 
 TEST_F(BatchSigning, WorkerReportsAPageWithoutItsSealAndSavesNothing)
 {
+    QTemporaryDir dir;
     const QString path = dir.filePath("w.pdf");
     fixture::writeFile(path.toStdString(), pagesDocument(3));
     PdfEngine second;
     ASSERT_EQ(0, second.Load(path, false, nullptr));
     second.CutOutPages();
-    QByteArray cert;
-    ASSERT_TRUE(client->getMyCert(cert));
     bathSignThread worker;
     worker.setPageRange(1, 3);
     // Two slices for three pages: the third page would stay without its part of the seal.
