@@ -4,6 +4,8 @@
 #include "SigningTestSupport.h"
 
 #include "DeleteSignatureDialog.h"
+#include "PayQrCodeDialog.h"
+#include "StandinOpsAccount.h"
 #include "SignatureCheck.h"
 #include "VerifySignatureDialog.h"
 #include "vq-pdf-testing.h"
@@ -322,4 +324,48 @@ TEST_F(CanvasSigning, AuthorisedSealOfAPersonOnAContract)
     EXPECT_EQ(QStringList{u8("没有获取授权印章信息！")}, boxes.texts());
     EXPECT_EQ(1, escape.count());
     EXPECT_EQ(SS_NO, v.canvas->sealSource());
+}
+
+TEST_F(CanvasSigning, ExpiredCertificateIsRenewedByPaymentAndSigningGoesOn)
+{
+    // An account whose certificate has expired, with a seal a company authorised to it.
+    loginWithSeals("13500000000");
+    ASSERT_EQ(0, getServerCertAndTime());
+    ASSERT_TRUE(g_certTime.bIsExpired);
+    SealInfo seal;
+    seal.id = "auth-2";
+    seal.name = u8("授权章");
+    seal.sealCode = "A02";
+    seal.width = seal.height = 40;
+    seal.imageData = standinSealPng(80, true);
+    client->setAuthSealInfo({seal});
+    PayQrCodeDialog::setIntervalsForTesting(5, 5);
+    struct Restore {
+        ~Restore() { PayQrCodeDialog::setIntervalsForTesting(1000, 3000); }
+    } restore;
+    PaySuccessAutoAnswer paid;
+
+    SigningView v(pages(1));
+    QSignalSpy renewed(v.canvas.get(), &Canvas::sigCertRenewSucess);
+    const std::string before = v.fileBytes();
+    choose(v, seal.id, 1);
+    v.click(v.view(1, QPointF(200, 250)));
+    // No signing with the expired certificate: the placement ended and the payment ran.
+    EXPECT_EQ(0, keypadsShown);
+    EXPECT_EQ(before, v.fileBytes());
+    EXPECT_EQ(1, renewed.count());
+    EXPECT_EQ(QList<int>{2}, paid.types());
+    EXPECT_FALSE(g_certTime.bIsExpired);
+    EXPECT_EQ(SS_NO, v.canvas->sealSource());
+
+    // The stand-in issued a new certificate: the next seal signs with it.
+    QByteArray renewedCert;
+    ASSERT_TRUE(client->getMyCert(renewedCert));
+    EXPECT_NE(cert, renewedCert);
+    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+    choose(v, seal.id, 1);
+    v.click(v.view(1, QPointF(200, 250)));
+    EXPECT_EQ(1, keypadsShown);
+    ASSERT_EQ(1, listed.count());
+    EXPECT_TRUE(independentlyVerified(v.fileBytes(), renewedCert));
 }
