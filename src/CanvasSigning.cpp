@@ -114,40 +114,33 @@ void Canvas::setSealState_Slots(int sealSource, QString variant, int isAuth)
             finishSignature(false);
             return;
         }
-        if (user->userType != 0)
+        const bool company = user->userType != 0;
+        if (!company)
+            m_isAuth = isAuth;
+        if (company || isAuth == 1)
         {
+            // A company's own seal, or a seal a company authorised to this person.
             m_sealInfo = SealInfo();
-            client->getSealInfo(variant, m_sealInfo);
+            if (company)
+                client->getSealInfo(variant, m_sealInfo);
+            else if (!client->getAuthSealInfo(variant, m_sealInfo) || m_sealInfo.imageData.isEmpty())
+            {
+                finishSignature(false);
+                showWarningBox(QStringLiteral("没有获取授权印章信息！"));
+                emit Key_EscapeSignal();
+                return;
+            }
             picture = m_sealInfo.imageData;
             w = m_sealInfo.width;
             h = m_sealInfo.height;
         }
         else
         {
-            m_isAuth = isAuth;
-            if (isAuth == 1)
-            {
-                m_sealInfo = SealInfo();
-                client->getAuthSealInfo(variant, m_sealInfo);
-                if (m_sealInfo.imageData.isEmpty())
-                {
-                    finishSignature(false);
-                    showWarningBox(QStringLiteral("没有获取授权印章信息！"));
-                    emit Key_EscapeSignal();
-                    return;
-                }
-                picture = m_sealInfo.imageData;
-                w = m_sealInfo.width;
-                h = m_sealInfo.height;
-            }
-            else
-            {
-                m_signInfo = UserSignatureInfo();
-                client->getSignInfo(variant, m_signInfo);
-                picture = m_signInfo.imageData;
-                w = m_signInfo.width;
-                h = m_signInfo.height;
-            }
+            m_signInfo = UserSignatureInfo();
+            client->getSignInfo(variant, m_signInfo);
+            picture = m_signInfo.imageData;
+            w = m_signInfo.width;
+            h = m_signInfo.height;
         }
     }
     else

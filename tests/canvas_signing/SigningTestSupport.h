@@ -34,43 +34,15 @@ inline RenderCache* sharedCache()
     return cache;
 }
 
-// A document open in a canvas the way a document tab opens it (100 %, one point one pixel).
-struct SigningView
+// A document open in a real canvas the way a document tab opens it (100 %, one point one pixel).
+struct SigningView : canvastest::HarnessT<Canvas>
 {
     explicit SigningView(const std::string& bytes, QSize size = QSize(600, 800))
+        : canvastest::HarnessT<Canvas>(bytes, sharedCache(), size)
     {
-        path = dir.filePath(QStringLiteral("doc.pdf"));
-        fixture::writeFile(path.toStdString(), bytes);
-        engine.reset(new PdfEngine());
-        loaded = engine->Load(path, false, nullptr);
-        if (loaded != 0)
-            return;
-        engine->CutOutPages();
-        canvas.reset(new Canvas(nullptr));
-        dm = new DisplayModel(new canvastest::HostCallback(canvas.get()), engine.get());
-        dm->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 72);
-        dm->Relayout(100, 0);
-        canvas->setDisplayModel(dm, sharedCache());
-        canvas->resize(size);
-        canvas->show();
-        QCoreApplication::processEvents();
     }
-    ~SigningView()
-    {
-        canvas.reset();
-        engine.reset();
-    }
-
-    QPoint view(int pageNo, QPointF pt) const { return dm->CvtToScreen(pageNo, pt, true).toPoint(); }
-    void click(QPoint p) { QTest::mousePress(canvas->paintSurface(), Qt::LeftButton, Qt::NoModifier, p); }
+    void click(QPoint p) { press(p); }
     std::string fileBytes() const { return fixture::readFile(path.toStdString()); }
-
-    QTemporaryDir dir;
-    QString path;
-    std::unique_ptr<PdfEngine> engine;
-    std::unique_ptr<Canvas> canvas;
-    DisplayModel* dm = nullptr;
-    int loaded = -1;
 };
 
 // Pages of 400 x 500 points with a line of text each.
@@ -123,6 +95,16 @@ protected:
     {
         v.canvas->SetMouseState(tool);
         v.canvas->setSealState_Slots(SS_Cloud, id, isAuth);
+    }
+
+    // Chooses the seal, clicks it onto page 1 at (x, y) and returns the new field's name
+    // (empty when nothing was listed).
+    QString signAt(SigningView& v, const QString& sealId, QPointF at = QPointF(200, 250), int isAuth = 0)
+    {
+        QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
+        choose(v, sealId, isAuth);
+        v.click(v.view(1, at));
+        return listed.count() == 1 ? listed[0][1].value<ToolSignatureInfo>().t : QString();
     }
 
     QTemporaryDir settingsDir;

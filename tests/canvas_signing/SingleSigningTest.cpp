@@ -201,11 +201,8 @@ TEST_F(CanvasSigning, DeletingASignatureNeedsThePasswordAndASuccessfulSave)
 {
     loginWithSeals("13900000000");
     SigningView v(pages(1));
-    choose(v, seals[0].id);
-    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
-    v.click(v.view(1, QPointF(200, 250)));
-    ASSERT_EQ(1, listed.count());
-    const QString field = listed[0][1].value<ToolSignatureInfo>().t;
+    const QString field = signAt(v, seals[0].id);
+    ASSERT_FALSE(field.isEmpty());
     const std::string signedBytes = v.fileBytes();
 
     // The signing password proves the right to delete; a dialog that stays open (a wrong
@@ -249,11 +246,8 @@ TEST_F(CanvasSigning, VerificationFromTheListShowsTheResult)
 {
     loginWithSeals("13900000000");
     SigningView v(pages(1));
-    choose(v, seals[0].id);
-    QSignalSpy listed(v.canvas.get(), &Canvas::addSignatureList);
-    v.click(v.view(1, QPointF(200, 250)));
-    ASSERT_EQ(1, listed.count());
-    const QString field = listed[0][1].value<ToolSignatureInfo>().t;
+    const QString field = signAt(v, seals[0].id);
+    ASSERT_FALSE(field.isEmpty());
 
     driver.on<VerifySignatureDialog>([](VerifySignatureDialog* d) { d->accept(); });
     v.canvas->verifySignatureByName(QStringLiteral("no such field"));
