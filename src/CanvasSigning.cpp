@@ -315,7 +315,9 @@ void Canvas::signInPlace()
         m_loading->show();
         if (!checkSignPassword())
         {
-            SetMouseState(MS_LocalSignature);
+            // A cancelled first password has already put the view in the hand tool.
+            if (_mstate != MS_Hand)
+                SetMouseState(MS_LocalSignature);
             _privateCanvas->update();
             m_loading->hide();
             return;

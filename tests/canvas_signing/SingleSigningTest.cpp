@@ -5,11 +5,14 @@
 
 #include "DeleteSignatureDialog.h"
 #include "PayQrCodeDialog.h"
+#include "SignPasswdDialog.h"
 #include "StandinOpsAccount.h"
+#include "EngineTestSupport.h"
 #include "SignatureCheck.h"
 #include "VerifySignatureDialog.h"
 #include "vq-pdf-testing.h"
 
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -362,4 +365,47 @@ TEST_F(CanvasSigning, ExpiredCertificateIsRenewedByPaymentAndSigningGoesOn)
     EXPECT_EQ(1, keypadsShown);
     ASSERT_EQ(1, listed.count());
     EXPECT_TRUE(independentlyVerified(v.fileBytes(), renewedCert));
+}
+
+TEST_F(CanvasSigning, PersonsOwnSignatureCarriesNoSealData)
+{
+    loginWithSeals("13800000000");
+    ASSERT_FALSE(signatures.isEmpty());
+    SigningView v(pages(1));
+    const QString field = signAt(v, signatures[0].id);
+    ASSERT_FALSE(field.isEmpty());
+    // The seal information written with it: the signature's name, no seal data.
+    fixture::DocPtr doc = fixture::openPath(v.path.toStdString());
+    vq_document_cut_page(doc.get());
+    vq_signature* stored = vq_document_get_signature_by_name(doc.get(), field.toUtf8().constData());
+    ASSERT_NE(nullptr, stored);
+    char* addinfo = vq_signature_get_addinfo(doc.get(), stored);
+    ASSERT_NE(nullptr, addinfo);
+    const QJsonObject seal = QJsonDocument::fromJson(QByteArray::fromBase64(QByteArray(addinfo))).object();
+    free(addinfo);
+    EXPECT_EQ(signatures[0].name, seal.value("vq_sealname").toString());
+    EXPECT_EQ("doc.pdf", seal.value("vq_docname").toString());
+    for (const char* key : {"vq_sealcode", "vq_sealunitname", "vq_sealrecordunit", "vq_sealrecordtime"})
+        EXPECT_EQ("", seal.value(key).toString()) << key;
+    EXPECT_TRUE(independentlyVerified(v.fileBytes(), cert));
+}
+
+TEST_F(CanvasSigning, WithoutASigningPasswordTheFirstOneIsAskedForAndCancellingLeavesTheHandTool)
+{
+    loginWithSeals("13900000000");
+    standin.withState([](StandinState& s) { s.account->signPasswords.remove("13900000000"); });
+    int asked = 0;
+    driver.on<SignPasswdDialog>([&](SignPasswdDialog* d) {
+        asked++;
+        EXPECT_EQ(SignPasswdDialog::ResetPassword, d->widgetType());
+        d->reject();
+    });
+    SigningView v(pages(1));
+    const std::string before = v.fileBytes();
+    EXPECT_TRUE(signAt(v, seals[0].id).isEmpty());
+    EXPECT_EQ(1, asked);
+    EXPECT_EQ(0, keypadsShown);
+    EXPECT_EQ(MS_Hand, v.canvas->GetMouseState());
+    EXPECT_EQ(before, v.fileBytes());
+    EXPECT_EQ(0, v.engine->DocumentSignatureCount());
 }
