@@ -16,6 +16,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QFuture>
 #include <QList>
 #include <QMap>
 #include <QPixmap>
@@ -389,6 +390,8 @@ private:
     };
     SealDrop m_sealDrop;
     KeyContainInfo m_deviceInfo;
+    // The USB-key scan of a deletion on the pool; the view waits for it before it goes.
+    QFuture<void> m_keyScan;
 
     QFrame* m_showTopFrame = nullptr;
     QLabel* m_showtoopLabel = nullptr;

@@ -781,7 +781,7 @@ void Canvas::deleteSignature(int pageNo, vq_signature* signature)
             return;
         }
         m_readKeyloading->show();
-        QtConcurrent::run([this, keys, pageNo, signature, sealCode] {
+        m_keyScan = QtConcurrent::run([this, keys, pageNo, signature, sealCode] {
             readSealData(keys, pageNo, signature, sealCode);
         });
     }

@@ -13,6 +13,7 @@
 #include "vq-pdf-testing.h"
 
 #include <QJsonDocument>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -408,4 +409,92 @@ TEST_F(CanvasSigning, WithoutASigningPasswordTheFirstOneIsAskedForAndCancellingL
     EXPECT_EQ(MS_Hand, v.canvas->GetMouseState());
     EXPECT_EQ(before, v.fileBytes());
     EXPECT_EQ(0, v.engine->DocumentSignatureCount());
+}
+
+TEST_F(CanvasSigning, UsbKeySignatureIsDeletedOnlyWithItsKey)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(1));
+    // A signature made with a key's seal (tag "ksign"), code S01.
+    ToolSignatureInfo info;
+    int res = -1;
+    const QString field = v.engine->AddSignature(1, QPoint(200, 250), standinSealPng(80, true), 40, 40, cert,
+                                                 QString(), "doc.pdf", u8("钥匙章"), "S01", QString(), QString(),
+                                                 QString(), info, "ksign", res);
+    ASSERT_EQ(0, res);
+    ASSERT_EQ(0, v.engine->Save());
+    QSignalSpy removed(v.canvas.get(), &Canvas::deleteSignatureList);
+    QStringList dialogs;
+    driver.on<DeleteSignatureDialog>([&](DeleteSignatureDialog* d) {
+        dialogs << d->sealNameComboBox()->currentText();
+        d->reject();
+    });
+
+    // No key inserted.
+    v.canvas->deleteSignature(1, v.engine->getSignatureByName(field));
+    EXPECT_EQ(QStringList{u8("请插入电子密钥盘！")}, boxes.texts());
+
+    // Keys whose codes differ from the signature's only by blanks: the first in key order.
+    DeviceBussiness* registry = DeviceBussiness::Instance();
+    auto key = [](const char* dev, const char* code, const char* seal) {
+        KeyContainInfo k;
+        k.deviceName = dev;
+        k.sealCode = code;
+        k.sealName = QString::fromUtf8(seal);
+        k.readed = true;
+        return k;
+    };
+    registry->insertKeyContainInfo("devC", key("devC", "X9", "别的章"));
+    registry->insertKeyContainInfo("devA", key("devA", " S01 ", "甲章"));
+    registry->insertKeyContainInfo("devB", key("devB", "S01", "乙章"));
+    v.canvas->deleteSignature(1, v.engine->getSignatureByName(field));
+    EXPECT_TRUE(waitUntil([&] { return !dialogs.isEmpty(); }, 3000));
+    EXPECT_EQ(QStringList{u8("甲章")}, dialogs);
+    EXPECT_EQ(0, removed.count());
+    EXPECT_NE(nullptr, v.engine->getSignatureByName(field));
+
+    // Keys, but none with the signature's seal.
+    registry->pulloutDevice("devA");
+    registry->pulloutDevice("devB");
+    v.canvas->deleteSignature(1, v.engine->getSignatureByName(field));
+    EXPECT_TRUE(waitUntil([&] { return boxes.count() == 2; }, 3000));
+    EXPECT_EQ(u8("请插入对应的电子密钥盘！"), boxes.lastText());
+    registry->pulloutDevice("devC");
+    EXPECT_TRUE(registry->getKeyContainInfoMap().isEmpty());
+}
+
+TEST_F(CanvasSigning, FinishingAContractSignsTheItemsIntoBytesAndReportsThem)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(2));
+    const std::string before = v.fileBytes();
+    QByteArray out;
+
+    // Signing modes without items, and the start-only mode.
+    EXPECT_EQ(-1, v.canvas->finishSignFlow(out, nullptr, "c.pdf", CSM_Sign_And_Start, "k1", "j1", QByteArray()));
+    EXPECT_EQ(u8("请添加您的签名！"), boxes.lastText());
+    EXPECT_EQ(0, v.canvas->finishSignFlow(out, nullptr, "c.pdf", CSM_Only_Start, "k1", "j1", QByteArray()));
+    EXPECT_EQ(before, out.toStdString());
+
+    choose(v, seals[0].id, 0, MS_CloudSignature);
+    v.click(v.view(2, QPointF(200, 250)));
+    ASSERT_EQ(1, v.canvas->getSignItems().size());
+    EXPECT_EQ(-1, v.canvas->finishSignFlow(out, nullptr, "c.pdf", CSM_Only_Start, "k1", "j1", QByteArray()));
+    EXPECT_EQ(u8("发起模式不能添加签名！"), boxes.lastText());
+
+    // Signed into a fresh engine on the file: the bytes hold the signature, the file does not.
+    const char* const report = "/tarvik-contract/contract/detail/add";
+    standin.script(report, StandinScript::withEnvelope(QJsonObject{{"code", 10000}, {"msg", "ok"}}));
+    out.clear();
+    ASSERT_EQ(0, v.canvas->finishSignFlow(out, nullptr, "c.pdf", CSM_Sign_And_Start, "k1", "j1", QByteArray()));
+    EXPECT_EQ(before, v.fileBytes());
+    EXPECT_TRUE(independentlyVerified(out.toStdString(), cert));
+    SignItem* item = v.canvas->getSignItems()[0];
+    EXPECT_FALSE(item->getT().isEmpty());
+    const QList<StandinRequest> sent = standin.requests(report);
+    ASSERT_EQ(1, sent.size());
+    const QJsonObject body = QJsonDocument::fromJson(sent[0].body).object();
+    EXPECT_EQ("k1", body.value("contractId").toString());
+    EXPECT_EQ(1, body.value("pageIndex").toInt());
+    EXPECT_EQ(seals[0].id, body.value("sealId").toString());
 }
