@@ -1,5 +1,7 @@
 #include "Canvas.h"
 
+#include "BasicPdfView.h"
+
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
@@ -230,29 +232,7 @@ void Canvas::SetViewportSize(QSize size)
 {
     if (!_dm)
         return;
-    const QRect viewPort = _dm->GetViewPort();
-    if (size.height() > viewPort.height())
-    {
-        if (_vscrollbar->isHidden())
-            _vscrollbar->show();
-        _vscrollbar->setRange(0, size.height() - viewPort.height());
-        _vscrollbar->setPageStep(viewPort.height());
-        _vscrollbar->setSliderPosition(viewPort.y());
-        _vscrollbar->update();
-    }
-    else if (!_vscrollbar->isHidden())
-        _vscrollbar->hide();
-
-    if (size.width() > viewPort.width())
-    {
-        if (_hscrollbar->isHidden())
-            _hscrollbar->show();
-        _hscrollbar->setSliderPosition(viewPort.x());
-        _hscrollbar->setRange(0, size.width() - viewPort.width());
-        _hscrollbar->setPageStep(viewPort.width());
-    }
-    else if (!_hscrollbar->isHidden())
-        _hscrollbar->hide();
+    fitScrollBars(_dm, size, _vscrollbar, _hscrollbar);
 
     adjustSignItem();
     emit zoomChanged(_dm->GetZoomVirtual(false));
