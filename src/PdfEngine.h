@@ -223,6 +223,10 @@ public:
 
     // The field name of a new signature: sealCode + "yyyyMMddhhmmsszzz" of when.
     static QString signatureFieldName(const QString& sealCode, const QDateTime& when);
+    // The name for a field made now: the time is the present, or one millisecond after the
+    // last name made in this process when that is not earlier, so that fields made within one
+    // millisecond (the pages of a batch) never share a name.
+    static QString newSignatureFieldName(const QString& sealCode);
     // The Addinfo text: Base64 of the indented JSON object with the six seal members.
     static QByteArray makeAddinfo(const QString& docName, const QString& sealName, const QString& sealCode,
                                   const QString& sealUnitName, const QString& sealrecordUnitName,
