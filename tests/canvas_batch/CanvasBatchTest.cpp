@@ -414,6 +414,11 @@ TEST_F(BatchSigning, TwoHundredPagesRunOnTheWorkerWhileTheGuiThreadRuns)
     ASSERT_EQ(0, result.Load(target, false, nullptr));
     result.CutOutPages();
     EXPECT_EQ(200, result.getSinatureCount());
+    // Each page's field has a name of its own, so the list can find each by name.
+    QSet<QString> names;
+    for (const ToolSignatureInfo& info : result.getSignaturesInfo())
+        names.insert(info.t);
+    EXPECT_EQ(200, names.size());
     EXPECT_EQ(original, sourceBytes());
 }
 
