@@ -54,33 +54,38 @@ void BasicPdfView::setDisplayModel(DisplayModel* dm, RenderCache* renderCach)
 
 void BasicPdfView::PaintPageFrameAndSelect(QPainter*, QRect, int) {}
 
+void fitScrollBars(DisplayModel* dm, QSize canvas, QScrollBar* vbar, QScrollBar* hbar)
+{
+    const QRect viewPort = dm->GetViewPort();
+    if (canvas.height() > viewPort.height())
+    {
+        if (vbar->isHidden())
+            vbar->show();
+        vbar->setRange(0, canvas.height() - viewPort.height());
+        vbar->setPageStep(viewPort.height());
+        vbar->setSliderPosition(viewPort.y());
+        vbar->update();
+    }
+    else if (!vbar->isHidden())
+        vbar->hide();
+
+    if (canvas.width() > viewPort.width())
+    {
+        if (hbar->isHidden())
+            hbar->show();
+        hbar->setSliderPosition(viewPort.x());
+        hbar->setRange(0, canvas.width() - viewPort.width());
+        hbar->setPageStep(viewPort.width());
+    }
+    else if (!hbar->isHidden())
+        hbar->hide();
+}
+
 void BasicPdfView::SetViewportSize(QSize canvas)
 {
     if (!_dm)
         return;
-    const QRect viewPort = _dm->GetViewPort();
-    if (canvas.height() > viewPort.height())
-    {
-        if (_vscrollbar->isHidden())
-            _vscrollbar->show();
-        _vscrollbar->setRange(0, canvas.height() - viewPort.height());
-        _vscrollbar->setPageStep(viewPort.height());
-        _vscrollbar->setSliderPosition(viewPort.y());
-        _vscrollbar->update();
-    }
-    else if (!_vscrollbar->isHidden())
-        _vscrollbar->hide();
-
-    if (canvas.width() > viewPort.width())
-    {
-        if (_hscrollbar->isHidden())
-            _hscrollbar->show();
-        _hscrollbar->setSliderPosition(viewPort.x());
-        _hscrollbar->setRange(0, canvas.width() - viewPort.width());
-        _hscrollbar->setPageStep(viewPort.width());
-    }
-    else if (!_hscrollbar->isHidden())
-        _hscrollbar->hide();
+    fitScrollBars(_dm, canvas, _vscrollbar, _hscrollbar);
 }
 
 void BasicPdfView::RepaintAsync(int delay)

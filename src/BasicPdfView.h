@@ -9,6 +9,10 @@
 class QScrollBar;
 class RenderCache;
 
+// Shows, ranges and positions a view's scroll bars for a drawing area of the given size over
+// the model's viewport; a bar whose direction fits is hidden.
+void fitScrollBars(DisplayModel* dm, QSize canvas, QScrollBar* vbar, QScrollBar* hbar);
+
 class BasicPdfView : public QWidget, public WindowControler
 {
     Q_OBJECT

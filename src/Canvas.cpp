@@ -1,5 +1,7 @@
 #include "Canvas.h"
 
+#include "BasicPdfView.h"
+
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
@@ -230,29 +232,7 @@ void Canvas::SetViewportSize(QSize size)
 {
     if (!_dm)
         return;
-    const QRect viewPort = _dm->GetViewPort();
-    if (size.height() > viewPort.height())
-    {
-        if (_vscrollbar->isHidden())
-            _vscrollbar->show();
-        _vscrollbar->setRange(0, size.height() - viewPort.height());
-        _vscrollbar->setPageStep(viewPort.height());
-        _vscrollbar->setSliderPosition(viewPort.y());
-        _vscrollbar->update();
-    }
-    else if (!_vscrollbar->isHidden())
-        _vscrollbar->hide();
-
-    if (size.width() > viewPort.width())
-    {
-        if (_hscrollbar->isHidden())
-            _hscrollbar->show();
-        _hscrollbar->setSliderPosition(viewPort.x());
-        _hscrollbar->setRange(0, size.width() - viewPort.width());
-        _hscrollbar->setPageStep(viewPort.width());
-    }
-    else if (!_hscrollbar->isHidden())
-        _hscrollbar->hide();
+    fitScrollBars(_dm, size, _vscrollbar, _hscrollbar);
 
     adjustSignItem();
     emit zoomChanged(_dm->GetZoomVirtual(false));
@@ -658,29 +638,40 @@ void Canvas::adjustCursor(QPixmap pixmap, int w, int h)
     _privateCanvas->setCursor(QCursor(scaled, scaled.width() / 2, scaled.height() / 2));
 }
 
-QPixmap Canvas::transparentPixmap(QImage image)
+namespace {
+// The picture with its pure white pixels made transparent.
+QImage clearWhite(QImage image)
 {
-    if (!image.hasAlphaChannel())
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); y++)
     {
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); y++)
-        {
-            QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); x++)
-                if (line[x] == 0xFFFFFFFFu)
-                    line[x] = 0x00FFFFFFu;
-        }
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); x++)
+            if (line[x] == 0xFFFFFFFFu)
+                line[x] = 0x00FFFFFFu;
     }
-    const QPixmap source = QPixmap::fromImage(image);
-    QPixmap result(source.size());
+    return image;
+}
+
+// The picture with its alpha scaled to alpha / 255.
+QPixmap withAlpha(const QImage& image, int alpha)
+{
+    QPixmap result(image.size());
     result.fill(Qt::transparent);
     QPainter p(&result);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawPixmap(0, 0, source);
+    p.drawImage(0, 0, image);
     p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    p.fillRect(result.rect(), QColor(0, 0, 0, 125));
+    p.fillRect(result.rect(), QColor(0, 0, 0, alpha));
     p.end();
     return result;
+}
+} // namespace
+
+QPixmap Canvas::transparentPixmap(QImage image)
+{
+    // The cursor shows the seal half transparent, without its white background.
+    return withAlpha(image.hasAlphaChannel() ? image : clearWhite(image), 125);
 }
 
 void Canvas::attachSealCursor(QPixmap pixmap, SealSource source, double w, double h)
@@ -1332,23 +1323,7 @@ QPixmap SignItem::transparentPixmap(QImage image)
 {
     if (!isCompanyUser())
         return QPixmap::fromImage(image);
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); y++)
-    {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); x++)
-            if (line[x] == 0xFFFFFFFFu)
-                line[x] = 0x00FFFFFFu;
-    }
-    QPixmap result(image.size());
-    result.fill(Qt::transparent);
-    QPainter p(&result);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, image);
-    p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    p.fillRect(result.rect(), QColor(0, 0, 0, 255));
-    p.end();
-    return result;
+    return withAlpha(clearWhite(image), 255);
 }
 
 QImage SignItem::ConvertImageToTransparent(QImage image)

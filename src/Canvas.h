@@ -256,6 +256,12 @@ public:
     // Test seam: runs the view's context menus instead of QMenu::exec (returns the chosen action,
     // or null for none).
     static void setMenuRunner(std::function<QAction*(QMenu&)> runner);
+    // Test seam: asks for the file a batch or cross-page run writes instead of the save dialog
+    // (arguments as QFileDialog::getSaveFileName's; an empty answer cancels). Empty: the dialog.
+    using SaveFileChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                                  const QString& suggestion, const QString& filter)>;
+    static void setSaveFileChooser(SaveFileChooser chooser);
+
     // Test seam: fires the pending pen-commit timer now, as its expiry would.
     void commitPendingStrokes();
 
@@ -449,4 +455,7 @@ private:
     bool m_isAllPages = true;
     int m_qfIndex = 1;
     RightToolBar* m_right = nullptr;
+    // Whether the file the running batch writes existed before the run: a failed run removes
+    // only a file it made itself.
+    bool m_batchTargetExisted = false;
 };

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QMutexLocker>
 
 #include <cerrno>
@@ -160,6 +162,72 @@ void PdfEngine::closeDocument()
         vq_document_close(_doc);
     _doc = nullptr;
     m_pageCount = 0;
+    unregisterOpenDocument();
+}
+
+// ---- documents open in the program ------------------------------------------------------------
+
+namespace {
+
+// Comparable path -> number of facades that entered it.
+QMutex& openDocumentsMutex()
+{
+    static QMutex m;
+    return m;
+}
+
+QHash<QString, int>& openDocuments()
+{
+    static QHash<QString, int> list;
+    return list;
+}
+
+} // namespace
+
+QString PdfEngine::comparablePath(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // A file not yet written: its folder may still be reached through a link.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (!folder.isEmpty())
+        return QDir(folder).filePath(info.fileName());
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+void PdfEngine::registerOpenDocument()
+{
+    QMutexLocker lock(&mutex);
+    if (!_doc || _fileName.isEmpty() || !m_registeredPath.isEmpty())
+        return;
+    m_registeredPath = comparablePath(_fileName);
+    QMutexLocker listLock(&openDocumentsMutex());
+    openDocuments()[m_registeredPath]++;
+}
+
+void PdfEngine::unregisterOpenDocument()
+{
+    QMutexLocker lock(&mutex);
+    if (m_registeredPath.isEmpty())
+        return;
+    QMutexLocker listLock(&openDocumentsMutex());
+    auto it = openDocuments().find(m_registeredPath);
+    if (it != openDocuments().end() && --it.value() <= 0)
+        openDocuments().erase(it);
+    m_registeredPath.clear();
+}
+
+bool PdfEngine::isDocumentOpenInProgram(const QString& path)
+{
+    const QString key = comparablePath(path);
+    if (key.isEmpty())
+        return false;
+    QMutexLocker listLock(&openDocumentsMutex());
+    return openDocuments().contains(key);
 }
 
 rect PdfEngine::toRect(const QRectF& r)
@@ -190,6 +258,7 @@ int PdfEngine::Load(const QString& filename, bool bini, void* /*pwdUI*/)
         _doc = nullptr;
         m_pageCount = 0;
     }
+    unregisterOpenDocument();
     _fileName = filename;
     _fileByteArray.clear();
     int code = VQ_FAIL;
@@ -205,6 +274,7 @@ int PdfEngine::Load(const QString& filename, bool bini, void* /*pwdUI*/)
     g_pdfEngine.storeRelease(this);
     if (bini)
     {
+        registerOpenDocument();
         recentfile entry;
         entry.fixed = false;
         entry.file = filename;
@@ -226,6 +296,7 @@ int PdfEngine::LoadStream(const QByteArray& filedata, void* /*pwdUi*/)
         _doc = nullptr;
         m_pageCount = 0;
     }
+    unregisterOpenDocument();
     _fileByteArray = QByteArray(filedata.constData(), filedata.size());
     int code = VQ_FAIL;
     vq_document* doc =
@@ -648,6 +719,7 @@ int PdfEngine::SaveAs(QString& strfile, int doincremental, bool bini)
         vq_document_close(_doc);
         _doc = nullptr;
         m_pageCount = 0;
+        unregisterOpenDocument();
     }
     return 0;
 }

@@ -122,6 +122,16 @@ public:
     // Whether a document is open.
     bool isOpen() const { return _doc != nullptr; }
 
+    // ---- documents open in the program -------------------------------------------------
+    // A process-wide list of the files that are open as documents of the program, so that a
+    // file written as a new document (a batch result) is never one the user has open. A
+    // facade enters its file on a successful Load with bini, or when its owner calls
+    // registerOpenDocument(); it leaves on close, on a new Load and on destruction.
+    void registerOpenDocument();
+    static bool isDocumentOpenInProgram(const QString& path);
+    // The path in the form the list compares: absolute, with links of existing parts resolved.
+    static QString comparablePath(const QString& path);
+
     // ---- pages and geometry ------------------------------------------------------------
     virtual QString FileName() const;
     virtual int PageCount() const;
@@ -213,6 +223,10 @@ public:
 
     // The field name of a new signature: sealCode + "yyyyMMddhhmmsszzz" of when.
     static QString signatureFieldName(const QString& sealCode, const QDateTime& when);
+    // The name for a field made now: the time is the present, or one millisecond after the
+    // last name made in this process when that is not earlier, so that fields made within one
+    // millisecond (the pages of a batch) never share a name.
+    static QString newSignatureFieldName(const QString& sealCode);
     // The Addinfo text: Base64 of the indented JSON object with the six seal members.
     static QByteArray makeAddinfo(const QString& docName, const QString& sealName, const QString& sealCode,
                                   const QString& sealUnitName, const QString& sealrecordUnitName,
@@ -265,6 +279,8 @@ private:
                                QByteArray& tsCert, QByteArray& tsTime);
     // Closes the engine document (under the mutex).
     void closeDocument();
+    // Takes this facade's file out of the list of open documents.
+    void unregisterOpenDocument();
 
     vq_document* _doc = nullptr;
     QString _fileName;
@@ -273,4 +289,5 @@ private:
     mutable QRecursiveMutex mutex;
     bool m_saving = false;     // a save runs (read and written under mutex)
     bool m_unwritten = false;  // the document holds an update its file failed to receive
+    QString m_registeredPath;  // this facade's entry in the list of open documents
 };

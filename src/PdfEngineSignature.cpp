@@ -188,6 +188,18 @@ QString PdfEngine::signatureFieldName(const QString& sealCode, const QDateTime& 
     return sealCode + when.toString(QStringLiteral("yyyyMMddhhmmsszzz"));
 }
 
+QString PdfEngine::newSignatureFieldName(const QString& sealCode)
+{
+    static QMutex lastLock;
+    static qint64 lastMs = 0;
+    QMutexLocker lock(&lastLock);
+    qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    if (ms <= lastMs)
+        ms = lastMs + 1;
+    lastMs = ms;
+    return signatureFieldName(sealCode, QDateTime::fromMSecsSinceEpoch(ms));
+}
+
 QByteArray PdfEngine::makeAddinfo(const QString& docName, const QString& sealName, const QString& sealCode,
                                   const QString& sealUnitName, const QString& sealrecordUnitName,
                                   const QString& sealrecordTime)
@@ -222,7 +234,7 @@ QString PdfEngine::AddSignature(int pageNo, QPoint pt, QByteArray image, double 
         return QString();
     }
     vq_page* page = vq_page_index(_doc, pageNo - 1);
-    const QString name = signatureFieldName(sealCode, QDateTime::currentDateTime());
+    const QString name = newSignatureFieldName(sealCode);
     const QByteArray addinfo =
         makeAddinfo(docName, sealName, sealCode, sealUnitName, sealrecordUnitName, sealrecordTime);
     QByteArray nameBytes = name.toLocal8Bit();
@@ -303,7 +315,7 @@ QString PdfEngine::AddSignature(vq_signature*& pSigature, int pageNo, QPoint p, 
     if (!_doc || m_saving)
         return QString();
     vq_page* page = vq_page_index(_doc, pageNo - 1);
-    const QString name = signatureFieldName(sealCode, QDateTime::currentDateTime());
+    const QString name = newSignatureFieldName(sealCode);
     const QByteArray addinfo =
         makeAddinfo(docName, sealName, sealCode, sealUnitName, sealrecordUnitName, sealrecordTime);
     QByteArray nameBytes = name.toLocal8Bit();

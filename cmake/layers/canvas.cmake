@@ -5,6 +5,7 @@ add_library(orv_canvas STATIC
   ${PROJECT_SOURCE_DIR}/src/CanvasSigning.cpp
   ${PROJECT_SOURCE_DIR}/src/CanvasBatch.cpp
   ${PROJECT_SOURCE_DIR}/src/bathSignThread.cpp
+  ${PROJECT_SOURCE_DIR}/src/RightToolBar.cpp
   ${PROJECT_SOURCE_DIR}/src/FreeSealItem.cpp
   ${PROJECT_SOURCE_DIR}/src/LoactionItem.cpp
   ${PROJECT_SOURCE_DIR}/Resources/canvas.qrc

@@ -498,3 +498,37 @@ TEST_F(CanvasSigning, FinishingAContractSignsTheItemsIntoBytesAndReportsThem)
     EXPECT_EQ(1, body.value("pageIndex").toInt());
     EXPECT_EQ(seals[0].id, body.value("sealId").toString());
 }
+
+TEST_F(CanvasSigning, KeySealChecksItsCertificateAgainstTheCloudOne)
+{
+    loginWithSeals("13900000000");
+    SigningView v(pages(1));
+    DeviceBussiness* registry = DeviceBussiness::Instance();
+    KeyContainInfo key;
+    key.deviceName = "devK";
+    key.sealName = u8("钥匙章");
+    key.sealCode = "K01";
+    key.sealImageData = standinSealPng(80, true);
+    key.sealImageWidth = key.sealImageHeight = 40;
+    key.certData = "key certificate";
+    registry->insertKeyContainInfo("devK", key);
+    v.canvas->SetMouseState(MS_LocalSignature);
+    v.canvas->setSealState_Slots(SS_Key, "devK", 0);
+    EXPECT_EQ(SS_Key, v.canvas->sealSource());
+    EXPECT_EQ(MA_AddSealing, v.canvas->GetMouseAction());
+
+    // The same certificate in the cloud: nothing to write.
+    g_cerData = key.certData;
+    EXPECT_EQ(0, v.canvas->writeCertToKey());
+    // Another one: the key is to be rewritten, which fails without a device layer; logged.
+    g_cerData = "cloud certificate";
+    EXPECT_NE(0, v.canvas->writeCertToKey());
+    EXPECT_TRUE(logText().contains(u8("检测到云端证书与Key证书不一致"))) << logText().toStdString();
+
+    // The key is pulled out while its seal waits for a click: the placement ends.
+    QSignalSpy ended(v.canvas.get(), &Canvas::cancenSealingState);
+    v.canvas->pulloutDevice();
+    EXPECT_EQ(1, ended.count());
+    EXPECT_EQ(SS_NO, v.canvas->sealSource());
+    registry->pulloutDevice("devK");
+}

@@ -600,6 +600,14 @@ TEST(FacadeRecords, NamesTagsAndAddinfo)
 {
     const QDateTime when(QDate(2021, 3, 4), QTime(5, 6, 7, 89));
     EXPECT_EQ("S0120210304050607089", PdfEngine::signatureFieldName("S01", when));
+    // Names made within one millisecond (the pages of a batch) still differ, in order.
+    QStringList made;
+    for (int i = 0; i < 50; i++)
+        made << PdfEngine::newSignatureFieldName("S01");
+    for (int i = 1; i < made.size(); i++) {
+        EXPECT_EQ(20, made[i].size());
+        EXPECT_LT(made[i - 1], made[i]);
+    }
     EXPECT_EQ("psign", PdfEngine::customTagFor("psign"));
     EXPECT_EQ("ksign", PdfEngine::customTagFor("PSign"));
     EXPECT_EQ("ksign", PdfEngine::customTagFor(""));
