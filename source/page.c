@@ -30,19 +30,9 @@ static struct page_t* handle_for(struct document* d, int pagenum)
     return d->pages[pagenum];
 }
 
-VQ_API vq_page* vq_page_index(vq_document* d, int pagenum)
-{
-    if (!d)
-        return NULL;
-    vq_doc_lock(d);
-    struct page_t* pg = handle_for(d, pagenum);
-    if (pg)
-        vq_page_ensure_loaded(d, pg);
-    vq_doc_unlock(d);
-    return pg;
-}
-
-VQ_API vq_page* vq_page_update(vq_document* d, int pagenum)
+/* The page handle for a number, loaded (unloaded first when fresh), under the lock. An unloaded
+   page loses the focus: the focused annotation belonged to the page as it was. */
+static struct page_t* load_page(struct document* d, int pagenum, int fresh)
 {
     if (!d)
         return NULL;
@@ -50,13 +40,25 @@ VQ_API vq_page* vq_page_update(vq_document* d, int pagenum)
     struct page_t* pg = handle_for(d, pagenum);
     if (pg)
     {
-        if (d->focus_annot)
+        if (fresh)
+        {
             d->focus_annot = NULL;
-        vq_page_unload(d->ctx, pg);
+            vq_page_unload(d->ctx, pg);
+        }
         vq_page_ensure_loaded(d, pg);
     }
     vq_doc_unlock(d);
     return pg;
+}
+
+VQ_API vq_page* vq_page_index(vq_document* d, int pagenum)
+{
+    return load_page(d, pagenum, 0);
+}
+
+VQ_API vq_page* vq_page_update(vq_document* d, int pagenum)
+{
+    return load_page(d, pagenum, 1);
 }
 
 /* Empty: no area (the library's "no rectangle" value is inverted, which counts as empty). */

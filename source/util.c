@@ -75,51 +75,47 @@ int vq_map_save_error(int code)
     }
 }
 
-VQ_API vq_point* vq_transform_point(vq_point* point, float zoom, float rotate)
+/* Moves a point or rectangle through m in place; NULL stays NULL. */
+static vq_point* point_through(vq_point* point, fz_matrix m)
 {
     if (!point)
         return point;
-    fz_point p = fz_transform_point(fz_make_point(point->x, point->y), vq_view_matrix(zoom, rotate));
+    fz_point p = fz_transform_point(fz_make_point(point->x, point->y), m);
     point->x = p.x;
     point->y = p.y;
     return point;
+}
+
+static vq_rect* rect_through(vq_rect* rect, fz_matrix m)
+{
+    if (!rect)
+        return rect;
+    fz_rect r = fz_transform_rect(fz_make_rect(rect->x0, rect->y0, rect->x1, rect->y1), m);
+    rect->x0 = r.x0;
+    rect->y0 = r.y0;
+    rect->x1 = r.x1;
+    rect->y1 = r.y1;
+    return rect;
+}
+
+VQ_API vq_point* vq_transform_point(vq_point* point, float zoom, float rotate)
+{
+    return point_through(point, vq_view_matrix(zoom, rotate));
 }
 
 VQ_API vq_rect* vq_transform_rect(vq_rect* rect, float zoom, float rotate)
 {
-    if (!rect)
-        return rect;
-    fz_rect r = fz_transform_rect(fz_make_rect(rect->x0, rect->y0, rect->x1, rect->y1),
-                                  vq_view_matrix(zoom, rotate));
-    rect->x0 = r.x0;
-    rect->y0 = r.y0;
-    rect->x1 = r.x1;
-    rect->y1 = r.y1;
-    return rect;
+    return rect_through(rect, vq_view_matrix(zoom, rotate));
 }
 
 VQ_API vq_point* vq_invert_point(vq_point* point, float zoom, float rotate)
 {
-    if (!point)
-        return point;
-    fz_matrix inv = fz_invert_matrix(vq_view_matrix(zoom, rotate));
-    fz_point p = fz_transform_point(fz_make_point(point->x, point->y), inv);
-    point->x = p.x;
-    point->y = p.y;
-    return point;
+    return point_through(point, fz_invert_matrix(vq_view_matrix(zoom, rotate)));
 }
 
 VQ_API vq_rect* vq_invert_rect(vq_rect* rect, float zoom, float rotate)
 {
-    if (!rect)
-        return rect;
-    fz_matrix inv = fz_invert_matrix(vq_view_matrix(zoom, rotate));
-    fz_rect r = fz_transform_rect(fz_make_rect(rect->x0, rect->y0, rect->x1, rect->y1), inv);
-    rect->x0 = r.x0;
-    rect->y0 = r.y0;
-    rect->x1 = r.x1;
-    rect->y1 = r.y1;
-    return rect;
+    return rect_through(rect, fz_invert_matrix(vq_view_matrix(zoom, rotate)));
 }
 
 VQ_API size_t vq_buffer_storage(vq_document* doc, vq_buffer* buffer, char** data)
