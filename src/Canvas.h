@@ -378,6 +378,14 @@ private:
     void removeSignature(int pageNo, vq_signature* signature);
     // The seal fields of the current cloud choice (a seal, or a person's own signature).
     bool isPersonalSignature() const;
+    // The picture, size (page units) and seal information of the seal on the cursor: a USB
+    // key's seal, a person's own signature (no seal data) or a cloud seal.
+    struct SealFields {
+        QByteArray picture;
+        double w = 0, h = 0;
+        QString name, code, unit, recordUnit, recordTime;
+    };
+    SealFields chosenSealFields() const;
     QWidget* messageParent() const;
 
     // Where a seal was dropped, taken at the click in page space, so that nothing that moves

@@ -163,38 +163,9 @@ void Canvas::startBatchSigning()
     }
 
     // The seal.
-    QByteArray picture;
-    double w = 0, h = 0;
-    QString sealName, sealCode, sealUnit, recordUnit, recordTime;
-    if (m_sealSource == SS_Cloud && isPersonalSignature())
-    {
-        picture = m_signInfo.imageData;
-        w = m_signInfo.width;
-        h = m_signInfo.height;
-        sealName = m_signInfo.name;
-    }
-    else if (m_sealSource == SS_Cloud)
-    {
-        picture = m_sealInfo.imageData;
-        w = m_sealInfo.width;
-        h = m_sealInfo.height;
-        sealName = m_sealInfo.name;
-        sealCode = m_sealInfo.sealCode;
-        sealUnit = m_sealInfo.sealUnitName;
-        recordUnit = m_sealInfo.sealRecordUnitName;
-        recordTime = m_sealInfo.sealRecordTime;
-    }
-    else if (m_sealSource == SS_Key)
-    {
-        picture = m_deviceInfo.sealImageData;
-        w = m_deviceInfo.sealImageWidth;
-        h = m_deviceInfo.sealImageHeight;
-        sealName = m_deviceInfo.sealName;
-        sealCode = m_deviceInfo.sealCode;
-        sealUnit = m_deviceInfo.sealUnitName;
-        recordUnit = m_deviceInfo.sealrecordUnitName;
-        recordTime = m_deviceInfo.sealrecordTime;
-    }
+    const SealFields seal = chosenSealFields();
+    const QByteArray& picture = seal.picture;
+    const double w = seal.w, h = seal.h;
     const QImage image = QImage::fromData(picture);
     if (image.isNull())
     {
@@ -343,8 +314,8 @@ void Canvas::startBatchSigning()
     connect(
         thread, &bathSignThread::sendPageLists, thread, [second](QList<int> pages) { second->setPageList(pages); },
         Qt::DirectConnection);
-    thread->doWork(p, tag, image1, fieldW, h, cert, sn, QFileInfo(target).fileName(), sealName, sealCode, sealUnit,
-                   recordUnit, recordTime, target, second, m_signMode, m_signPageMode, rimage, rp, m_qfMode, false,
+    thread->doWork(p, tag, image1, fieldW, h, cert, sn, QFileInfo(target).fileName(), seal.name, seal.code, seal.unit,
+                   seal.recordUnit, seal.recordTime, target, second, m_signMode, m_signPageMode, rimage, rp, m_qfMode, false,
                    slices, isScale, scale, sscale);
     thread->start();
     m_loading->hide();

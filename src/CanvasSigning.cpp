@@ -79,6 +79,25 @@ QString versionOneSealCode(PdfEngine* engine, vq_signature* signature)
 
 } // namespace
 
+Canvas::SealFields Canvas::chosenSealFields() const
+{
+    SealFields f;
+    if (m_sealSource == SS_Key)
+    {
+        const KeyContainInfo& k = m_deviceInfo;
+        f = SealFields{k.sealImageData, k.sealImageWidth, k.sealImageHeight, k.sealName, k.sealCode,
+                       k.sealUnitName, k.sealrecordUnitName, k.sealrecordTime};
+    }
+    else if (m_sealSource == SS_Cloud && isPersonalSignature())
+        f = SealFields{m_signInfo.imageData, m_signInfo.width, m_signInfo.height, m_signInfo.name, QString(),
+                       QString(), QString(), QString()};
+    else if (m_sealSource == SS_Cloud)
+        f = SealFields{m_sealInfo.imageData, m_sealInfo.width, m_sealInfo.height, m_sealInfo.name,
+                       m_sealInfo.sealCode, m_sealInfo.sealUnitName, m_sealInfo.sealRecordUnitName,
+                       m_sealInfo.sealRecordTime};
+    return f;
+}
+
 QWidget* Canvas::messageParent() const
 {
     return g_topWidget;
@@ -300,17 +319,17 @@ void Canvas::signInPlace()
     const SealDrop drop = m_sealDrop;
     ToolSignatureInfo info;
     int code = -1;
-    QString field;
+    QByteArray cert;
+    QString sn, tag;
     if (m_sealSource == SS_Cloud)
     {
-        QByteArray cert;
         if (!NetWorkBusiness::Instance()->getMyCert(cert))
         {
             SetMouseState(MS_LocalSignature);
             _privateCanvas->update();
             return;
         }
-        QString signer, sn;
+        QString signer;
         engine->ParserCert(cert, signer, sn);
         m_loading->show();
         if (!checkSignPassword())
@@ -322,25 +341,20 @@ void Canvas::signInPlace()
             m_loading->hide();
             return;
         }
-        if (isPersonalSignature())
-            field = _dm->AddSignatrue(drop.page, drop.center, m_signInfo.imageData, m_signInfo.width,
-                                      m_signInfo.height, cert, sn, m_signInfo.name, QString(), QString(), QString(),
-                                      QString(), info, QStringLiteral("psign"), code);
-        else
-            field = _dm->AddSignatrue(drop.page, drop.center, m_sealInfo.imageData, m_sealInfo.width,
-                                      m_sealInfo.height, cert, sn, m_sealInfo.name, m_sealInfo.sealCode,
-                                      m_sealInfo.sealUnitName, m_sealInfo.sealRecordUnitName,
-                                      m_sealInfo.sealRecordTime, info, QStringLiteral("psign"), code);
+        tag = QStringLiteral("psign");
     }
     else if (m_sealSource == SS_Key)
     {
-        const KeyContainInfo& key = m_deviceInfo;
-        field = _dm->AddSignatrue(drop.page, drop.center, key.sealImageData, key.sealImageWidth, key.sealImageHeight,
-                                  key.certData, key.certSn, key.sealName, key.sealCode, key.sealUnitName,
-                                  key.sealrecordUnitName, key.sealrecordTime, info, QStringLiteral("ksign"), code);
+        // The key's own certificate signs: no password, no certificate request.
+        cert = m_deviceInfo.certData;
+        sn = m_deviceInfo.certSn;
+        tag = QStringLiteral("ksign");
     }
     else
         return;
+    const SealFields f = chosenSealFields();
+    const QString field = _dm->AddSignatrue(drop.page, drop.center, f.picture, f.w, f.h, cert, sn, f.name, f.code,
+                                            f.unit, f.recordUnit, f.recordTime, info, tag, code);
 
     if (code != 0)
     {
