@@ -672,6 +672,22 @@ static void verify_p7(verify_state* st)
 }
 
 /* The older fixed-layout records (kinds 1 and 2); the certificate is the /VqC text. */
+/* The signature value as a record of size bytes (a value shorter than the record reads as
+   zeros beyond its end), to be freed by the caller. Out of memory: NULL, and the signature
+   is marked as not verified. */
+static void* record_copy(verify_state* st, size_t size)
+{
+    void* rec = calloc(1, size);
+    if (!rec)
+    {
+        st->vcode = VQ_FAIL;
+        st->result = RESULT_NONE;
+        return NULL;
+    }
+    memcpy(rec, st->ct, st->ctlen < size ? st->ctlen : size);
+    return rec;
+}
+
 static void verify_record(verify_state* st)
 {
     if (!st->vqc || read_certificate(st, (const unsigned char*)st->vqc, (int)strlen(st->vqc), 1) != 0)
@@ -686,15 +702,9 @@ static void verify_record(verify_state* st)
 
     if (st->kind == SM2_V2)
     {
-        /* A value shorter than the record reads as zeros beyond its end. */
-        SM2SIGN_DATA_VALUE_V2* rec = calloc(1, sizeof *rec);
+        SM2SIGN_DATA_VALUE_V2* rec = record_copy(st, sizeof *rec);
         if (!rec)
-        {
-            st->vcode = VQ_FAIL;
-            st->result = RESULT_NONE;
             return;
-        }
-        memcpy(rec, st->ct, st->ctlen < sizeof *rec ? st->ctlen : sizeof *rec);
         st->docret = document_verify(st, st->data, st->datalen, rec->docRSValue);
         timestamp_verify(st, (const unsigned char*)rec->ret_tsr, strnlen(rec->ret_tsr, sizeof rec->ret_tsr));
         st->recordtime = dup_text(st->vqsrt);
@@ -703,14 +713,9 @@ static void verify_record(verify_state* st)
     }
     else
     {
-        SM2SIGN_DATA_VALUE* rec = calloc(1, sizeof *rec);
+        SM2SIGN_DATA_VALUE* rec = record_copy(st, sizeof *rec);
         if (!rec)
-        {
-            st->vcode = VQ_FAIL;
-            st->result = RESULT_NONE;
             return;
-        }
-        memcpy(rec, st->ct, st->ctlen < sizeof *rec ? st->ctlen : sizeof *rec);
         /* The MD5 in the record proves nothing by itself (anyone can compute one): the record's
            SM2 value must verify with the certificate's key, over the signed bytes, or else over
            the MD5 digest of those bytes (its text or its 16 bytes) when that digest is the
