@@ -79,6 +79,21 @@ pdf_obj* vq_insert_font_resource_by_name(fz_context* ctx, pdf_document* doc, con
 
 /* ---- the CJK composite font ------------------------------------------------------------------- */
 
+/* One entry of a CID font's /W array: the width w for the CIDs first to last, written as
+   "first [w]" for a single CID and "first last w" for a range. */
+static void push_cid_widths(fz_context* ctx, pdf_obj* widths, int first, int last, int w)
+{
+    pdf_array_push_int(ctx, widths, first);
+    if (first == last)
+    {
+        pdf_obj* one = pdf_array_push_array(ctx, widths, 1);
+        pdf_array_push_int(ctx, one, w);
+        return;
+    }
+    pdf_array_push_int(ctx, widths, last);
+    pdf_array_push_int(ctx, widths, w);
+}
+
 pdf_obj* vq_add_cjk_font(fz_context* ctx, pdf_document* doc, fz_font* fzfont, int script)
 {
     const char *basefont, *encoding, *ordering;
@@ -121,25 +136,12 @@ pdf_obj* vq_add_cjk_font(fz_context* ctx, pdf_document* doc, fz_font* fzfont, in
     fz_try(ctx)
     {
         /* Half-width CIDs of Adobe-GB1 (the proportional Latin and the half-width forms). */
+        static const int runs[][3] = {
+            { 0, 0, 1000 }, { 1, 95, 500 }, { 99, 99, 500 }, { 668, 699, 500 }, { 7713, 7714, 500 }, { 22354, 22354, 500 },
+        };
         widths = pdf_new_array(ctx, doc, 16);
-        pdf_array_push_int(ctx, widths, 0);
-        pdf_obj* w0 = pdf_array_push_array(ctx, widths, 1);
-        pdf_array_push_int(ctx, w0, 1000);
-        pdf_array_push_int(ctx, widths, 1);
-        pdf_array_push_int(ctx, widths, 95);
-        pdf_array_push_int(ctx, widths, 500);
-        pdf_array_push_int(ctx, widths, 99);
-        pdf_obj* w99 = pdf_array_push_array(ctx, widths, 1);
-        pdf_array_push_int(ctx, w99, 500);
-        pdf_array_push_int(ctx, widths, 668);
-        pdf_array_push_int(ctx, widths, 699);
-        pdf_array_push_int(ctx, widths, 500);
-        pdf_array_push_int(ctx, widths, 7713);
-        pdf_array_push_int(ctx, widths, 7714);
-        pdf_array_push_int(ctx, widths, 500);
-        pdf_array_push_int(ctx, widths, 22354);
-        pdf_obj* w22354 = pdf_array_push_array(ctx, widths, 1);
-        pdf_array_push_int(ctx, w22354, 500);
+        for (size_t i = 0; i < sizeof runs / sizeof runs[0]; i++)
+            push_cid_widths(ctx, widths, runs[i][0], runs[i][1], runs[i][2]);
         wref = pdf_add_object(ctx, doc, widths);
 
         desc = pdf_new_dict(ctx, doc, 8);
