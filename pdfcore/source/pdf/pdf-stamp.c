@@ -4,6 +4,7 @@
  * Form XObject of its own, FRM), and the form font that text marks use.
  */
 #include "pdf-stamp.h"
+#include "vq-appearance-writers.h"
 #include "vq-appearance.h"
 
 #include <math.h>
@@ -640,20 +641,11 @@ void pdf_page_add_path(fz_context* ctx, pdf_page* page, const fz_point* points, 
             int n = counts[i];
             if (n <= 0)
                 continue;
-            fz_point first = fz_transform_point(p[0], m);
-            bbox = fz_include_point_in_rect(bbox, first);
-            fz_append_printf(ctx, body, "%g %g m\n", first.x, first.y);
-            fz_point cur = first, prev = first;
+            vq_smooth_pen pen;
+            vq_smooth_begin(ctx, body, &pen, fz_transform_point(p[0], m), &bbox);
             for (int k = 1; k < n; k++)
-            {
-                fz_point q = fz_transform_point(p[k], m);
-                bbox = fz_include_point_in_rect(bbox, q);
-                fz_point mid = fz_make_point((prev.x + q.x) / 2, (prev.y + q.y) / 2);
-                fz_append_printf(ctx, body, "%g %g %g %g %g %g c\n", cur.x, cur.y, prev.x, prev.y, mid.x, mid.y);
-                cur = mid;
-                prev = q;
-            }
-            fz_append_printf(ctx, body, "%g %g l\n", prev.x, prev.y);
+                vq_smooth_to(ctx, body, &pen, fz_transform_point(p[k], m), &bbox);
+            vq_smooth_end(ctx, body, &pen);
             p += n;
         }
         fz_append_string(ctx, body, "S\n");

@@ -161,12 +161,7 @@ static int get_matrix(fz_context* ctx, pdf_obj* form, int q, fz_matrix* mt)
                 break;
             if (tok == PDF_TOK_INT || tok == PDF_TOK_REAL)
             {
-                if (count == 6)
-                {
-                    memmove(nums, nums + 1, sizeof nums[0] * 5);
-                    count--;
-                }
-                nums[count++] = tok == PDF_TOK_INT ? (float)lbuf.i : lbuf.f;
+                vq_push_operand(nums, &count, 6, tok == PDF_TOK_INT ? (float)lbuf.i : lbuf.f);
             }
             else
             {
@@ -440,6 +435,28 @@ static void copy_dr(fz_context* ctx, pdf_obj* form, pdf_obj* dr)
             pdf_dict_put(ctx, res, pdf_dict_get_key(ctx, dr, i), pdf_dict_get_val(ctx, dr, i));
 }
 
+/* Reads the text field's settings into info (cjk: write in the CJK font) and returns its
+   appearance form (one reference for the caller), holding the field's font and, with
+   copy_resources, the form's default resources too. */
+static pdf_obj* open_text_widget_form(fz_context* ctx, pdf_document* doc, pdf_obj* widget, text_widget_info* info,
+                                      int cjk, int copy_resources)
+{
+    get_text_widget_info(ctx, doc, widget, info, cjk);
+    pdf_obj* form = get_widget_form(ctx, doc, widget);
+    fz_try(ctx)
+    {
+        if (copy_resources)
+            copy_dr(ctx, form, info->dr);
+        put_form_font(ctx, doc, form, &info->fi);
+    }
+    fz_catch(ctx)
+    {
+        pdf_drop_obj(ctx, form);
+        fz_rethrow(ctx);
+    }
+    return form;
+}
+
 /* Text and combo fields share this: text in the field's font, or the CJK font. */
 static void update_text_like(fz_context* ctx, pdf_document* doc, pdf_obj* widget, const char* text, int combo)
 {
@@ -451,11 +468,7 @@ static void update_text_like(fz_context* ctx, pdf_document* doc, pdf_obj* widget
     fz_var(content);
     fz_try(ctx)
     {
-        get_text_widget_info(ctx, doc, widget, &info, !combo && vq_needconverting(text));
-        form = get_widget_form(ctx, doc, widget);
-        if (combo)
-            copy_dr(ctx, form, info.dr);
-        put_form_font(ctx, doc, form, &info.fi);
+        form = open_text_widget_form(ctx, doc, widget, &info, !combo && vq_needconverting(text), combo);
         if (!combo)
         {
             /* The box follows the widget's current rectangle and rotation. */
@@ -532,10 +545,7 @@ void vq_update_listbox_appearance(fz_context* ctx, pdf_document* doc, pdf_obj* w
                 }
             }
         }
-        get_text_widget_info(ctx, doc, widget, &info, 0);
-        form = get_widget_form(ctx, doc, widget);
-        copy_dr(ctx, form, info.dr);
-        put_form_font(ctx, doc, form, &info.fi);
+        form = open_text_widget_form(ctx, doc, widget, &info, 0, 1);
         fz_rect b = pdf_dict_get_rect(ctx, form, PDF_NAME(BBox));
         if (b.x1 - b.x0 > 3 && b.y1 - b.y0 > 3)
             b = fz_make_rect(b.x0 + 1, b.y0 + 1, b.x1 - 1, b.y1 - 1);

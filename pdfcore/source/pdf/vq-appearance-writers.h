@@ -19,6 +19,7 @@ extern "C" {
 #endif
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
+#include <string.h>
 
 /* ---- content builder ------------------------------------------------------------------ */
 
@@ -58,6 +59,38 @@ pdf_obj* vq_ap_new_form(fz_context* ctx, pdf_document* doc, fz_rect bbox, fz_mat
    /Rect to bbox. */
 void vq_ap_store(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, fz_rect bbox);
 
+/* ---- freehand strokes ------------------------------------------------------------------- */
+
+/* A freehand stroke is drawn smooth: a chain of curves through the midpoints of its points,
+   ending with a line to its last point. Every point is added to *box. */
+typedef struct
+{
+    fz_point cur;  /* where the path stands */
+    fz_point prev; /* the last point given */
+} vq_smooth_pen;
+
+static inline void vq_smooth_begin(fz_context* ctx, fz_buffer* o, vq_smooth_pen* pen, fz_point p, fz_rect* box)
+{
+    pen->cur = pen->prev = p;
+    *box = fz_include_point_in_rect(*box, p);
+    fz_append_printf(ctx, o, "%g %g m\n", p.x, p.y);
+}
+
+static inline void vq_smooth_to(fz_context* ctx, fz_buffer* o, vq_smooth_pen* pen, fz_point p, fz_rect* box)
+{
+    *box = fz_include_point_in_rect(*box, p);
+    fz_point mid = fz_make_point((pen->prev.x + p.x) / 2, (pen->prev.y + p.y) / 2);
+    fz_append_printf(ctx, o, "%g %g %g %g %g %g c\n", pen->cur.x, pen->cur.y, pen->prev.x, pen->prev.y, mid.x,
+                     mid.y);
+    pen->cur = mid;
+    pen->prev = p;
+}
+
+static inline void vq_smooth_end(fz_context* ctx, fz_buffer* o, const vq_smooth_pen* pen)
+{
+    fz_append_printf(ctx, o, "%g %g l\n", pen->prev.x, pen->prev.y);
+}
+
 /* ---- annotation geometry ---------------------------------------------------------------- */
 
 /* The page transform (PDF user space -> page space) of the page holding an annotation
@@ -79,6 +112,18 @@ int vq_ap_generate(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj
 void vq_page_prepare_appearances(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj);
 
 /* ---- default appearance and fonts -------------------------------------------------------- */
+
+/* Pushes a number read from a content stream onto an operand stack of cap entries, dropping
+   the oldest when it is full (an operator only reads the operands just before it). */
+static inline void vq_push_operand(float* stack, int* top, int cap, float v)
+{
+    if (*top == cap)
+    {
+        memmove(stack, stack + 1, sizeof stack[0] * (size_t)(cap - 1));
+        (*top)--;
+    }
+    stack[(*top)++] = v;
+}
 
 typedef struct
 {

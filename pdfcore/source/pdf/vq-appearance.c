@@ -282,20 +282,14 @@ static int gen_ink(fz_context* ctx, pdf_document* doc, pdf_obj* annot, int polyg
                 int np = pdf_array_len(ctx, st) / 2;
                 if (np < 1)
                     continue;
-                fz_point cur = fz_make_point(pdf_array_get_real(ctx, st, 0), pdf_array_get_real(ctx, st, 1));
-                fz_point q = cur;
-                box = fz_include_point_in_rect(box, cur);
-                fz_append_printf(ctx, o, "%g %g m\n", cur.x, cur.y);
+                vq_smooth_pen pen;
+                vq_smooth_begin(ctx, o, &pen,
+                                fz_make_point(pdf_array_get_real(ctx, st, 0), pdf_array_get_real(ctx, st, 1)), &box);
                 for (int i = 1; i < np; i++)
-                {
-                    fz_point p = fz_make_point(pdf_array_get_real(ctx, st, i * 2), pdf_array_get_real(ctx, st, i * 2 + 1));
-                    box = fz_include_point_in_rect(box, p);
-                    fz_point mid = fz_make_point((q.x + p.x) / 2, (q.y + p.y) / 2);
-                    fz_append_printf(ctx, o, "%g %g %g %g %g %g c\n", cur.x, cur.y, q.x, q.y, mid.x, mid.y);
-                    cur = mid;
-                    q = p;
-                }
-                fz_append_printf(ctx, o, "%g %g l\n", q.x, q.y);
+                    vq_smooth_to(ctx, o, &pen,
+                                 fz_make_point(pdf_array_get_real(ctx, st, i * 2), pdf_array_get_real(ctx, st, i * 2 + 1)),
+                                 &box);
+                vq_smooth_end(ctx, o, &pen);
             }
             fz_append_string(ctx, o, "S\nQ\n");
         }
@@ -753,12 +747,7 @@ void vq_parse_da(fz_context* ctx, const char* da, vq_da_info* di)
                 break;
             if (tok == PDF_TOK_INT || tok == PDF_TOK_REAL)
             {
-                if (top == 32)
-                {
-                    memmove(stack, stack + 1, sizeof stack[0] * 31);
-                    top--;
-                }
-                stack[top++] = tok == PDF_TOK_INT ? (float)lbuf.i : lbuf.f;
+                vq_push_operand(stack, &top, 32, tok == PDF_TOK_INT ? (float)lbuf.i : lbuf.f);
             }
             else if (tok == PDF_TOK_NAME)
             {
