@@ -88,6 +88,43 @@ static char* to_text(fz_context* ctx, fz_buffer* buf)
     return s;
 }
 
+/* Runs a printer over obj into memory and returns what it wrote as a malloc'd string. */
+static char* print_to_text(fz_context* ctx, size_t initial, void (*print)(fz_context*, fz_output*, pdf_obj*),
+                           pdf_obj* obj)
+{
+    fz_buffer* buf = fz_new_buffer(ctx, initial);
+    fz_output* out = NULL;
+    fz_var(out);
+    fz_try(ctx)
+    {
+        out = fz_new_output_with_buffer(ctx, buf);
+        print(ctx, out, obj);
+        fz_close_output(ctx, out);
+    }
+    fz_always(ctx)
+        fz_drop_output(ctx, out);
+    fz_catch(ctx)
+    {
+        fz_drop_buffer(ctx, buf);
+        fz_rethrow(ctx);
+    }
+    char* result = to_text(ctx, buf);
+    fz_drop_buffer(ctx, buf);
+    return result;
+}
+
+static void print_annot_appearance(fz_context* ctx, fz_output* out, pdf_obj* annot)
+{
+    fz_write_string(ctx, out, "%%% Annot\n");
+    print_resolved(ctx, out, annot, 1);
+    print_form(ctx, out, pdf_dict_getp(ctx, annot, "AP/N"), "N", 0);
+}
+
+static void print_object(fz_context* ctx, fz_output* out, pdf_obj* obj)
+{
+    print_resolved(ctx, out, obj, 4);
+}
+
 VQ_API char* vq_test_annot_appearance(vq_document* d, int pagenum, int idx)
 {
     if (!d || !d->pageobjs || pagenum < 0 || pagenum >= d->counts)
@@ -95,30 +132,12 @@ VQ_API char* vq_test_annot_appearance(vq_document* d, int pagenum, int idx)
     vq_doc_lock(d);
     fz_context* ctx = d->ctx;
     char* result = NULL;
-    fz_buffer* buf = NULL;
-    fz_output* out = NULL;
-    fz_var(buf);
-    fz_var(out);
     fz_var(result);
     fz_try(ctx)
     {
         pdf_obj* annot = pdf_array_get(ctx, pdf_dict_get(ctx, d->pageobjs[pagenum], PDF_NAME(Annots)), idx);
-        pdf_obj* n = pdf_dict_getp(ctx, annot, "AP/N");
-        if (pdf_is_stream(ctx, n))
-        {
-            buf = fz_new_buffer(ctx, 1024);
-            out = fz_new_output_with_buffer(ctx, buf);
-            fz_write_string(ctx, out, "%%% Annot\n");
-            print_resolved(ctx, out, annot, 1);
-            print_form(ctx, out, n, "N", 0);
-            fz_close_output(ctx, out);
-            result = to_text(ctx, buf);
-        }
-    }
-    fz_always(ctx)
-    {
-        fz_drop_output(ctx, out);
-        fz_drop_buffer(ctx, buf);
+        if (pdf_is_stream(ctx, pdf_dict_getp(ctx, annot, "AP/N")))
+            result = print_to_text(ctx, 1024, print_annot_appearance, annot);
     }
     fz_catch(ctx)
         result = NULL;
@@ -133,11 +152,7 @@ VQ_API char* vq_test_object_text(vq_document* d, int num)
     vq_doc_lock(d);
     fz_context* ctx = d->ctx;
     char* result = NULL;
-    fz_buffer* buf = NULL;
-    fz_output* out = NULL;
     pdf_obj* ref = NULL;
-    fz_var(buf);
-    fz_var(out);
     fz_var(ref);
     fz_var(result);
     fz_try(ctx)
@@ -146,19 +161,11 @@ VQ_API char* vq_test_object_text(vq_document* d, int num)
         if (num > 0 && num < pdf_xref_len(ctx, pdf))
         {
             ref = pdf_new_indirect(ctx, pdf, num, 0);
-            buf = fz_new_buffer(ctx, 256);
-            out = fz_new_output_with_buffer(ctx, buf);
-            print_resolved(ctx, out, ref, 4);
-            fz_close_output(ctx, out);
-            result = to_text(ctx, buf);
+            result = print_to_text(ctx, 256, print_object, ref);
         }
     }
     fz_always(ctx)
-    {
         pdf_drop_obj(ctx, ref);
-        fz_drop_output(ctx, out);
-        fz_drop_buffer(ctx, buf);
-    }
     fz_catch(ctx)
         result = NULL;
     vq_doc_unlock(d);
