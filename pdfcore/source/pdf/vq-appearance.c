@@ -207,6 +207,20 @@ static float annot_border(fz_context* ctx, pdf_obj* annot)
     return pdf_is_number(ctx, w) ? pdf_to_real(ctx, w) : 1.0f;
 }
 
+/* Stroke settings of a drawn shape: its colour (red when missing; the number of components
+   is returned), opacity and border width, where an opacity or width of 0 reads as 1. */
+static int shape_style(fz_context* ctx, pdf_obj* annot, float c[4], float* opacity, float* w)
+{
+    int n = color_or_red(ctx, annot, c);
+    *opacity = annot_opacity(ctx, annot);
+    if (*opacity == 0)
+        *opacity = 1;
+    *w = annot_border(ctx, annot);
+    if (*w == 0)
+        *w = 1;
+    return n;
+}
+
 static fz_rect grow(fz_rect r, float d)
 {
     r.x0 -= d;
@@ -425,15 +439,9 @@ static void append_circle(fz_context* ctx, fz_buffer* o, fz_rect r)
 static int gen_square_circle(fz_context* ctx, pdf_document* doc, pdf_obj* annot, int circle)
 {
     fz_rect rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
-    float c[4], ic[4];
-    int n = color_or_red(ctx, annot, c);
+    float c[4], ic[4], opacity, w;
+    int n = shape_style(ctx, annot, c, &opacity, &w);
     int nic = read_color(ctx, pdf_dict_get(ctx, annot, PDF_NAME(IC)), ic);
-    float opacity = annot_opacity(ctx, annot);
-    if (opacity == 0)
-        opacity = 1;
-    float w = annot_border(ctx, annot);
-    if (w == 0)
-        w = 1;
     fz_rect r = grow(rect, -w / 2);
 
     vq_ap_builder b;
@@ -470,14 +478,8 @@ static int gen_line(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
     pdf_obj* l = pdf_dict_get(ctx, annot, PDF_NAME(L));
     if (pdf_array_len(ctx, l) < 4)
         return 0;
-    float c[4];
-    int n = color_or_red(ctx, annot, c);
-    float opacity = annot_opacity(ctx, annot);
-    if (opacity == 0)
-        opacity = 1;
-    float w = annot_border(ctx, annot);
-    if (w == 0)
-        w = 1;
+    float c[4], opacity, w;
+    int n = shape_style(ctx, annot, c, &opacity, &w);
     fz_point a = fz_make_point(pdf_array_get_real(ctx, l, 0), pdf_array_get_real(ctx, l, 1));
     fz_point e = fz_make_point(pdf_array_get_real(ctx, l, 2), pdf_array_get_real(ctx, l, 3));
     fz_rect box = fz_include_point_in_rect(fz_include_point_in_rect(fz_empty_rect, a), e);
