@@ -44,12 +44,19 @@ struct WriteBudgetOff
 
 } // namespace
 
-TEST(EngineSave, InPlaceTwiceKeepsTheFirstUpdate)
+// Each test starts with the test document written to doc.pdf in a fresh folder.
+class EngineSave : public ::testing::Test
 {
+protected:
     ScratchDir dir;
     const std::string path = dir.file("doc.pdf");
     const std::string bytes0 = original();
-    writeFile(path, bytes0);
+
+    void SetUp() override { writeFile(path, bytes0); }
+};
+
+TEST_F(EngineSave, InPlaceTwiceKeepsTheFirstUpdate)
+{
     DocPtr doc = openPath(path);
     ASSERT_TRUE(doc);
     vq_document_cut_page(doc.get());
@@ -97,12 +104,8 @@ TEST(EngineSave, InPlaceTwiceKeepsTheFirstUpdate)
     EXPECT_FLOAT_EQ(box.x1, 200);
 }
 
-TEST(EngineSave, SaveAsFullAndIncremental)
+TEST_F(EngineSave, SaveAsFullAndIncremental)
 {
-    ScratchDir dir;
-    const std::string path = dir.file("doc.pdf");
-    const std::string bytes0 = original();
-    writeFile(path, bytes0);
 
     {
         DocPtr doc = openPath(path);
@@ -138,9 +141,8 @@ TEST(EngineSave, SaveAsFullAndIncremental)
     EXPECT_EQ(dir.entries().size(), 3u) << "no temporary files left behind";
 }
 
-TEST(EngineSave, IntoMemory)
+TEST_F(EngineSave, IntoMemory)
 {
-    const std::string bytes0 = original();
     DocPtr doc = openBytes(bytes0);
     ASSERT_TRUE(doc);
     vq_document_cut_page(doc.get());
@@ -181,12 +183,8 @@ TEST(EngineSave, IntoMemory)
     EXPECT_EQ(vq_document_save(doc.get()), VQ_FILE_IS_BUSY);
 }
 
-TEST(EngineSave, FailuresLeaveTheFileByteIdentical)
+TEST_F(EngineSave, FailuresLeaveTheFileByteIdentical)
 {
-    ScratchDir dir;
-    const std::string path = dir.file("doc.pdf");
-    const std::string bytes0 = original();
-    writeFile(path, bytes0);
     DocPtr doc = openPath(path);
     ASSERT_TRUE(doc);
     vq_document_cut_page(doc.get());
@@ -266,17 +264,15 @@ TEST(EngineSave, FailuresLeaveTheFileByteIdentical)
     expectReadable(saved);
 }
 
-TEST(EngineSave, UnwritableFolder)
+TEST_F(EngineSave, UnwritableFolder)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the super-user";
-    ScratchDir dir;
     const std::string sub = dir.file("locked");
     mkdir(sub.c_str(), 0755);
-    const std::string path = sub + "/doc.pdf";
-    const std::string bytes0 = original();
-    writeFile(path, bytes0);
-    DocPtr doc = openPath(path);
+    const std::string lockedPath = sub + "/doc.pdf";
+    writeFile(lockedPath, bytes0);
+    DocPtr doc = openPath(lockedPath);
     ASSERT_TRUE(doc);
     ASSERT_EQ(vq_test_mark_document(doc.get(), "appended"), VQ_OK);
     chmod(sub.c_str(), 0555);
@@ -294,19 +290,15 @@ TEST(EngineSave, UnwritableFolder)
     WriteBudgetOff off;
     vq_test_fail_writes_after(static_cast<long long>(incrementalSize) + 5);
     EXPECT_NE(vq_document_save(doc.get()), VQ_OK);
-    EXPECT_EQ(readFile(path), bytes0);
+    EXPECT_EQ(readFile(lockedPath), bytes0);
     vq_test_fail_writes_after(-1);
     EXPECT_EQ(vq_document_save(doc.get()), VQ_OK);
-    EXPECT_TRUE(startsWith(readFile(path), bytes0));
+    EXPECT_TRUE(startsWith(readFile(lockedPath), bytes0));
     chmod(sub.c_str(), 0755);
 }
 
-TEST(EngineSave, MemorySavesStillReachTheFile)
+TEST_F(EngineSave, MemorySavesStillReachTheFile)
 {
-    ScratchDir dir;
-    const std::string path = dir.file("doc.pdf");
-    const std::string bytes0 = original();
-    writeFile(path, bytes0);
     DocPtr doc = openPath(path);
     ASSERT_TRUE(doc);
     vq_document_cut_page(doc.get());
