@@ -50,7 +50,7 @@ bool writeAll(int fd, const QByteArray& bytes)
     while (left > 0) {
         const ssize_t n = ::write(fd, p, size_t(left));
         if (n < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
             return false;
         }
@@ -83,6 +83,11 @@ void CLog::writeLogs(const QString& fileName, const int& lineNum, const QString&
     }
     if ((st.st_mode & 0777) != 0600)
         ::fchmod(fd, 0600);
+    // A regular file: writes may block as usual (a non-blocking write could be refused under
+    // load and the line lost).
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     const QString line = when.toString("yyyy-MM-dd hh:mm:ss") + "[" + fileName + "," + strFunName + "("
         + QString::number(lineNum) + ")]: " + text + "\n";
