@@ -273,6 +273,13 @@ void ServiceCall::setEmptyBody()
     body.clear();
 }
 
+void ServiceCall::setOneValue(const QString& label, const QString& key, const QString& value, QWidget* busyBox)
+{
+    startText = QString("---------%1请求开始(入参：%2%3)----------").arg(name, label, value);
+    setJson(QJsonObject{{key, value}});
+    loading = busyBox;
+}
+
 void ServiceCall::setPaged(const QJsonObject& entity, const QJsonObject& page)
 {
     setJson(QJsonObject{{"entity", entity}, {"pageBean", page}});
@@ -352,9 +359,7 @@ QString NetWorkBusiness::readServiceAddress(const QString& iniPath)
 int NetWorkBusiness::sendOneValue(ServiceCall& description, const QString& label, const QString& key,
                                   const QString& value, QWidget* loading)
 {
-    description.startText = QString("---------%1请求开始(入参：%2%3)----------").arg(description.name, label, value);
-    description.setJson(QJsonObject{{key, value}});
-    description.loading = loading;
+    description.setOneValue(label, key, value, loading);
     return call(description).ok() ? 1 : 0;
 }
 

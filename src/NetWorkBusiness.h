@@ -104,6 +104,9 @@ struct ServiceCall {
     void setJson(const QJsonObject& object);
     void setJsonArray(const QJsonArray& array);
     void setEmptyBody();
+    // A body of one value {key: value}, the start line
+    // "---------<name>请求开始(入参：<label><value>)----------" and the busy box.
+    void setOneValue(const QString& label, const QString& key, const QString& value, QWidget* busyBox);
     // The paging envelope of the list requests: {"entity": entity, "pageBean": page}, where
     // "pageBean" is always present (an empty object when no page is asked for).
     void setPaged(const QJsonObject& entity, const QJsonObject& page);

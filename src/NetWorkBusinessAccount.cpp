@@ -311,9 +311,7 @@ bool NetWorkBusiness::checkSignPassword(const QString& signPassword, QString& er
 int NetWorkBusiness::registerPersonBusiness(const QString& imgID, QString& imgUrl, LoadingWidget* loading)
 {
     ServiceCall c(bt_registerPerson, "registerPersonBusiness");
-    c.startText = QString("---------registerPersonBusiness请求开始(入参：imgID：%1)----------").arg(imgID);
-    c.setJson(QJsonObject{{"imgUrl", imgID}});
-    c.loading = loading;
+    c.setOneValue("imgID：", "imgUrl", imgID, loading);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -788,8 +786,7 @@ QByteArray NetWorkBusiness::getFileUrl(QString url)
 QString NetWorkBusiness::getFileServerUrl(QString id)
 {
     ServiceCall c(bt_getfileurl, "getFileServerUrl");
-    c.startText = QString("---------getFileServerUrl请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
+    c.setOneValue("id：", "id", id, nullptr);
     c.busy = ServiceCall::NeverShown;
     c.errorSignal = false;
     const ServiceReply r = call(c);

@@ -122,9 +122,7 @@ int NetWorkBusiness::queryAuthDetailByIdBus(StartAuthSuccessInfo& authSucInfos, 
                                             LoadingWidget* loading)
 {
     ServiceCall c(bt_queryAuthDetailById, "queryAuthDetailByIdBus");
-    c.startText = QString("---------queryAuthDetailByIdBus请求开始(入参：id%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.loading = loading;
+    c.setOneValue("id", "id", id, loading);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -178,9 +176,7 @@ int NetWorkBusiness::acceptSealAuthBus(const QString& authId, const QString& sec
 int NetWorkBusiness::refuseSsealAuthBus(const QString& authId, int& codeS, LoadingWidget* loading)
 {
     ServiceCall c(bt_refuseSsealAuth, "refuseSsealAuthBus");
-    c.startText = QString("---------refuseSsealAuthBus请求开始(入参：authId：%1)----------").arg(authId);
-    c.setJson(QJsonObject{{"authId", authId}});
-    c.loading = loading;
+    c.setOneValue("authId：", "authId", authId, loading);
     const ServiceReply r = call(c);
     codeS = r.code;
     return r.ok() ? 1 : 0;
