@@ -205,32 +205,9 @@ int NetWorkBusiness::queryPageSealsBus(QList<SealInfo>& seainfos, const int& pag
         if (jsonInt(o, "status") != 1)
             continue;
         SealInfo seal;
-        seal.id = jsonText(o, "id");
-        seal.name = jsonText(o, "name");
-        seal.sealCode = jsonText(o, "sealCode");
-        seal.sealType = jsonText(o, "sealType");
+        seal.fillFromJson(o);
+        // The grant pages size these seals as the contract pages do.
         sealSizeFromText(jsonText(o, "size"), seal.width, seal.height);
-        seal.hash = jsonText(o, "hash");
-        seal.creationDate = jsonText(o, "creationDate");
-        seal.updateDate = jsonText(o, "updateDate");
-        seal.sealSaveID = jsonText(o, "sealSaveID");
-        seal.fileUrl = jsonText(o, "fileUrl");
-        seal.remark = jsonText(o, "remark");
-        seal.status = jsonInt(o, "status");
-        seal.userID = jsonText(o, "userID");
-        seal.creditCode = jsonText(o, "creditCode");
-        seal.companyName = jsonText(o, "companyName");
-        seal.companyPhone = jsonText(o, "companyPhone");
-        seal.base64Code = jsonText(o, "base64Code");
-        seal.startTime = jsonText(o, "startTime");
-        seal.endTime = jsonText(o, "endTime");
-        seal.sealUsageDesc = jsonText(o, "sealUsageDesc");
-        seal.whetherOnline = jsonInt(o, "whetherOnline");
-        seal.sealShow = jsonInt(o, "sealShow");
-        seal.certification = jsonInt(o, "certification");
-        seal.sealUnitName = jsonText(o, "sealUnitName");
-        seal.sealRecordTime = jsonText(o, "sealRecordTime");
-        seal.sealRecordUnitName = jsonText(o, "sealRecordUnitName");
         seal.imageData = getFileDataById(seal.sealSaveID);
         seainfos.append(seal);
     }
