@@ -43,15 +43,6 @@ void useContractIdStyle(ServiceCall& c, const QString& contractId, QWidget* load
     c.busy = busy;
 }
 
-// A plain text part of an upload form.
-QHttpPart textPart(const char* name, const QString& text)
-{
-    QHttpPart part;
-    part.setRawHeader("Content-Disposition", QByteArray("form-data; name=\"") + name + "\"");
-    part.setBody(text.toUtf8());
-    return part;
-}
-
 // The file part of an upload form. The name goes into the disposition unchanged (UTF-8), so
 // names with blanks or Chinese characters reach the service as they are.
 QHttpPart filePart(const QString& fileName, const QString& contentType, const QByteArray& bytes)
@@ -553,8 +544,8 @@ int NetWorkBusiness::fileUpLoad(const QString& imgStr, const QString& business, 
     // The form goes with the reply, which the cycle releases once it has been read.
     c.multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     c.multipart->append(filePart(imgStr, imgType, fileByte));
-    c.multipart->append(textPart("business", business));
-    c.multipart->append(textPart("project", project));
+    c.multipart->append(formTextPart("business", business));
+    c.multipart->append(formTextPart("project", project));
     c.timeoutMs = 20000;
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
@@ -573,9 +564,9 @@ int NetWorkBusiness::fileUpdate(QString fileId, QString business, QString projec
     c.startText = "---------fileUpdate请求开始----------";
     c.setEmptyBody();
     c.multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
-    c.multipart->append(textPart("id", fileId));
-    c.multipart->append(textPart("business", business));
-    c.multipart->append(textPart("project", project));
+    c.multipart->append(formTextPart("id", fileId));
+    c.multipart->append(formTextPart("business", business));
+    c.multipart->append(formTextPart("project", project));
     c.multipart->append(filePart(fileStr, imgType, fileByte));
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
