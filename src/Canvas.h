@@ -386,7 +386,6 @@ private:
         QString name, code, unit, recordUnit, recordTime;
     };
     SealFields chosenSealFields() const;
-    QWidget* messageParent() const;
 
     // Where a seal was dropped, taken at the click in page space, so that nothing that moves
     // the view while the password and the service are awaited can move the seal.

@@ -98,11 +98,6 @@ Canvas::SealFields Canvas::chosenSealFields() const
     return f;
 }
 
-QWidget* Canvas::messageParent() const
-{
-    return g_topWidget;
-}
-
 bool Canvas::isPersonalSignature() const
 {
     const BusinessInfo* user = NetWorkBusiness::Instance()->getBusinessInfo();

@@ -510,18 +510,24 @@ float DisplayModel::GetZoomReal(int pageNo) const
     return qMin(ZoomRealFromVirtualForPage(_zoomVirtual, first + 1), ZoomRealFromVirtualForPage(_zoomVirtual, first));
 }
 
+void DisplayModel::tellMoved(int pageBefore, bool scrollbars)
+{
+    if (!cb)
+        return;
+    if (scrollbars)
+        cb->UpdateScrollbars(_canvasSize);
+    const int now = CurrentPageNo();
+    if (now != pageBefore)
+        cb->PageNoChanged(this, now);
+    cb->Repaint();
+}
+
 void DisplayModel::ScrollXTo(int x)
 {
     const int before = CurrentPageNo();
     _viewPort.moveLeft(x);
     RecalcVisibleParts();
-    if (!cb)
-        return;
-    cb->UpdateScrollbars(_canvasSize);
-    const int now = CurrentPageNo();
-    if (now != before)
-        cb->PageNoChanged(this, now);
-    cb->Repaint();
+    tellMoved(before, true);
 }
 
 void DisplayModel::ScrollXBy(int dx)
@@ -538,12 +544,7 @@ void DisplayModel::ScrollYTo(int y)
     _viewPort.moveTop(y);
     RecalcVisibleParts();
     RenderVisibleParts();
-    if (!cb)
-        return;
-    const int now = CurrentPageNo();
-    if (now != before)
-        cb->PageNoChanged(this, now);
-    cb->Repaint();
+    tellMoved(before, false);
 }
 
 void DisplayModel::ScrollYBy(int dy, bool changePage)
@@ -573,13 +574,7 @@ void DisplayModel::ScrollYBy(int dy, bool changePage)
     _viewPort.moveTop(newTop);
     RecalcVisibleParts();
     RenderVisibleParts();
-    if (!cb)
-        return;
-    cb->UpdateScrollbars(_canvasSize);
-    const int now = CurrentPageNo();
-    if (now != before)
-        cb->PageNoChanged(this, now);
-    cb->Repaint();
+    tellMoved(before, true);
 }
 
 void DisplayModel::ChangeStartPage(int startPage)

@@ -238,6 +238,9 @@ public:
     DisplayMode _presDisplayMode = DM_CONTINUOUS;
 
 private:
+    // After the viewport moved: the host hears of the scroll bars (when asked), a new current
+    // page (pageBefore was current before the move) and the repaint.
+    void tellMoved(int pageBefore, bool scrollbars);
     QRectF contentBoxOf(int pageNo) const;
     QRectF boundingBox(const QVector<QRectF>& rects) const;
 };

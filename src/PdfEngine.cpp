@@ -252,13 +252,7 @@ int PdfEngine::Load(const QString& filename, bool bini, void* /*pwdUI*/)
     QMutexLocker lock(&mutex);
     if (m_saving)
         return VQ_FILE_IS_BUSY;
-    if (_doc)
-    {
-        vq_document_close(_doc);
-        _doc = nullptr;
-        m_pageCount = 0;
-    }
-    unregisterOpenDocument();
+    closeDocument();
     _fileName = filename;
     _fileByteArray.clear();
     int code = VQ_FAIL;
@@ -290,13 +284,7 @@ int PdfEngine::LoadStream(const QByteArray& filedata, void* /*pwdUi*/)
     QMutexLocker lock(&mutex);
     if (m_saving)
         return VQ_FILE_IS_BUSY;
-    if (_doc)
-    {
-        vq_document_close(_doc);
-        _doc = nullptr;
-        m_pageCount = 0;
-    }
-    unregisterOpenDocument();
+    closeDocument();
     _fileByteArray = QByteArray(filedata.constData(), filedata.size());
     int code = VQ_FAIL;
     vq_document* doc =
@@ -716,10 +704,7 @@ int PdfEngine::SaveAs(QString& strfile, int doincremental, bool bini)
     {
         // The document's own file was replaced: this document is finished and its owner
         // discards the facade.
-        vq_document_close(_doc);
-        _doc = nullptr;
-        m_pageCount = 0;
-        unregisterOpenDocument();
+        closeDocument();
     }
     return 0;
 }

@@ -277,7 +277,8 @@ private:
     static bool readVerifyJson(const char* json, int& vcode, int& docVerifyRet, int& tsVerifyRet,
                                int& certverifyRet, QString& signer, QByteArray& certData, QString& signTime,
                                QByteArray& tsCert, QByteArray& tsTime);
-    // Closes the engine document (under the mutex).
+    // Closes the engine document, if any, and leaves the list of open documents (takes the
+    // mutex, which is recursive: callers holding it may call this).
     void closeDocument();
     // Takes this facade's file out of the list of open documents.
     void unregisterOpenDocument();

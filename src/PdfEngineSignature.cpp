@@ -96,44 +96,50 @@ using OwnedDoc = std::unique_ptr<vq_document, DocCloser>;
 
 // ---- fixed-layout records -------------------------------------------------------------------
 
+namespace {
+// A malloc'ed copy of a fixed-layout record read from at least sizeof(Record) bytes.
+template <typename Record>
+Record* recordFromBytes(const unsigned char* data, int len)
+{
+    if (!data || len < static_cast<int>(sizeof(Record)))
+        return nullptr;
+    auto* value = static_cast<Record*>(calloc(1, sizeof(Record)));
+    if (value)
+        memcpy(value, data, sizeof(Record));
+    return value;
+}
+
+// The record's bytes in a malloc'ed buffer.
+template <typename Record>
+unsigned char* bytesFromRecord(const Record* value)
+{
+    if (!value)
+        return nullptr;
+    auto* data = static_cast<unsigned char*>(malloc(sizeof(Record)));
+    if (data)
+        memcpy(data, value, sizeof(Record));
+    return data;
+}
+} // namespace
+
 SM2SIGN_DATA_VALUE* DataToStuct(const unsigned char* data, int len)
 {
-    if (!data || len < static_cast<int>(sizeof(SM2SIGN_DATA_VALUE)))
-        return nullptr;
-    auto* value = static_cast<SM2SIGN_DATA_VALUE*>(calloc(1, sizeof(SM2SIGN_DATA_VALUE)));
-    if (value)
-        memcpy(value, data, sizeof(SM2SIGN_DATA_VALUE));
-    return value;
+    return recordFromBytes<SM2SIGN_DATA_VALUE>(data, len);
 }
 
 unsigned char* StructToData(const SM2SIGN_DATA_VALUE* value)
 {
-    if (!value)
-        return nullptr;
-    auto* data = static_cast<unsigned char*>(malloc(sizeof(SM2SIGN_DATA_VALUE)));
-    if (data)
-        memcpy(data, value, sizeof(SM2SIGN_DATA_VALUE));
-    return data;
+    return bytesFromRecord(value);
 }
 
 SM2SIGN_DATA_VALUE_V2* DataToStuct_V2(const unsigned char* data, int len)
 {
-    if (!data || len < static_cast<int>(sizeof(SM2SIGN_DATA_VALUE_V2)))
-        return nullptr;
-    auto* value = static_cast<SM2SIGN_DATA_VALUE_V2*>(calloc(1, sizeof(SM2SIGN_DATA_VALUE_V2)));
-    if (value)
-        memcpy(value, data, sizeof(SM2SIGN_DATA_VALUE_V2));
-    return value;
+    return recordFromBytes<SM2SIGN_DATA_VALUE_V2>(data, len);
 }
 
 unsigned char* StructToData_V2(const SM2SIGN_DATA_VALUE_V2* value)
 {
-    if (!value)
-        return nullptr;
-    auto* data = static_cast<unsigned char*>(malloc(sizeof(SM2SIGN_DATA_VALUE_V2)));
-    if (data)
-        memcpy(data, value, sizeof(SM2SIGN_DATA_VALUE_V2));
-    return data;
+    return bytesFromRecord(value);
 }
 
 // ---- the sign callback ------------------------------------------------------------------------

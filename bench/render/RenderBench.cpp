@@ -14,6 +14,8 @@ extern "C" {
 #include <mupdf/fitz.h>
 }
 
+#include "BenchDocument.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -22,44 +24,8 @@ extern "C" {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// One A4 page of text lines and vector drawing (strokes, curves and fills).
-std::string pageContent(int n)
-{
-    std::string s = "q 0.2 0.2 0.6 rg BT /F1 10 Tf 12 TL 50 800 Td\n";
-    for (int line = 0; line < 45; line++)
-        s += "(Page " + std::to_string(n + 1) + " line " + std::to_string(line) +
-             ": the quick brown fox jumps over the lazy dog 0123456789) '\n";
-    s += "ET Q\n";
-    s += "q 0.5 w 0.1 0.5 0.1 RG\n";
-    for (int i = 0; i < 24; i++)
-    {
-        const int x = 40 + (i * 37 + n * 11) % 500, y = 60 + (i * 53 + n * 7) % 200;
-        s += std::to_string(x) + " " + std::to_string(y) + " m " + std::to_string(x + 40) + " " +
-             std::to_string(y + 90) + " " + std::to_string(x + 120) + " " + std::to_string(y - 30) + " " +
-             std::to_string(x + 160) + " " + std::to_string(y + 50) + " c S\n";
-    }
-    for (int i = 0; i < 12; i++)
-        s += "0.9 " + std::to_string((i % 5) / 5.0).substr(0, 4) + " 0.3 rg " + std::to_string(50 + i * 40) +
-             " 300 30 " + std::to_string(20 + i * 8) + " re f\n";
-    s += "Q\n";
-    return s;
-}
-
-std::string makeDocument(int pages)
-{
-    std::vector<fixture::PageSpec> recipes;
-    recipes.reserve(static_cast<size_t>(pages));
-    for (int i = 0; i < pages; i++)
-        recipes.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
-    return fixture::simpleDocument(recipes);
-}
+using bench::Clock;
+using bench::seconds;
 
 struct Result
 {
@@ -221,7 +187,7 @@ int main(int argc, char** argv)
         return 2;
     const std::string docPath = std::string(dir) + "/render.pdf";
     const std::string bigPath = std::string(dir) + "/big.pdf";
-    fixture::writeFile(docPath, makeDocument(pages));
+    fixture::writeFile(docPath, bench::makeDocument(pages, true));
     {
         std::vector<fixture::PageSpec> recipes(static_cast<size_t>(bigPages));
         for (auto& s : recipes)

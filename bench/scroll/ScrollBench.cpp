@@ -22,6 +22,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include "BenchDocument.h"
+
 #include <fstream>
 #include <set>
 #include <string>
@@ -32,30 +34,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-std::string pageContent(int n)
-{
-    std::string s = "q 0.2 0.2 0.6 rg BT /F1 10 Tf 12 TL 50 800 Td\n";
-    for (int line = 0; line < 45; line++)
-        s += "(Page " + std::to_string(n + 1) + " line " + std::to_string(line) +
-             ": the quick brown fox jumps over the lazy dog 0123456789) '\n";
-    s += "ET Q\nq 0.5 w 0.1 0.5 0.1 RG\n";
-    for (int i = 0; i < 24; i++)
-    {
-        const int x = 40 + (i * 37 + n * 11) % 500, y = 60 + (i * 53 + n * 7) % 200;
-        s += std::to_string(x) + " " + std::to_string(y) + " m " + std::to_string(x + 40) + " " +
-             std::to_string(y + 90) + " " + std::to_string(x + 120) + " " + std::to_string(y - 30) + " " +
-             std::to_string(x + 160) + " " + std::to_string(y + 50) + " c S\n";
-    }
-    s += "Q\n";
-    return s;
-}
+using bench::Clock;
+using bench::seconds;
 
 long peakKb()
 {
@@ -206,10 +186,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString path = dir.filePath("scroll.pdf");
-    std::vector<fixture::PageSpec> recipes;
-    for (int i = 0; i < pages; i++)
-        recipes.push_back(fixture::PageSpec{"[0 0 595 842]", "", pageContent(i)});
-    fixture::writeFile(path.toStdString(), fixture::simpleDocument(recipes));
+    fixture::writeFile(path.toStdString(), bench::makeDocument(pages, false));
 
     // Tiles bounded as on a 1920 x 1080 screen.
     RenderCache cache(QSize(1080, 1920));

@@ -6,6 +6,7 @@
 #include "PdfEngine.h"
 #include "PdfFixture.h"
 #include "RenderCache.h"
+#include "ViewTestSupport.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -60,32 +61,7 @@ inline std::string signedDocument()
 }
 
 // The workspace's host callback, forwarding to the view and the render cache.
-struct HostCallback : ControllerCallback
-{
-    explicit HostCallback(WindowControler* win) : win(win) {}
-    void PageNoChanged(Controller*, int pageNo) override { win->pageNoChanged(pageNo); }
-    void Repaint() override { win->RepaintAsync(0); }
-    void UpdateScrollbars(QSize size) override { win->SetViewportSize(size); }
-    void RequestRendering(int pageNo) override
-    {
-        if (win->AsFixed() && win->AsRenderCache())
-            win->AsRenderCache()->RequestRendering(win->AsFixed(), pageNo);
-    }
-    void CleanUp(DisplayModel* dm) override
-    {
-        if (RenderCache* cache = win->AsRenderCache())
-        {
-            cache->CancelRendering(dm);
-            cache->FreePage(dm, -1, nullptr);
-        }
-    }
-    void Invalidate(DisplayModel* dm, int pageNo, QRectF rect) override
-    {
-        if (RenderCache* cache = win->AsRenderCache())
-            cache->Invalidate(dm, pageNo, rect);
-    }
-    WindowControler* win;
-};
+using HostCallback = viewtest::ViewCallback;
 
 // A canvas whose signing entry points are recorded instead of run.
 class RecordingCanvas : public Canvas
