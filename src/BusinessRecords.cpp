@@ -7,39 +7,37 @@ QString jsonAmountText(const QJsonObject& o, const QString& key)
     return v.isString() ? v.toString() : QString::number(jsonDouble(o, key), 'f', 2);
 }
 
+namespace {
+
+// The fields of a held package both package lists fill (the paged list leaves out mealCode).
+void readHeldPackage(PackageInfo& p, const QJsonObject& o)
+{
+    p.createDate = jsonText(o, "createDate");
+    p.endDate = jsonText(o, "endDate");
+    p.id = jsonText(o, "id");
+    p.mealDayNum = jsonInt(o, "mealDayNum");
+    p.mealName = jsonText(o, "mealName");
+    p.mealNum = jsonInt(o, "mealNum");
+    p.mealResidueNum = jsonInt(o, "mealResidueNum");
+    p.startDate = jsonText(o, "startDate");
+    p.status = jsonInt(o, "status");
+    p.updateDate = jsonText(o, "updateDate");
+    p.noDate = jsonText(o, "noDate");
+    p.userId = jsonText(o, "userId");
+    p.userType = jsonInt(o, "userType");
+}
+
+} // namespace
+
 void PackageInfo::read(const QJsonObject& o)
 {
-    createDate = jsonText(o, "createDate");
-    endDate = jsonText(o, "endDate");
-    id = jsonText(o, "id");
+    readHeldPackage(*this, o);
     mealCode = jsonText(o, "mealCode");
-    mealDayNum = jsonInt(o, "mealDayNum");
-    mealName = jsonText(o, "mealName");
-    mealNum = jsonInt(o, "mealNum");
-    mealResidueNum = jsonInt(o, "mealResidueNum");
-    startDate = jsonText(o, "startDate");
-    status = jsonInt(o, "status");
-    updateDate = jsonText(o, "updateDate");
-    noDate = jsonText(o, "noDate");
-    userId = jsonText(o, "userId");
-    userType = jsonInt(o, "userType");
 }
 
 void MyPackageOrderList::read(const QJsonObject& o)
 {
-    createDate = jsonText(o, "createDate");
-    endDate = jsonText(o, "endDate");
-    id = jsonText(o, "id");
-    mealDayNum = jsonInt(o, "mealDayNum");
-    mealName = jsonText(o, "mealName");
-    mealNum = jsonInt(o, "mealNum");
-    mealResidueNum = jsonInt(o, "mealResidueNum");
-    startDate = jsonText(o, "startDate");
-    status = jsonInt(o, "status");
-    updateDate = jsonText(o, "updateDate");
-    noDate = jsonText(o, "noDate");
-    userId = jsonText(o, "userId");
-    userType = jsonInt(o, "userType");
+    readHeldPackage(*this, o);
     orderId = jsonText(o, "orderId");
     mealImg = jsonText(o, "mealImg");
     price = jsonDouble(o, "price");

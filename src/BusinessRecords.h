@@ -35,21 +35,7 @@ struct PackageInfo {
 
 // One row of the paged list of held packages: the fields of PackageInfo (mealCode not filled)
 // and the order that bought it.
-struct MyPackageOrderList {
-    QString createDate;
-    QString endDate;
-    QString id;
-    QString mealCode;
-    int mealDayNum = 0;
-    QString mealName;
-    int mealNum = 0;
-    int mealResidueNum = 0;
-    QString startDate;
-    int status = 0;
-    QString updateDate;
-    QString noDate;
-    QString userId;
-    int userType = 0;
+struct MyPackageOrderList : PackageInfo {
     QString orderId;
     QString mealImg;
     double price = 0;

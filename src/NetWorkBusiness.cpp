@@ -23,11 +23,6 @@ const char* const kLogFile = "src/NetWorkBusiness";
 const char* const kCancelledProperty = "orvCancelled";
 constexpr int kSuccess = 10000;
 
-QString networkFailureText()
-{
-    return QStringLiteral("网络连接失败，请检查您的网络链接或重试！");
-}
-
 QString serverStoppedText()
 {
     return QStringLiteral("服务器已停止服务，请稍后再试！");
@@ -173,8 +168,28 @@ int envelopeCode(const QJsonObject& o)
     return v.isDouble() ? v.toInt() : 0;
 }
 
-// Shows or hides a busy box from any thread: widgets are only touched on their own thread.
-void setBusy(QWidget* box, bool visible)
+double g_durationScale = 1.0;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+QString buildUrl(QString ip, QString bussiness, bool https)
+{
+    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) + ip + bussiness;
+}
+
+QString buildFileUrl(QString ip, QString bussiness)
+{
+    return QStringLiteral("http://") + ip + bussiness;
+}
+
+QString networkFailureText()
+{
+    return QStringLiteral("网络连接失败，请检查您的网络链接或重试！");
+}
+
+void setBusyBox(QWidget* box, bool visible)
 {
     if (!box)
         return;
@@ -192,20 +207,12 @@ void setBusy(QWidget* box, bool visible)
         Qt::QueuedConnection);
 }
 
-double g_durationScale = 1.0;
-
-} // namespace
-
-// ---------------------------------------------------------------------------------------------
-
-QString buildUrl(QString ip, QString bussiness, bool https)
+QHttpPart formTextPart(const char* name, const QString& text)
 {
-    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) + ip + bussiness;
-}
-
-QString buildFileUrl(QString ip, QString bussiness)
-{
-    return QStringLiteral("http://") + ip + bussiness;
+    QHttpPart part;
+    part.setRawHeader("Content-Disposition", QByteArray("form-data; name=\"") + name + "\"");
+    part.setBody(text.toUtf8());
+    return part;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -271,6 +278,13 @@ void ServiceCall::setJsonArray(const QJsonArray& array)
 void ServiceCall::setEmptyBody()
 {
     body.clear();
+}
+
+void ServiceCall::setOneValue(const QString& label, const QString& key, const QString& value, QWidget* busyBox)
+{
+    startText = QString("---------%1请求开始(入参：%2%3)----------").arg(name, label, value);
+    setJson(QJsonObject{{key, value}});
+    loading = busyBox;
 }
 
 void ServiceCall::setPaged(const QJsonObject& entity, const QJsonObject& page)
@@ -352,9 +366,7 @@ QString NetWorkBusiness::readServiceAddress(const QString& iniPath)
 int NetWorkBusiness::sendOneValue(ServiceCall& description, const QString& label, const QString& key,
                                   const QString& value, QWidget* loading)
 {
-    description.startText = QString("---------%1请求开始(入参：%2%3)----------").arg(description.name, label, value);
-    description.setJson(QJsonObject{{key, value}});
-    description.loading = loading;
+    description.setOneValue(label, key, value, loading);
     return call(description).ok() ? 1 : 0;
 }
 
@@ -405,7 +417,7 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
     log(c.function, c.line, c.startText.isEmpty() ? "---------" + c.name + "请求开始----------" : c.startText,
         c.startPrefix);
     if (c.busy == ServiceCall::ShownAndHidden || c.busy == ServiceCall::ShownHiddenOnFailure)
-        setBusy(c.loading, true);
+        setBusyBox(c.loading, true);
     if (guiThread)
         httpRequestAborted = false;
 
@@ -474,7 +486,7 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
     const bool failed = out.code != kSuccess;
     if (c.busy == ServiceCall::ShownAndHidden || c.busy == ServiceCall::HiddenAfter ||
         (failed && (c.busy == ServiceCall::HiddenOnFailure || c.busy == ServiceCall::ShownHiddenOnFailure)))
-        setBusy(c.loading, false);
+        setBusyBox(c.loading, false);
     // The session state lives on the GUI thread: worker-thread calls report through their result.
     if (failed && c.errorSignal && guiThread && !c.silentCodes.contains(out.code))
         emit sendErroeCodeInfo(getNetCodeInfo(out.code), out.msg);

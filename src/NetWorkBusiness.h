@@ -52,15 +52,22 @@
 
 class LoadingWidget;
 class QHttpMultiPart;
+class QHttpPart;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QWidget;
-class LoadingWidget;
 
 // "https://" (or "http://") + ip + bussiness.
 QString buildUrl(QString ip, QString bussiness, bool https);
 // "http://" + ip + bussiness.
 QString buildFileUrl(QString ip, QString bussiness);
+
+// The text shown when the service could not be reached.
+QString networkFailureText();
+// Shows or hides a busy box from any thread: widgets are only touched on their own thread.
+void setBusyBox(QWidget* box, bool visible);
+// A plain text part of an upload form.
+QHttpPart formTextPart(const char* name, const QString& text);
 
 // The watchdog of one network reply: a child of the reply that aborts it when it is still
 // running after the time-out. It never deletes the reply: the call that owns the reply reads
@@ -104,6 +111,9 @@ struct ServiceCall {
     void setJson(const QJsonObject& object);
     void setJsonArray(const QJsonArray& array);
     void setEmptyBody();
+    // A body of one value {key: value}, the start line
+    // "---------<name>请求开始(入参：<label><value>)----------" and the busy box.
+    void setOneValue(const QString& label, const QString& key, const QString& value, QWidget* busyBox);
     // The paging envelope of the list requests: {"entity": entity, "pageBean": page}, where
     // "pageBean" is always present (an empty object when no page is asked for).
     void setPaged(const QJsonObject& entity, const QJsonObject& page);

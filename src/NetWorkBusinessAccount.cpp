@@ -56,35 +56,11 @@ auto storedSealPicture(NetWorkBusiness* net)
     };
 }
 
-QString networkFailureText()
-{
-    return QStringLiteral("网络连接失败，请检查您的网络链接或重试！");
-}
-
 // The text of a byte string up to its first zero byte, read as UTF-8.
 QString textUpToZero(const QByteArray& bytes)
 {
     const int zero = bytes.indexOf('\0');
     return QString::fromUtf8(zero < 0 ? bytes : bytes.left(zero));
-}
-
-// Hides a busy box from any thread; widgets are only touched on their own thread.
-void hideBusy(QWidget* box)
-{
-    if (!box)
-        return;
-    if (QThread::currentThread() == box->thread()) {
-        box->hide();
-        return;
-    }
-    QPointer<QWidget> guard(box);
-    QMetaObject::invokeMethod(
-        box,
-        [guard] {
-            if (guard)
-                guard->hide();
-        },
-        Qt::QueuedConnection);
 }
 
 QUrl& onlineProbeUrl()
@@ -311,9 +287,7 @@ bool NetWorkBusiness::checkSignPassword(const QString& signPassword, QString& er
 int NetWorkBusiness::registerPersonBusiness(const QString& imgID, QString& imgUrl, LoadingWidget* loading)
 {
     ServiceCall c(bt_registerPerson, "registerPersonBusiness");
-    c.startText = QString("---------registerPersonBusiness请求开始(入参：imgID：%1)----------").arg(imgID);
-    c.setJson(QJsonObject{{"imgUrl", imgID}});
-    c.loading = loading;
+    c.setOneValue("imgID：", "imgUrl", imgID, loading);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -721,7 +695,7 @@ int NetWorkBusiness::signBusiness(QString sn, int algoType, int certType, QByteA
     }
     if (result != 0) {
         log(__FUNCTION__, __LINE__, "signBusiness结果-code=" + QString::number(result));
-        hideBusy(loading);
+        setBusyBox(loading, false);
     }
     return result;
 }
@@ -788,8 +762,7 @@ QByteArray NetWorkBusiness::getFileUrl(QString url)
 QString NetWorkBusiness::getFileServerUrl(QString id)
 {
     ServiceCall c(bt_getfileurl, "getFileServerUrl");
-    c.startText = QString("---------getFileServerUrl请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
+    c.setOneValue("id：", "id", id, nullptr);
     c.busy = ServiceCall::NeverShown;
     c.errorSignal = false;
     const ServiceReply r = call(c);
@@ -816,7 +789,7 @@ int NetWorkBusiness::sealImgUpLoad(QString imgStr, QString business, QString pro
         delete file;
         log(__FUNCTION__, __LINE__, "---------sealImgUpLoad请求开始----------\n图片文件无法打开: " + imgStr,
             QStringLiteral("\n\n\n"));
-        hideBusy(loading);
+        setBusyBox(loading, false);
         emit sendErroeCodeInfo(getNetCodeInfo(4), QStringLiteral("图片文件无法打开，请重新选择图片！"));
         return 0;
     }
@@ -827,15 +800,9 @@ int NetWorkBusiness::sealImgUpLoad(QString imgStr, QString business, QString pro
     filePart.setHeader(QNetworkRequest::ContentTypeHeader, "image/" + imgType.toUtf8());
     filePart.setBodyDevice(file);
     file->setParent(multipart);
-    QHttpPart businessPart;
-    businessPart.setRawHeader("Content-Disposition", "form-data; name=\"business\"");
-    businessPart.setBody(business.toUtf8());
-    QHttpPart projectPart;
-    projectPart.setRawHeader("Content-Disposition", "form-data; name=\"project\"");
-    projectPart.setBody(project.toUtf8());
     multipart->append(filePart);
-    multipart->append(businessPart);
-    multipart->append(projectPart);
+    multipart->append(formTextPart("business", business));
+    multipart->append(formTextPart("project", project));
 
     ServiceCall c(bt_sealimgUpload, "sealImgUpLoad");
     c.multipart = multipart;

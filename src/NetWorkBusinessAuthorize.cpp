@@ -122,9 +122,7 @@ int NetWorkBusiness::queryAuthDetailByIdBus(StartAuthSuccessInfo& authSucInfos, 
                                             LoadingWidget* loading)
 {
     ServiceCall c(bt_queryAuthDetailById, "queryAuthDetailByIdBus");
-    c.startText = QString("---------queryAuthDetailByIdBus请求开始(入参：id%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.loading = loading;
+    c.setOneValue("id", "id", id, loading);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -178,9 +176,7 @@ int NetWorkBusiness::acceptSealAuthBus(const QString& authId, const QString& sec
 int NetWorkBusiness::refuseSsealAuthBus(const QString& authId, int& codeS, LoadingWidget* loading)
 {
     ServiceCall c(bt_refuseSsealAuth, "refuseSsealAuthBus");
-    c.startText = QString("---------refuseSsealAuthBus请求开始(入参：authId：%1)----------").arg(authId);
-    c.setJson(QJsonObject{{"authId", authId}});
-    c.loading = loading;
+    c.setOneValue("authId：", "authId", authId, loading);
     const ServiceReply r = call(c);
     codeS = r.code;
     return r.ok() ? 1 : 0;
@@ -209,32 +205,9 @@ int NetWorkBusiness::queryPageSealsBus(QList<SealInfo>& seainfos, const int& pag
         if (jsonInt(o, "status") != 1)
             continue;
         SealInfo seal;
-        seal.id = jsonText(o, "id");
-        seal.name = jsonText(o, "name");
-        seal.sealCode = jsonText(o, "sealCode");
-        seal.sealType = jsonText(o, "sealType");
+        seal.fillFromJson(o);
+        // The grant pages size these seals as the contract pages do.
         sealSizeFromText(jsonText(o, "size"), seal.width, seal.height);
-        seal.hash = jsonText(o, "hash");
-        seal.creationDate = jsonText(o, "creationDate");
-        seal.updateDate = jsonText(o, "updateDate");
-        seal.sealSaveID = jsonText(o, "sealSaveID");
-        seal.fileUrl = jsonText(o, "fileUrl");
-        seal.remark = jsonText(o, "remark");
-        seal.status = jsonInt(o, "status");
-        seal.userID = jsonText(o, "userID");
-        seal.creditCode = jsonText(o, "creditCode");
-        seal.companyName = jsonText(o, "companyName");
-        seal.companyPhone = jsonText(o, "companyPhone");
-        seal.base64Code = jsonText(o, "base64Code");
-        seal.startTime = jsonText(o, "startTime");
-        seal.endTime = jsonText(o, "endTime");
-        seal.sealUsageDesc = jsonText(o, "sealUsageDesc");
-        seal.whetherOnline = jsonInt(o, "whetherOnline");
-        seal.sealShow = jsonInt(o, "sealShow");
-        seal.certification = jsonInt(o, "certification");
-        seal.sealUnitName = jsonText(o, "sealUnitName");
-        seal.sealRecordTime = jsonText(o, "sealRecordTime");
-        seal.sealRecordUnitName = jsonText(o, "sealRecordUnitName");
         seal.imageData = getFileDataById(seal.sealSaveID);
         seainfos.append(seal);
     }

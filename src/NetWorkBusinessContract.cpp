@@ -31,13 +31,16 @@ void useSigningStyle(ServiceCall& c, QWidget* loading)
     c.busy = ServiceCall::HiddenOnFailure;
 }
 
-// A plain text part of an upload form.
-QHttpPart textPart(const char* name, const QString& text)
+// The style of the requests that send only the contract id: the start line
+// "---------<name>请求开始（入参：contractId：<id>)----------", the end line "<name>返回-code=", the
+// body {"contractId": id} and the busy box with its handling.
+void useContractIdStyle(ServiceCall& c, const QString& contractId, QWidget* loading, ServiceCall::Busy busy)
 {
-    QHttpPart part;
-    part.setRawHeader("Content-Disposition", QByteArray("form-data; name=\"") + name + "\"");
-    part.setBody(text.toUtf8());
-    return part;
+    c.startText = QString("---------%1请求开始（入参：contractId：%2)----------").arg(c.name, contractId);
+    c.endText = c.name + QStringLiteral("返回-code=");
+    c.setJson(QJsonObject{{"contractId", contractId}});
+    c.loading = loading;
+    c.busy = busy;
 }
 
 // The file part of an upload form. The name goes into the disposition unchanged (UTF-8), so
@@ -115,11 +118,8 @@ QString NetWorkBusiness::usbKeySecurityCode()
 int NetWorkBusiness::getContractMark(QString& contractId, QWidget* loading)
 {
     ServiceCall c(bt_getcontractmark, "getContractMark");
-    c.startText = QString("---------getContractMark请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "getContractMark返回-code=";
+    useContractIdStyle(c, contractId, loading, ServiceCall::HiddenOnFailure);
     c.setEmptyBody();
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -214,11 +214,7 @@ int NetWorkBusiness::addContractSignatory(QString accountvalue, QString remarkNa
 int NetWorkBusiness::deleteContractJoinUser(QString contractId, LoadingWidget* loading)
 {
     ServiceCall c(bt_delete_contract_join_user, "deleteContractJoinUser");
-    c.startText = QString("---------deleteContractJoinUser请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "deleteContractJoinUser返回-code=";
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
+    useContractIdStyle(c, contractId, loading, ServiceCall::HiddenOnFailure);
     return call(c).ok() ? 1 : 0;
 }
 
@@ -297,10 +293,7 @@ int NetWorkBusiness::queryContractJoinuser(QString contractId, QList<ContractSig
                                            LoadingWidget* loading)
 {
     ServiceCall c(bt_querycontractjoinuser, "queryContractJoinuser");
-    c.startText = QString("---------queryContractJoinuser请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "queryContractJoinuser返回-code=";
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.loading = loading;
+    useContractIdStyle(c, contractId, loading, ServiceCall::ShownAndHidden);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -312,11 +305,7 @@ int NetWorkBusiness::queryContractJoinuser(QString contractId, QList<ContractSig
 int NetWorkBusiness::queryContractBussiness(QString contractId, QString& fileurl, LoadingWidget* loading)
 {
     ServiceCall c(bt_querycontract, "queryContractBussiness");
-    c.startText = QString("---------queryContractBussiness请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "queryContractBussiness返回-code=";
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
+    useContractIdStyle(c, contractId, loading, ServiceCall::HiddenOnFailure);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -370,9 +359,7 @@ int NetWorkBusiness::contractGetDetailsBus(ContractGetDetails& conGetDeta, const
                                            LoadingWidget* loading)
 {
     ServiceCall c(bt_contractGetDetails, "contractGetDetailsBus");
-    c.startText = QString("---------contractGetDetailsBus请求开始(入参：contractId%1)----------").arg(contractId);
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.loading = loading;
+    c.setOneValue("contractId", "contractId", contractId, loading);
     const ServiceReply r = call(c);
     if (!r.ok())
         return 0;
@@ -437,11 +424,7 @@ int NetWorkBusiness::sureSignSmsVerBusiness(QString verCode, QString& proofTime)
 int NetWorkBusiness::applyForSignBus(QString contractId, QWidget* loading)
 {
     ServiceCall c(bt_apply_for_sign, "applyForSignBus");
-    c.startText = QString("---------applyForSignBus请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "applyForSignBus返回-code=";
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.loading = loading;
-    c.busy = ServiceCall::HiddenOnFailure;
+    useContractIdStyle(c, contractId, loading, ServiceCall::HiddenOnFailure);
     return call(c).ok() ? 1 : 0;
 }
 
@@ -544,10 +527,7 @@ int NetWorkBusiness::makeContractSign(QString contractId, QString pdfFileSaveId,
 int NetWorkBusiness::deleteContractMar(QString contractId)
 {
     ServiceCall c(bt_deletecontractmark, "deleteContractMar");
-    c.startText = QString("---------deleteContractMar请求开始（入参：contractId：%1)----------").arg(contractId);
-    c.endText = "deleteContractMar返回-code=";
-    c.setJson(QJsonObject{{"contractId", contractId}});
-    c.busy = ServiceCall::NeverShown;
+    useContractIdStyle(c, contractId, nullptr, ServiceCall::NeverShown);
     return call(c).ok() ? 1 : 0;
 }
 
@@ -564,8 +544,8 @@ int NetWorkBusiness::fileUpLoad(const QString& imgStr, const QString& business, 
     // The form goes with the reply, which the cycle releases once it has been read.
     c.multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     c.multipart->append(filePart(imgStr, imgType, fileByte));
-    c.multipart->append(textPart("business", business));
-    c.multipart->append(textPart("project", project));
+    c.multipart->append(formTextPart("business", business));
+    c.multipart->append(formTextPart("project", project));
     c.timeoutMs = 20000;
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;
@@ -584,9 +564,9 @@ int NetWorkBusiness::fileUpdate(QString fileId, QString business, QString projec
     c.startText = "---------fileUpdate请求开始----------";
     c.setEmptyBody();
     c.multipart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
-    c.multipart->append(textPart("id", fileId));
-    c.multipart->append(textPart("business", business));
-    c.multipart->append(textPart("project", project));
+    c.multipart->append(formTextPart("id", fileId));
+    c.multipart->append(formTextPart("business", business));
+    c.multipart->append(formTextPart("project", project));
     c.multipart->append(filePart(fileStr, imgType, fileByte));
     c.loading = loading;
     c.busy = ServiceCall::HiddenOnFailure;

@@ -82,9 +82,7 @@ int NetWorkBusiness::getBuyMeal(QString codeMeal, QString& id, LoadingWidget* lo
 int NetWorkBusiness::getPersonageOrderStatus(QString id, PersonageOrderStatus& perOrder, LoadingWidget* loading)
 {
     ServiceCall c(bt_personageOrderStatus, "getPersonageOrderStatus");
-    c.startText = QString("---------getPersonageOrderStatus请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.loading = loading;
+    c.setOneValue("id：", "id", id, loading);
     c.busy = ServiceCall::HiddenOnFailure;
     return callForRecord(c, perOrder);
 }
@@ -140,8 +138,7 @@ int NetWorkBusiness::getCreatePayQr(const PersonageOrderStatus& perorder, QStrin
 int NetWorkBusiness::getPayStatus(const QString& orderid, int& paySta)
 {
     ServiceCall c(bt_payStatus, "getPayStatus");
-    c.startText = QString("---------getPayStatus请求开始(入参：orderid：%1)----------").arg(orderid);
-    c.setJson(QJsonObject{{"id", orderid}});
+    c.setOneValue("orderid：", "id", orderid, nullptr);
     c.busy = ServiceCall::NeverShown;
     const ServiceReply r = call(c);
     if (!r.ok())
@@ -205,9 +202,7 @@ int NetWorkBusiness::getQueryRegion(QList<QueryRegionList>& queryRegionList, con
 int NetWorkBusiness::getQueryBillDetails(const QString& id, BillDetailsInfo& billDetailsInfo, LoadingWidget* loading)
 {
     ServiceCall c(bt_queryBillDetails, "getQueryBillDetails");
-    c.startText = QString("---------getQueryBillDetails请求开始(入参：id：%1)----------").arg(id);
-    c.setJson(QJsonObject{{"id", id}});
-    c.loading = loading;
+    c.setOneValue("id：", "id", id, loading);
     return callForRecord(c, billDetailsInfo);
 }
 

@@ -102,21 +102,11 @@ void SignPasswdDialog::initUi()
 
 void SignPasswdDialog::slotOK()
 {
-    if (m_type == ResetPassword)
-        resetPassword();
-    else
-        updatePassword();
-}
-
-void SignPasswdDialog::fail(const QString& text)
-{
-    QuickMessageBox::abort(this, text, qmt_error, 2000);
-}
-
-void SignPasswdDialog::resetPassword()
-{
-    if (m_pEditLoginPasswd->text().isEmpty())
-        return fail(QString::fromUtf8("请输入登录密码!"));
+    // Resetting proves the user by the login password, changing by the old signing password.
+    const bool reset = m_type == ResetPassword;
+    const QString proof = reset ? m_pEditLoginPasswd->text() : m_pEditCustomary->text();
+    if (proof.isEmpty())
+        return fail(reset ? QString::fromUtf8("请输入登录密码!") : QString::fromUtf8("请输入原签署密码!"));
     const QString p1 = m_pEditSignPasswd1->text();
     const QString p2 = m_pEditSignPasswd2->text();
     if (p1.isEmpty() || p2.isEmpty())
@@ -125,26 +115,15 @@ void SignPasswdDialog::resetPassword()
         return fail(QString::fromUtf8("签署密码输入不一致!"));
     // The client never returns an empty text for a failed request, so only the service's
     // acceptance closes the dialog.
-    const QString error = NetWorkBusiness::Instance()->resetSignPassword(p1, m_pEditLoginPasswd->text());
+    NetWorkBusiness* net = NetWorkBusiness::Instance();
+    const QString error = reset ? net->resetSignPassword(p1, proof) : net->updateSignPassword(proof, p1);
     if (error.isEmpty())
         accept();
     else
         fail(error);
 }
 
-void SignPasswdDialog::updatePassword()
+void SignPasswdDialog::fail(const QString& text)
 {
-    if (m_pEditCustomary->text().isEmpty())
-        return fail(QString::fromUtf8("请输入原签署密码!"));
-    const QString p1 = m_pEditSignPasswd1->text();
-    const QString p2 = m_pEditSignPasswd2->text();
-    if (p1.isEmpty() || p2.isEmpty())
-        return fail(QString::fromUtf8("请输入签署密码!"));
-    if (p1 != p2)
-        return fail(QString::fromUtf8("签署密码输入不一致!"));
-    const QString error = NetWorkBusiness::Instance()->updateSignPassword(m_pEditCustomary->text(), p1);
-    if (error.isEmpty())
-        accept();
-    else
-        fail(error);
+    QuickMessageBox::abort(this, text, qmt_error, 2000);
 }

@@ -29,8 +29,6 @@ public slots:
 
 private:
     void initUi();
-    void resetPassword();
-    void updatePassword();
     void fail(const QString& text);
 
     WidgetType m_type;

@@ -63,12 +63,15 @@ protected:
     }
 
     // Logs in with the seeded account and waits for the answer.
-    bool login()
+    bool login() { return loginWith(kAccount, kPassword); }
+
+    // Logs in with account and password and waits for the answer; true when it succeeded.
+    bool loginWith(const QString& account, const QString& password)
     {
         bool done = false, failed = false;
         auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
         auto e = QObject::connect(client, &NetWorkBusiness::LoginError, [&] { failed = true; });
-        client->loginBusiness(kAccount, kPassword, "1");
+        client->loginBusiness(account, password, "1");
         waitUntil([&] { return done || failed; });
         QObject::disconnect(c);
         QObject::disconnect(e);

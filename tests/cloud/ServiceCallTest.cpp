@@ -37,6 +37,15 @@ quint16 closedPort()
     return port;
 }
 
+// The check-token request as the client sends it: a GET with an empty body.
+ServiceCall checkTokenCall()
+{
+    ServiceCall c(NetWorkBusiness::bt_checkToken, "checkTokenBus");
+    c.method = "GET";
+    c.setEmptyBody();
+    return c;
+}
+
 } // namespace
 
 using ServiceCalls = CloudTest;
@@ -110,9 +119,7 @@ TEST_F(ServiceCalls, SynchronousCallTimesOutAndHidesItsBusyBox)
     QReplyTimeOut::setDurationScale(kTestDurationScale);
     LoadingWidget box;
     QSignalSpy codes(client, &NetWorkBusiness::sendErroeCodeInfo);
-    ServiceCall c(NetWorkBusiness::bt_checkToken, "checkTokenBus");
-    c.method = "GET";
-    c.setEmptyBody();
+    ServiceCall c = checkTokenCall();
     c.loading = &box;
     const ServiceReply r = client->call(c);
     EXPECT_EQ(r.code, 4);
@@ -157,9 +164,7 @@ TEST_F(ServiceCalls, NestedCallGetsItsOwnAnswerWhileTheOuterWatchdogFires)
     ServiceReply inner;
     bool innerDone = false;
     QTimer::singleShot(QReplyTimeOut::scaled(5000) / 5, [&] {
-        ServiceCall c(NetWorkBusiness::bt_checkToken, "checkTokenBus");
-        c.method = "GET";
-        c.setEmptyBody();
+        ServiceCall c = checkTokenCall();
         c.timeoutMs = 5000 * 20;
         inner = client->call(c);
         innerDone = true;
@@ -256,9 +261,7 @@ TEST_F(ServiceCalls, FailureTable)
 
         LoadingWidget box;
         QSignalSpy codes(client, &NetWorkBusiness::sendErroeCodeInfo);
-        ServiceCall c(NetWorkBusiness::bt_checkToken, "checkTokenBus");
-        c.method = "GET";
-        c.setEmptyBody();
+        ServiceCall c = checkTokenCall();
         c.loading = &box;
         const ServiceReply r = client->call(c);
         EXPECT_EQ(r.code, fc.syncCode);
@@ -343,9 +346,7 @@ TEST_F(ServiceCalls, WorkerThreadCallCarriesTheSessionToken)
     ASSERT_TRUE(login());
     int code = -1;
     QThread* worker = QThread::create([&] {
-        ServiceCall c(NetWorkBusiness::bt_checkToken, "checkTokenBus");
-        c.method = "GET";
-        c.setEmptyBody();
+        ServiceCall c = checkTokenCall();
         c.busy = ServiceCall::NeverShown;
         c.errorSignal = false;
         code = client->call(c).code;

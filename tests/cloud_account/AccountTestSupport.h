@@ -41,14 +41,7 @@ protected:
 
     bool loginAs(const QString& account, const QString& password = QStringLiteral("Orvessa@2024"))
     {
-        bool done = false, failed = false;
-        auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
-        auto e = QObject::connect(client, &NetWorkBusiness::LoginError, [&] { failed = true; });
-        client->loginBusiness(account, password, "1");
-        waitUntil([&] { return done || failed; });
-        QObject::disconnect(c);
-        QObject::disconnect(e);
-        return done;
+        return loginWith(account, password);
     }
 
     // The JSON body of the last request to path.

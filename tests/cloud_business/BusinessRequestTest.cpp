@@ -61,15 +61,10 @@ PersonageOrderStatus sampleOrder()
 
 } // namespace
 
-TEST_F(BusinessTest, EachOperationSendsItsBody)
+// The tables of every operation: what the operations write into.
+class BusinessTables : public BusinessTest
 {
-    struct Row {
-        const char* name;
-        const char* path;
-        std::function<int()> run;
-        const char* body;
-        const char* startLine;
-    };
+protected:
     QList<PackageInfo> held;
     QList<MyPackageOrderList> heldPage;
     QList<PackageOrderInfo> orders;
@@ -80,6 +75,17 @@ TEST_F(BusinessTest, EachOperationSendsItsBody)
     BillDetailsInfo bill;
     QString id, qr, billNo;
     int pages = 0, paySta = -1;
+};
+
+TEST_F(BusinessTables, EachOperationSendsItsBody)
+{
+    struct Row {
+        const char* name;
+        const char* path;
+        std::function<int()> run;
+        const char* body;
+        const char* startLine;
+    };
     const std::vector<Row> rows = {
         {"held packages", kHeld, [&] { return net()->getMyPackageBusiness(held, nullptr); }, "{}",
          "---------getMyPackageBusiness请求开始----------"},
@@ -488,7 +494,7 @@ TEST_F(BusinessTest, EnvelopeFailures)
     EXPECT_TRUE(logText().contains(u8("getMyPackageBusiness请求结束返回-code=4\n返回json数据:{\n}")));
 }
 
-TEST_F(BusinessTest, BusyBoxVariants)
+TEST_F(BusinessTables, BusyBoxVariants)
 {
     enum Variant { ShownAndHidden, HiddenAfter, HiddenOnFailure, ShownHiddenOnFailure, Never };
     struct Row {
@@ -497,16 +503,6 @@ TEST_F(BusinessTest, BusyBoxVariants)
         std::function<int(LoadingWidget*)> run;
         Variant variant;
     };
-    QList<PackageInfo> held;
-    QList<MyPackageOrderList> heldPage;
-    QList<PackageOrderInfo> orders;
-    QList<BuyPackageInfo> forSale;
-    QList<QueryRegionList> regions;
-    QList<LinkmanInfo> contacts;
-    PersonageOrderStatus order;
-    BillDetailsInfo bill;
-    QString id, qr, billNo;
-    int pages = 0;
     const std::vector<Row> rows = {
         {"held packages", kHeld, [&](LoadingWidget* b) { return net()->getMyPackageBusiness(held, b); }, ShownAndHidden},
         {"held page", kHeldPage,

@@ -64,14 +64,7 @@ protected:
     {
         if (client->getLoginState() == NetWorkBusiness::LOGINED)
             client->getNetCodeInfo(51001);
-        bool done = false, failed = false;
-        auto c = QObject::connect(client, &NetWorkBusiness::LoginSucc, [&] { done = true; });
-        auto e = QObject::connect(client, &NetWorkBusiness::LoginError, [&] { failed = true; });
-        client->loginBusiness(account, password, "1");
-        waitUntil([&] { return done || failed; });
-        QObject::disconnect(c);
-        QObject::disconnect(e);
-        return done;
+        return loginWith(account, password);
     }
     bool loginCompany() { return loginAs(kCompany, "Company@2024"); }
     bool loginPerson() { return loginAs(kPerson, "Person@2024"); }

@@ -238,6 +238,29 @@ int indexOf(const QJsonArray& rows, const QString& key, const QJsonValue& value)
     return -1;
 }
 
+// Changes the row of the area's list whose "id" is the request's "id": edit changes it in place,
+// or, when edit is null, the row is removed. Stores the area and answers an empty success;
+// "not found" for `what` when no row has that id.
+StandinAnswer changeRowById(StandinContext& ctx, const QString& list, const QString& what,
+                            const std::function<void(QJsonObject&)>& edit)
+{
+    QJsonObject data = area(ctx.state);
+    QJsonArray rows = data.value(list).toArray();
+    const int at = indexOf(rows, "id", ctx.request.json.value("id"));
+    if (at < 0)
+        return notFound(what);
+    if (edit) {
+        QJsonObject row = rows.at(at).toObject();
+        edit(row);
+        rows.replace(at, row);
+    } else {
+        rows.removeAt(at);
+    }
+    data.insert(list, rows);
+    store(ctx.state, data);
+    return ok(QJsonObject());
+}
+
 // One page of rows as {"pages", "list"}: an empty page bean gives every row on one page.
 StandinAnswer page(const QJsonArray& rows, const QJsonObject& pageBean)
 {
@@ -378,18 +401,10 @@ StandinAnswer orderPage(StandinContext& ctx)
 
 StandinAnswer deleteOrder(StandinContext& ctx)
 {
-    QJsonObject data = area(ctx.state);
-    QJsonArray orders = data.value("orders").toArray();
-    const int at = indexOf(orders, "id", ctx.request.json.value("id"));
-    if (at < 0)
-        return notFound(QStringLiteral("订单"));
-    QJsonObject order = orders.at(at).toObject();
-    order.insert("status", ctx.request.json.value("status"));
-    order.insert("updateDate", now());
-    orders.replace(at, order);
-    data.insert("orders", orders);
-    store(ctx.state, data);
-    return ok(QJsonObject());
+    return changeRowById(ctx, "orders", QStringLiteral("订单"), [&ctx](QJsonObject& order) {
+        order.insert("status", ctx.request.json.value("status"));
+        order.insert("updateDate", now());
+    });
 }
 
 StandinAnswer createPayQr(StandinContext& ctx)
@@ -605,31 +620,15 @@ StandinAnswer addContact(StandinContext& ctx)
 
 StandinAnswer deleteContact(StandinContext& ctx)
 {
-    QJsonObject data = area(ctx.state);
-    QJsonArray contacts = data.value("contacts").toArray();
-    const int at = indexOf(contacts, "id", ctx.request.json.value("id"));
-    if (at < 0)
-        return notFound(QStringLiteral("联系人"));
-    contacts.removeAt(at);
-    data.insert("contacts", contacts);
-    store(ctx.state, data);
-    return ok(QJsonObject());
+    return changeRowById(ctx, "contacts", QStringLiteral("联系人"), nullptr);
 }
 
 StandinAnswer updateContact(StandinContext& ctx)
 {
-    QJsonObject data = area(ctx.state);
-    QJsonArray contacts = data.value("contacts").toArray();
-    const int at = indexOf(contacts, "id", ctx.request.json.value("id"));
-    if (at < 0)
-        return notFound(QStringLiteral("联系人"));
-    QJsonObject c = contacts.at(at).toObject();
-    c.insert("remarkName", ctx.request.json.value("remarkName"));
-    c.insert("userAccount", ctx.request.json.value("addValue"));
-    contacts.replace(at, c);
-    data.insert("contacts", contacts);
-    store(ctx.state, data);
-    return ok(QJsonObject());
+    return changeRowById(ctx, "contacts", QStringLiteral("联系人"), [&ctx](QJsonObject& c) {
+        c.insert("remarkName", ctx.request.json.value("remarkName"));
+        c.insert("userAccount", ctx.request.json.value("addValue"));
+    });
 }
 
 } // namespace
