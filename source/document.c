@@ -65,8 +65,10 @@ static struct document* new_record(int* code)
     return d;
 }
 
-void vq_page_unload(fz_context* ctx, struct page_t* pg)
+void vq_page_unload(struct document* d, struct page_t* pg)
 {
+    fz_context* ctx = d->ctx;
+    vq_handles_forget_page(d, pg);
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
     fz_drop_display_list(ctx, pg->page_list);
@@ -79,12 +81,12 @@ void vq_page_unload(fz_context* ctx, struct page_t* pg)
     pg->page = NULL;
 }
 
-void vq_page_release(fz_context* ctx, struct page_t* pg)
+void vq_page_release(struct document* d, struct page_t* pg)
 {
     if (!pg)
         return;
-    vq_page_unload(ctx, pg);
-    fz_drop_pixmap(ctx, pg->image);
+    vq_page_unload(d, pg);
+    fz_drop_pixmap(d->ctx, pg->image);
     pg->image = NULL;
 }
 
@@ -222,6 +224,7 @@ static void free_record(struct document* d)
     d->doc = NULL;
     fz_drop_buffer(ctx, d->filebuf);
     free(d->section_ofs);
+    vq_handles_free(d);
     free(d->docpath);
     free(d->errormsg);
     if (d->password)
@@ -533,7 +536,7 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
     {
         fz_pixmap* image = d->pages[i]->image;
         d->pages[i]->image = NULL;
-        vq_page_release(ctx, d->pages[i]);
+        vq_page_release(d, d->pages[i]);
         d->pages[i]->image = image;
     }
     drop_page_objects(d);
@@ -583,7 +586,7 @@ VQ_API void vq_document_close(vq_document* d)
     {
         for (int i = 0; i < d->page_slots; i++)
         {
-            vq_page_release(ctx, d->pages[i]);
+            vq_page_release(d, d->pages[i]);
             free(d->pages[i]);
         }
         drop_page_objects(d);

@@ -43,7 +43,7 @@ static struct page_t* load_page(struct document* d, int pagenum, int fresh)
         if (fresh)
         {
             d->focus_annot = NULL;
-            vq_page_unload(d->ctx, pg);
+            vq_page_unload(d, pg);
         }
         vq_page_ensure_loaded(d, pg);
     }
@@ -428,7 +428,13 @@ VQ_API void vq_page_delete(vq_document* d, vq_page* page)
     if (!d || !page)
         return;
     vq_doc_lock(d);
-    vq_page_release(d->ctx, page);
+    /* Only a page handle of this document: another one is not this document's to release. */
+    for (int i = 0; d->pages && i < d->page_slots; i++)
+        if (d->pages[i] == page)
+        {
+            vq_page_release(d, page);
+            break;
+        }
     vq_doc_unlock(d);
 }
 

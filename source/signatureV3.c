@@ -8,7 +8,7 @@
  * MD5 of M, has the application's sign callback obtain r, s and a time stamp, wraps them in SM2
  * PKCS#7 signed data and hands back its DER, which the writer puts into /Contents.
  */
-#include "header.h"
+#include "annot-internal.h"
 #include "vq-signature.h"
 
 #include "certparse.h"
@@ -448,26 +448,36 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         return VQ_FAIL;
     if (!sigs || count <= 0)
         return VQ_BATCH_SIGN_DATA_ERROR;
-    /* Every widget is checked before anything is written. */
+    /* Every handle is looked up and every widget checked before anything is written. */
+    pdf_annot** widgets = (pdf_annot**)calloc((size_t)count, sizeof *widgets);
+    if (!widgets)
+        return VQ_FAIL;
     for (int i = 0; i < count; i++)
     {
-        pdf_annot* w = (pdf_annot*)sigs[i];
+        pdf_annot* w = vq_widget_checked(d, sigs[i], NULL);
         if (!w || !pdf_annot_obj(ctx, w) || !vq_sig_is_signature_field(ctx, pdf_annot_obj(ctx, w)))
+        {
+            free(widgets);
             return VQ_BATCH_SIGN_DATA_ERROR;
+        }
+        widgets[i] = w;
     }
 
     int ret = 0;
     pdf_pkcs7_signer* signer = pdf_new_client_v3signer(ctx, callback, cert, &ret);
     if (!signer)
+    {
+        free(widgets);
         return ret;
+    }
 
     int code = VQ_OK;
     fz_try(ctx)
     {
         int objnum = pdf_create_object(ctx, pdf);
         for (int i = 0; i < count; i++)
-            attach_value(ctx, pdf, (pdf_annot*)sigs[i], objnum);
-        pdf_obj* last = pdf_annot_obj(ctx, (pdf_annot*)sigs[count - 1]);
+            attach_value(ctx, pdf, widgets[i], objnum);
+        pdf_obj* last = pdf_annot_obj(ctx, widgets[count - 1]);
         if (islock == 1)
             vq_sig_lock_field(ctx, pdf, last);
         vq_sig_write_value(ctx, pdf, last, objnum, (vq_pkcs7_signer*)signer, customTag);
@@ -479,7 +489,7 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         {
             fz_try(ctx)
             {
-                pdf_obj* field = pdf_annot_obj(ctx, (pdf_annot*)sigs[i]);
+                pdf_obj* field = pdf_annot_obj(ctx, widgets[i]);
                 pdf_xref_remove_unsaved_signature(ctx, pdf, field);
                 pdf_dict_del(ctx, field, PDF_NAME(V));
             }
@@ -490,6 +500,7 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
     }
     /* The document's record holds its own reference now. */
     pdf_drop_signer(ctx, signer);
+    free(widgets);
     return code;
 }
 
