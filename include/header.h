@@ -77,6 +77,7 @@ struct document
     char lastmsg[256];                   /* last warning or error text of the library */
     char* password;                      /* accepted password, to reopen after a save */
     int unsynced;                        /* filebuf holds updates saved into memory only */
+    int sign_failure;                    /* code the signer failed with during the running save */
     struct vq_handle_slot* handles;      /* annotation handles given out (source/handle.c) */
     int handle_count, handle_cap;
     int* handle_free;                    /* indices of empty slots */
@@ -95,9 +96,13 @@ static inline pdf_document* vq_pdf(struct document* d)
 void vq_doc_lock(struct document* d);
 void vq_doc_unlock(struct document* d);
 fz_matrix vq_view_matrix(float zoom, float rotate);
-/* Maps an exception code of an open into the opener's result code. */
+/* Whether a number is one of the interface's result codes (vq_error_type). */
+int vq_is_result_code(int code);
+/* Maps an exception code of an open into the opener's result code: only the interface's codes
+   (and the missing cross-reference start, 11) come out. */
 int vq_map_open_error(int code);
-/* Maps an exception code of saving in place or into memory. */
+/* Maps an exception code of saving in place or into memory into one of the interface's result
+   codes. A code the sign callback gave is not passed through here (see sign_failure). */
 int vq_map_save_error(int code);
 
 /* handle.c */
@@ -137,6 +142,9 @@ int vq_core_find_startxref(const unsigned char* data, size_t len, int64_t* ofs);
 /* Offsets of the cross-reference sections from the newest (startxref) along the /Prev chain
    of their trailers; returns the number written (at most max). */
 int vq_core_section_offsets(fz_context* ctx, pdf_document* pdf, int64_t startxref, int64_t* out, int max);
+/* Non-zero when the /Prev chain of the cross-reference sections loops (a /Prev naming a section
+   already read, itself included), so that older sections were never read. */
+int vq_core_prev_chain_loops(fz_context* ctx, pdf_document* pdf, int64_t startxref);
 
 /* Seekable memory output (pdfcore/source/fitz/output-memory.c): writes into buf at a
    position that can be moved, can read back what it holds as a stream, and can truncate. The

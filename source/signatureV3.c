@@ -43,7 +43,16 @@ typedef struct batch_signer_s
     vq_sign_callbackfun callback;
     unsigned char* cert;         /* DER of the signer certificate */
     int certlen;
+    int* failure;                /* where a failed signing records its code (the document's) */
 } batch_signer;
+
+/* Records why signing failed where the save reads it, then raises the code. */
+static void FZ_NORETURN signing_failed(fz_context* ctx, batch_signer* s, int code, const char* why)
+{
+    if (s->failure)
+        *s->failure = code;
+    fz_throw(ctx, code, "%s (%d)", why, code);
+}
 
 /* ---- Base64 (standard alphabet, padded) ---------------------------------------------------- */
 
@@ -260,7 +269,7 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
         unsigned int elen = 0;
         if (mlen > 0x7fffffffu || pkcs7_sm3(data, (unsigned int)mlen, s->pub_key, (int)s->pub_key_len, e, &elen) != 0 ||
             elen != 32)
-            fz_throw(ctx, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
+            signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
         char e64[(32 + 2) / 3 * 4 + 11];
         base64_encode_new(e, 32, e64, NULL);
 
@@ -280,22 +289,22 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
         memset(sv, 0, sizeof sv);
         code = s->callback(s->certsn, 0, s->cert_type, e64, md5hex, r, &rlen, sv, &slen, tsa, &tsalen);
         if (code)
-            fz_throw(ctx, code, "the signing service refused (%d)", code);
+            signing_failed(ctx, s, code, "the signing service refused");
 
         /* Lengths are checked before anything is read: a longer answer is refused, never
            copied. */
         unsigned char rb[32], sb[32];
         if (tsalen < 0 || tsalen > SIGN_TSA_ROOM || decode_half(r, rlen, rb) != 0 || decode_half(sv, slen, sb) != 0)
-            fz_throw(ctx, VQ_HTTP_REQUEST_DATA_IS_ERROR, "the signing answer has a bad shape");
+            signing_failed(ctx, s, VQ_HTTP_REQUEST_DATA_IS_ERROR, "the signing answer has a bad shape");
 
         unsigned char* out = fz_calloc(ctx, (size_t)s->maxsignlen, 1);
         code = build_value(s, rb, sb, (unsigned char*)tsa, tsalen, out, s->maxsignlen, &len);
         fz_free(ctx, tsa);
         value = out;
         if (code)
-            fz_throw(ctx, code, "cannot build the signature value (%d)", code);
+            signing_failed(ctx, s, code, "cannot build the signature value");
         if (len > s->maxsignlen || (size_t)len > digest_len)
-            fz_throw(ctx, VQ_P7_MAXLEN_ERROR, "the signature value does not fit its room");
+            signing_failed(ctx, s, VQ_P7_MAXLEN_ERROR, "the signature value does not fit its room");
         memcpy(digest, value, (size_t)len);
     }
     fz_always(ctx)
@@ -470,6 +479,8 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         free(widgets);
         return ret;
     }
+    /* The document outlives every library document that holds this signer. */
+    ((batch_signer*)signer)->failure = &d->sign_failure;
 
     int code = VQ_OK;
     fz_try(ctx)
