@@ -100,6 +100,11 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     fz_rect media = fz_empty_rect, crop = fz_empty_rect;
     int rotate = 0;
     float userunit = 1.0f;
+    /* What was read before an exception is kept, so it must survive the unwinding. */
+    fz_var(media);
+    fz_var(crop);
+    fz_var(rotate);
+    fz_var(userunit);
     fz_try(ctx)
     {
         media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageobj, PDF_NAME(MediaBox)));
@@ -281,6 +286,7 @@ static fz_pixmap* render(struct document* d, struct page_t* pg, const vq_rect* a
     if (bbox.x1 <= bbox.x0 || bbox.y1 <= bbox.y0)
         return NULL;
     fz_pixmap* pix = NULL;
+    fz_var(pix);
     fz_try(ctx)
     {
         pix = fz_new_pixmap_with_bbox(ctx, cs, bbox, NULL, 1);

@@ -123,6 +123,7 @@ static pdf_obj* get_widget_form(fz_context* ctx, pdf_document* doc, pdf_obj* wid
     }
     pdf_obj* res = pdf_new_dict(ctx, doc, 1);
     pdf_obj* f = NULL;
+    fz_var(f);
     fz_try(ctx)
     {
         f = vq_ap_new_form(ctx, doc, box, m, res, "", 0);

@@ -117,6 +117,7 @@ pdf_obj* vq_ap_new_form(fz_context* ctx, pdf_document* doc, fz_rect bbox, fz_mat
 {
     fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, (const unsigned char*)content, len);
     pdf_obj* form = NULL;
+    fz_var(form);
     fz_try(ctx)
     {
         form = pdf_new_xobject(ctx, doc, bbox, matrix, res, buf);
