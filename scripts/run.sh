@@ -58,7 +58,7 @@ fi
 
 # config.ini beside the executable: Config/i is the service's base address in Base64; other
 # groups of an existing file are kept.
-CONFIG="$BUILD_DIR/src/config.ini"
+CONFIG="$BUILD_DIR/src/app/config.ini"
 touch "$CONFIG"
 awk -v value="$CONFIG_I" '
   /^\[/ { skip = ($0 == "[Config]") }
@@ -67,4 +67,4 @@ awk -v value="$CONFIG_I" '
 ' "$CONFIG" > "$CONFIG.new"
 mv "$CONFIG.new" "$CONFIG"
 
-"$BUILD_DIR/src/Orvessa" "$@"
+"$BUILD_DIR/src/app/Orvessa" "$@"

@@ -18,7 +18,7 @@ export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 cmake -S . -B "$BUILD_DIR" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-  -DORV_SANITIZE=ON -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON
+  -DORV_SANITIZE=ON -DORV_WERROR=ON -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=ON
 cmake --build "$BUILD_DIR" -j "$JOBS"
 
 (cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 600)
@@ -27,7 +27,7 @@ cmake --build "$BUILD_DIR" -j "$JOBS"
 # sanitizers (only these targets are built).
 RELEASE_TESTS=(engine_tests engine_annot_tests engine_appearance_tests signature_tests verify_tests facade_tests)
 cmake -S . -B "$RELEASE_DIR" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Release -DORV_SANITIZE=OFF -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF
+  -DCMAKE_BUILD_TYPE=Release -DORV_SANITIZE=OFF -DORV_WERROR=ON -DORV_BUILD_TESTS=ON -DORV_BUILD_BENCH=OFF
 cmake --build "$RELEASE_DIR" -j "$JOBS" --target "${RELEASE_TESTS[@]}"
 failed=()
 for t in "${RELEASE_TESTS[@]}"; do

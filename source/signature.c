@@ -260,6 +260,7 @@ VQ_API void vq_free_parse_str(char* text)
     free(text);
 }
 
+#ifdef VQ_TEST_HOOKS
 /* ---- test seam ---------------------------------------------------------------------------- */
 
 VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
@@ -292,3 +293,4 @@ VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, 
     vq_doc_unlock(doc);
     return handle;
 }
+#endif /* VQ_TEST_HOOKS */
