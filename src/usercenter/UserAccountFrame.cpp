@@ -134,6 +134,8 @@ UserAccountFrame::UserAccountFrame(QWidget* parent)
                        "modify.svg);}"
                        "QPushButton#editButton:hover{border-image:url(:/usercenter/Resources/images/usercenter/"
                        "modify_hover.svg);}"
+                       "QPushButton#editButton:disabled{border-image:url(:/usercenter/Resources/images/usercenter/"
+                       "modify_disabled.svg);}"
                        "QPushButton#renewButton{border:none;background:transparent;color:rgb(9,114,231);"
                        "font-size:%5px;}"
                        "QPushButton#buyMealButton{border:none;border-radius:%6px;background:#FFC43D;color:#5A3A00;"
@@ -160,6 +162,7 @@ void UserAccountFrame::initBaseInfoWidget(BlockWidget* block)
     auto* row = new QHBoxLayout(body);
     row->addStretch(1);
     initUiinfo(body, row);
+    row->addSpacing(designPx(14));   // keeps the captions clear of the avatar on narrow pages
     row->addStretch(1);
 
     auto* fields = new QGridLayout;
