@@ -1,6 +1,6 @@
 /*
  * Engine interface of the signature verifier (the checks live in
- * pdfcore/source/helpers/pkcs7/vq-verify.c).
+ * pdfcore/source/helpers/pkcs7/vq-verify.c, the chain check in vq-trust.c).
  */
 #include "header.h"
 #include "vq-verify.h"
@@ -13,4 +13,11 @@ VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify
     char* out = vq_pdf(doc) ? vq_verify_signature_json(doc, (pdf_annot*)sign, callback) : NULL;
     vq_doc_unlock(doc);
     return out;
+}
+
+VQ_API int vq_set_trusted_certificates(const char* pem, int len)
+{
+    if (len < 0)
+        return -1;
+    return vq_trust_set_anchors(pem, (size_t)len);
 }

@@ -389,8 +389,8 @@ TEST(Verify, ValidSm2ResultCarriesCertificateTimeStampAndKeysInOrder)
     Bytes d;
     Result r = verify(sm2File("TS-OK", &d));
     ASSERT_EQ(r.vcode, 0);
-    const std::vector<std::string> order = {"addinfo", "tsaret", "tsatime", "tsacert", "docret", "signtime",
-                                            "certsn",  "signer", "cert",    "issuser", "theme",  "issuerplus"};
+    const std::vector<std::string> order = {"addinfo", "tsaret", "tsatime", "tsacert", "docret",     "signtime", "certsn",
+                                            "signer",  "cert",   "issuser", "theme",   "issuerplus", "chainret"};
     EXPECT_EQ(r.keys, order);
     EXPECT_EQ(r.text["addinfo"], "seal-record-1");
     EXPECT_EQ(r.text["tsatime"], "2026-03-15 12:30:05");
@@ -400,6 +400,8 @@ TEST(Verify, ValidSm2ResultCarriesCertificateTimeStampAndKeysInOrder)
     EXPECT_EQ(r.text["cert"], base64Text(ids().sm2.certDer));
     EXPECT_NE(r.text["theme"].find("CN=Zhang San"), std::string::npos);
     EXPECT_FALSE(r.text["signtime"].empty());
+    // Nothing makes the test's certificate trusted: its chain is not verified.
+    EXPECT_EQ(r.get("chainret"), 1);
     // The callback saw the MD5 of exactly the signed bytes and the stored time stamp.
     EXPECT_EQ(g_tsa.calls, 1);
     EXPECT_EQ(g_tsa.md5, md5Hex(d));
