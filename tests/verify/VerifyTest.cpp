@@ -640,69 +640,34 @@ TEST(Verify, ChangedAlgorithmIdentifiersAreInvalid)
 
 // ---- the signer's certificate chain --------------------------------------------------------
 
-struct Ca
-{
-    PkeyPtr key;
-    X509Ptr cert;
-    std::string cn;
-};
-
-Ca makeCa(bool sm2, const std::string& cn)
-{
-    Ca ca;
-    ca.key = sm2 ? makeSm2Key() : makeRsaKey(2048);
-    CertSpec recipe;
-    recipe.subject = {{"C", "CN"}, {"CN", cn}};
-    recipe.issuerCn = cn;
-    recipe.keyUsage = "keyCertSign,cRLSign";
-    recipe.notBefore = "20200101000000Z";
-    recipe.notAfter = "20400101000000Z";
-    ca.cert = makeCert(ca.key.get(), recipe);
-    ca.cn = cn;
-    return ca;
-}
-
-// A signer certificate issued by ca for key.
-Bytes issue(const Ca& ca, EVP_PKEY* key, const std::string& cn, const std::string& notAfter = "350101000000Z")
-{
-    CertSpec recipe;
-    recipe.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"CN", cn}};
-    recipe.issuerCn = ca.cn;
-    recipe.keyUsage = "digitalSignature,nonRepudiation";
-    recipe.serial = randomBytes(8);
-    recipe.serial[0] = 0x22;
-    recipe.notAfter = notAfter;
-    return toDer(makeCert(key, recipe, ca.key.get()).get());
-}
-
 class VerifyChain : public ::testing::Test
 {
 protected:
     void TearDown() override { vq_set_trusted_certificates(nullptr, 0); }
 
-    static void trust(const std::vector<const Ca*>& cas)
+    static void trust(const std::vector<const TestCa*>& cas)
     {
         std::string pem;
-        for (const Ca* ca : cas)
-            pem += toPem(ca->cert.get());
+        for (const TestCa* ca : cas)
+            pem += ca->pem();
         ASSERT_EQ(vq_set_trusted_certificates(pem.data(), (int)pem.size()), (int)cas.size());
     }
 };
 
 TEST_F(VerifyChain, SignerCertificateLeadsToATrustedRootAtTheSigningTime)
 {
-    const Ca sm2Ca = makeCa(true, "Orvessa Test CA");
-    const Ca rsaCa = makeCa(false, "Orvessa Test CA");
+    const TestCa sm2Ca = makeTestCa(true, "Orvessa Test CA");
+    const TestCa rsaCa = makeTestCa(false, "Orvessa Test CA");
     Sm2Identity signer = makeSm2Identity("Zhang San");
-    signer.certDer = issue(sm2Ca, signer.key.get(), "Zhang San");
+    signer.certDer = issueCertificate(sm2Ca, signer.key.get(), "Zhang San");
     Sm2Identity expired = makeSm2Identity("Wang Wu");
     // /M of the test files is 2026-03-15; this certificate ended before.
-    expired.certDer = issue(sm2Ca, expired.key.get(), "Wang Wu", "260101000000Z");
+    expired.certDer = issueCertificate(sm2Ca, expired.key.get(), "Wang Wu", "260101000000Z");
     const std::string good = signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)), 0, sm2Signer("TS-OK", &signer));
     const std::string late = signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)), 0, sm2Signer("TS-OK", &expired));
     RsaIdentity rsaSigner;
     rsaSigner.key = makeRsaKey(2048);
-    const Bytes rsaDer = issue(rsaCa, rsaSigner.key.get(), "RSA Signer");
+    const Bytes rsaDer = issueCertificate(rsaCa, rsaSigner.key.get(), "RSA Signer");
     const unsigned char* p = rsaDer.data();
     rsaSigner.cert.reset(d2i_X509(nullptr, &p, (long)rsaDer.size()));
     const std::string rsa = signAt(baseDocument(valueDict("adbe.pkcs7.detached", 6000)), 0,
@@ -731,7 +696,7 @@ TEST_F(VerifyChain, SignerCertificateLeadsToATrustedRootAtTheSigningTime)
     EXPECT_EQ(r.get("chainret"), 2);
 
     // Another CA with the same name is no anchor for these certificates.
-    const Ca impostor = makeCa(true, "Orvessa Test CA");
+    const TestCa impostor = makeTestCa(true, "Orvessa Test CA");
     trust({&impostor});
     EXPECT_EQ(verify(good).get("chainret"), 1);
 }
@@ -740,9 +705,9 @@ TEST_F(VerifyChain, SignerCertificateLeadsToATrustedRootAtTheSigningTime)
 // still verifies as a document signature, but its chain no longer does.
 TEST_F(VerifyChain, ChangedSubjectInTheEmbeddedCertificateIsNotVerified)
 {
-    const Ca ca = makeCa(true, "Orvessa Test CA");
+    const TestCa ca = makeTestCa(true, "Orvessa Test CA");
     Sm2Identity signer = makeSm2Identity("Zhang San");
-    signer.certDer = issue(ca, signer.key.get(), "Zhang San");
+    signer.certDer = issueCertificate(ca, signer.key.get(), "Zhang San");
     trust({&ca});
     std::string f = baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000));
     const Placeholder p = fillByteRange(f);
@@ -767,7 +732,7 @@ TEST_F(VerifyChain, ChangedSubjectInTheEmbeddedCertificateIsNotVerified)
 
 TEST_F(VerifyChain, TrustedCertificatesMustAllBeCertificates)
 {
-    const Ca a = makeCa(true, "CA One"), b = makeCa(false, "CA Two");
+    const TestCa a = makeTestCa(true, "CA One"), b = makeTestCa(false, "CA Two");
     const std::string two = toPem(a.cert.get()) + toPem(b.cert.get());
     EXPECT_EQ(vq_set_trusted_certificates(two.data(), (int)two.size()), 2);
     const std::string bad = toPem(a.cert.get()) + "-----BEGIN CERTIFICATE-----\nAAAA\n-----END CERTIFICATE-----\n";
