@@ -300,6 +300,35 @@ struct Update
         return out;
     }
 
+    // Objects, then a cross-reference stream (an object of its own, the next free number).
+    std::string appendAsStream(const std::string& file) const
+    {
+        std::string out = file;
+        std::vector<std::pair<int, size_t>> entries;
+        for (const Obj& o : objects)
+        {
+            entries.push_back({o.num, out.size()});
+            out += objectText(o);
+        }
+        const int self = std::max(size, lastSize(file));
+        entries.push_back({self, out.size()});
+        std::string data, index;
+        for (const auto& [num, ofs] : entries)
+        {
+            data += '\x01';
+            for (int shift = 24; shift >= 0; shift -= 8)
+                data += char((ofs >> shift) & 0xff);
+            data += '\0';
+            index += std::to_string(num) + " 1 ";
+        }
+        const size_t xref = out.size();
+        out += std::to_string(self) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(self + 1) +
+               " /Root 1 0 R /Prev " + std::to_string(lastStartxref(file)) + " /W [1 4 1] /Index [" + index +
+               "] /Length " + std::to_string(data.size()) + " " + trailerExtra + " >>\nstream\n" + data +
+               "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+        return out;
+    }
+
     // The cross-reference section first, its objects after the trailer, and startxref naming
     // the byte `delta` away from the end of the file as it was (-1: the file's last byte).
     std::string appendSectionAt(const std::string& file, int delta) const
@@ -404,6 +433,8 @@ const ChangeCase kChanges[] = {
     {"PageContentSectionAtSignedEnd", [](const Signed& s) { return pageContentAt(s, 0); }, false},
     {"PageContentSectionOneAfterSignedEnd", [](const Signed& s) { return pageContentAt(s, 1); }, false},
     {"PageContentUpdate", [](const Signed& s) { return Update().put(CONTENT1, kForged).appendTo(s.file); }, false},
+    {"PageContentInCrossReferenceStream",
+     [](const Signed& s) { return Update().put(CONTENT1, kForged).appendAsStream(s.file); }, false},
     // Freed objects: the page's content is gone, or comes back under a new generation.
     {"FreedContent", [](const Signed& s) { return Update().free(CONTENT1).appendTo(s.file); }, false},
     {"FreedContentReusedWithOtherText",
@@ -514,6 +545,15 @@ const ChangeCase kChanges[] = {
          u.put(n, "<< /Title (Contract) /ModDate (D:20260316090000+08'00') >>");
          u.trailerExtra = "/Info " + std::to_string(n) + " 0 R";
          return u.appendTo(s.file);
+     },
+     true},
+    {"NewDocumentInformationInCrossReferenceStream",
+     [](const Signed& s) {
+         Update u;
+         const int n = lastSize(s.file);
+         u.put(n, "<< /Title (Contract) >>");
+         u.trailerExtra = "/Info " + std::to_string(n) + " 0 R";
+         return u.appendAsStream(s.file);
      },
      true},
     {"UnsignedFieldWithoutAppearance", [](const Signed& s) { return newSignatureWidget(s, "", false); }, true},

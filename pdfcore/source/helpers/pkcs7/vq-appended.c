@@ -883,8 +883,9 @@ static int object_extent(appended_check* c, fz_stream* stm, int64_t ofs, int* nu
 }
 
 /* The extent of a cross-reference table written at ofs: "xref", its entries, "trailer" and the
-   trailer dictionary. 0, or -1. */
-static int table_extent(appended_check* c, fz_stream* stm, int64_t ofs, int64_t* end)
+   trailer dictionary; *xrefstm the offset of the cross-reference stream a hybrid section names
+   (0 for none). 0, or -1. */
+static int table_extent(appended_check* c, fz_stream* stm, int64_t ofs, int64_t* end, int64_t* xrefstm)
 {
     fz_context* ctx = c->ctx;
     const unsigned char* p = c->data;
@@ -913,6 +914,7 @@ static int table_extent(appended_check* c, fz_stream* stm, int64_t ofs, int64_t*
         {
             trailer = pdf_parse_dict(ctx, c->cur, stm, &lb);
             *end = fz_tell(ctx, stm);
+            *xrefstm = pdf_to_int64(ctx, pdf_dict_get(ctx, trailer, PDF_NAME(XRefStm)));
             ok = 1;
         }
     }
@@ -969,20 +971,24 @@ static int only_updates_follow(appended_check* c, const int64_t* section_ofs)
         stm = fz_open_memory(ctx, c->data, c->len);
         for (int i = 0; ok && i < c->later_sections; i++)
         {
-            int64_t at = section_ofs[i], end = 0;
+            int64_t at = section_ofs[i], end = 0, xrefstm = 0;
             while (at < (int64_t)c->len && is_white(c->data[at]))
                 at++;
             if (at < (int64_t)c->len && c->data[at] == 'x')
-                ok = table_extent(c, stm, at, &end) == 0;
+                ok = table_extent(c, stm, at, &end, &xrefstm) == 0;
             else
+                xrefstm = at; /* a cross-reference stream */
+            if (ok && at < (int64_t)c->len && c->data[at] == 'x')
+                add_span(ctx, &s, section_ofs[i], end);
+            if (ok && xrefstm > 0)
             {
                 int num = 0, gen = 0;
-                ok = object_extent(c, stm, at, &num, &gen, &end) == 0;
+                ok = object_extent(c, stm, xrefstm, &num, &gen, &end) == 0;
                 if (ok && is_new(c, num))
                     c->accounted[num] = 1;
+                if (ok)
+                    add_span(ctx, &s, xrefstm == at ? section_ofs[i] : xrefstm, end);
             }
-            if (ok)
-                add_span(ctx, &s, section_ofs[i], end);
 
             pdf_xref* x = &c->cur->xref_sections[c->cur->num_incremental_sections + i];
             for (pdf_xref_subsec* sub = x->subsec; ok && sub; sub = sub->next)
