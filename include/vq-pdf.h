@@ -36,7 +36,7 @@ extern "C" {
 /* Handles                                                                                  */
 /* ---------------------------------------------------------------------------------------- */
 
-typedef struct document vq_document;        /* an open document (include/header.h) */
+typedef struct document vq_document;        /* an open document (private to the engine) */
 typedef struct page_t vq_page;              /* a page handle, owned by its document */
 typedef struct vq_annot_s vq_annot;         /* an annotation of a loaded page */
 typedef vq_annot vq_field;                  /* a form widget (an annotation of subtype Widget) */

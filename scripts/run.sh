@@ -61,7 +61,7 @@ fi
 
 # config.ini beside the executable: Config/i is the service's base address in Base64, Config/ca
 # the file of the service's CA certificates; other groups of an existing file are kept.
-CONFIG="$BUILD_DIR/src/config.ini"
+CONFIG="$BUILD_DIR/src/app/config.ini"
 touch "$CONFIG"
 awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
   /^\[/ { skip = ($0 == "[Config]") }
@@ -70,4 +70,4 @@ awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
 ' "$CONFIG" > "$CONFIG.new"
 mv "$CONFIG.new" "$CONFIG"
 
-"$BUILD_DIR/src/Orvessa" "$@"
+"$BUILD_DIR/src/app/Orvessa" "$@"

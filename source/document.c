@@ -856,6 +856,8 @@ VQ_API int vq_document_convertto_image(vq_document* doc, char* dirpath, vq_conve
     return 0;
 }
 
+#ifdef VQ_TEST_HOOKS
+/* Test seam: a small unsaved change; built only for the tests. */
 VQ_API int vq_test_mark_document(vq_document* d, const char* text)
 {
     if (!d)
@@ -878,3 +880,4 @@ VQ_API int vq_test_mark_document(vq_document* d, const char* text)
     vq_doc_unlock(d);
     return code;
 }
+#endif /* VQ_TEST_HOOKS */

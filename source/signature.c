@@ -240,6 +240,7 @@ VQ_API void vq_free_parse_str(char* text)
     free(text);
 }
 
+#ifdef VQ_TEST_HOOKS
 /* ---- test seam ---------------------------------------------------------------------------- */
 
 VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, const char* name,
@@ -270,3 +271,4 @@ VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, 
     vq_doc_unlock(doc);
     return (vq_signature*)w;
 }
+#endif /* VQ_TEST_HOOKS */

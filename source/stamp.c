@@ -124,6 +124,8 @@ VQ_API int vq_page_add_path(vq_document* d, vq_page* page, vq_point* pts, int* c
     return stamp_page(d, page, add_path, &p, "ink path");
 }
 
+#ifdef VQ_TEST_HOOKS
+/* Test seams: watermarks written as the library-level operations do; built only for the tests. */
 struct text_watermark
 {
     int position;
@@ -182,6 +184,8 @@ VQ_API int vq_test_page_add_watermark_image(vq_document* d, vq_page* page, const
     struct picture_watermark m = {data, (size_t)len, w, h, prepared};
     return stamp_page(d, page, add_picture_watermark, &m, "picture watermark");
 }
+
+#endif /* VQ_TEST_HOOKS */
 
 /* ---- new documents ---------------------------------------------------------------------- */
 

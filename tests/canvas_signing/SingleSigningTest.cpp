@@ -2,6 +2,7 @@
 // on the keypad, the service signing inside the save; the refusals and the messages of failed
 // saves; verification and deletion of the signature; seal items on contract documents.
 #include "SigningTestSupport.h"
+#include "CertState.h"
 
 #include "DeleteSignatureDialog.h"
 #include "PayQrCodeDialog.h"

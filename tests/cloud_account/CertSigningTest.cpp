@@ -2,6 +2,7 @@
 // digest signing (also from a worker thread) and time-stamp checks.
 
 #include "AccountTestSupport.h"
+#include "CertState.h"
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 

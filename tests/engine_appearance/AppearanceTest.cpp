@@ -442,8 +442,9 @@ TEST_P(ShapeAppearance, PathsCapsAndBoxes)
     EXPECT_FALSE(opsNamed(ops, c.paint).empty());
     EXPECT_EQ(opsNamed(ops, "c").size(), c.curves);
     EXPECT_EQ(opsNamed(ops, "m").size(), c.moves);
-    if (c.cap >= 0)
+    if (c.cap >= 0) {
         EXPECT_EQ(opsNamed(ops, "J").at(0)->n(0), c.cap);
+    }
     expectRect(a.annot["Rect"], c.rect[0], c.rect[1], c.rect[2], c.rect[3], 0.05);
     EXPECT_EQ(stateBefore(a, "N", c.paint)["BM"].text, "Multiply");
 }

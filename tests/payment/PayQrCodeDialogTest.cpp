@@ -3,6 +3,7 @@
 // closing by the user; and the success box with its OK button.
 
 #include "AccountTestSupport.h"
+#include "CertState.h"
 #include "Canvas.h"
 #include "MMessageBox.h"
 #include "PayQrCodeDialog.h"

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -115,14 +114,30 @@ size_t derLength(const Bytes& data)
 std::vector<FoundSignature> findSignatures(const std::string& file)
 {
     std::vector<FoundSignature> out;
-    const std::regex br("/ByteRange\\s*\\[\\s*(\\d+)\\s+(\\d+)\\s+(\\d+)\\s+(\\d+)\\s*\\]");
-    for (auto it = std::sregex_iterator(file.begin(), file.end(), br); it != std::sregex_iterator(); ++it)
+    // Every "/ByteRange [a b c d]" of the file, read with strtoll (four non-negative integers).
+    for (size_t at = file.find("/ByteRange"); at != std::string::npos; at = file.find("/ByteRange", at + 1))
     {
+        const char* p = file.c_str() + at + 10;
+        while (*p == ' ' || *p == '\r' || *p == '\n')
+            p++;
+        if (*p++ != '[')
+            continue;
+        long long v[4];
+        bool ok = true;
+        for (long long& x : v)
+        {
+            char* end = nullptr;
+            x = std::strtoll(p, &end, 10);
+            ok = ok && end != p && x >= 0;
+            p = end;
+        }
+        if (!ok)
+            continue;
         FoundSignature f;
-        f.a = std::stoll((*it)[1]);
-        f.b = std::stoll((*it)[2]);
-        f.c = std::stoll((*it)[3]);
-        f.d = std::stoll((*it)[4]);
+        f.a = v[0];
+        f.b = v[1];
+        f.c = v[2];
+        f.d = v[3];
         if (f.b > 0 && f.c > f.b + 1 && (size_t)f.c <= file.size() && file[(size_t)f.b] == '<' &&
             file[(size_t)f.c - 1] == '>')
         {
@@ -411,15 +426,19 @@ TEST_F(SignatureTest, SigningTimeIsWrittenInChinaTimeWhateverTheZone)
             ASSERT_EQ(vq_document_save(d.get()), 0);
         }
         const std::string file = fixture::readFile(path_);
-        std::smatch m;
-        ASSERT_TRUE(std::regex_search(file, m, std::regex("/M\\(D:(\\d{4})(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)(\\d\\d)\\+08'00'\\)")));
+        // The signing time as written: /M(D:YYYYMMDDHHmmSS+08'00').
+        const size_t at = file.find("/M(D:");
+        ASSERT_NE(at, std::string::npos);
+        ASSERT_LE(at + 5 + 14 + 8, file.size());
+        ASSERT_EQ(file.compare(at + 5 + 14, 8, "+08'00')"), 0);
+        auto digits = [&](size_t from, size_t n) { return std::stoi(file.substr(at + 5 + from, n)); };
         struct tm tm = {};
-        tm.tm_year = std::stoi(m[1]) - 1900;
-        tm.tm_mon = std::stoi(m[2]) - 1;
-        tm.tm_mday = std::stoi(m[3]);
-        tm.tm_hour = std::stoi(m[4]);
-        tm.tm_min = std::stoi(m[5]);
-        tm.tm_sec = std::stoi(m[6]);
+        tm.tm_year = digits(0, 4) - 1900;
+        tm.tm_mon = digits(4, 2) - 1;
+        tm.tm_mday = digits(6, 2);
+        tm.tm_hour = digits(8, 2);
+        tm.tm_min = digits(10, 2);
+        tm.tm_sec = digits(12, 2);
         const long long written = (long long)timegm(&tm) - 8 * 3600;
         EXPECT_LE(std::llabs(written - (long long)now), 5);
     }

@@ -44,10 +44,13 @@ int vq_output_budget_take(size_t n)
     return 0;
 }
 
+#ifdef VQ_TEST_HOOKS
+/* Test seam: every output fails after this many further bytes, as on a full disk. */
 VQ_API void vq_test_fail_writes_after(long long bytes)
 {
     atomic_store(&g_write_budget, bytes < 0 ? -1 : bytes);
 }
+#endif /* VQ_TEST_HOOKS */
 
 static void out_write(fz_context* ctx, void* opaque, const void* data, size_t n)
 {

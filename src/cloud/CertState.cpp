@@ -2,6 +2,7 @@
 // identity is not verified to the service's verification page.
 
 #include "GlobalHeader.h"
+#include "CertState.h"
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
 

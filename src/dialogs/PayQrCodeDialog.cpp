@@ -1,4 +1,5 @@
 #include "PayQrCodeDialog.h"
+#include "CertState.h"
 
 #include "CLog.h"
 #include "GlobalHeader.h"

@@ -111,15 +111,6 @@ extern QWidget* g_topWidget;
 extern QByteArray g_cerData;
 extern CCertTime g_certTime;
 
-// Refreshes g_cerData and g_certTime from the cloud service for the logged-in user: 0 when the
-// certificate and its validity were obtained, -1 otherwise (also with nobody logged in). A failed
-// certificate request shows the service's message. Implemented by the cloud client layer.
-int getServerCertAndTime();
-// 1 when the logged-in user's identity allows identity-dependent actions; otherwise 0, after
-// telling the user why and, on request, opening the service's verification page. Implemented by
-// the cloud client layer.
-int userAuthenStatus();
-
 // The 16 zoom levels, in percent, shared by the view model and the tool bar.
 extern const float gZoomList[16];
 constexpr int gZoomListCount = 16;

@@ -2,6 +2,7 @@
 // applied in place through the cloud service, seal items on contract documents, renewal of an
 // expired certificate, and the verification and deletion of signatures.
 #include "Canvas.h"
+#include "CertState.h"
 
 #include "CLog.h"
 #include "DeleteSignatureDialog.h"
