@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -51,6 +52,20 @@ TEST(DateField, PickingWritesTextAndDate)
     EXPECT_EQ(calendar->selectedDate(), QDate(2020, 2, 2));
     EXPECT_EQ(field.text(), "2024-6-9");
     EXPECT_EQ(field.endDate(), QDate(2024, 6, 9));
+}
+
+TEST(DateField, CalendarGoesWithTheField)
+{
+    // The calendar pop-up belongs to the field's parent; a field removed from a page that stays
+    // takes its calendar along, and a page that goes deletes the field and then the calendar once.
+    QWidget host;
+    auto* removed = new DateTimeEdit(&host);
+    QPointer<QCalendarWidget> calendar = removed->calendarWidget();
+    new DateTimeEdit(&host);
+    ASSERT_EQ(host.findChildren<QCalendarWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 2);
+    delete removed;
+    EXPECT_TRUE(calendar.isNull());
+    EXPECT_EQ(host.findChildren<QCalendarWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
 }
 
 TEST(DateField, ClickOpensCalendarUnderTheFieldAndIconCloses)
