@@ -3,7 +3,10 @@
 #include "CLog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QHttpMultiPart>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -363,6 +366,19 @@ QString NetWorkBusiness::readServiceAddress(const QString& iniPath)
     return QString::fromUtf8(QByteArray::fromBase64(value));
 }
 
+QByteArray NetWorkBusiness::readServiceCaCertificates(const QString& iniPath)
+{
+    QSettings settings(iniPath, QSettings::IniFormat);
+    const QString name = settings.value("Config/ca").toString();
+    if (name.isEmpty())
+        return QByteArray();
+    QFile file(QFileInfo(iniPath).dir().absoluteFilePath(name));
+    // A CA list is a few certificates: anything larger is no CA list.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
+        return QByteArray();
+    return file.readAll();
+}
+
 int NetWorkBusiness::sendOneValue(ServiceCall& description, const QString& label, const QString& key,
                                   const QString& value, QWidget* loading)
 {
@@ -447,8 +463,13 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
     QEventLoop loop;
     connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit,
             c.queuedFinish ? Qt::QueuedConnection : Qt::AutoConnection);
-    if (!r->isFinished())
+    if (!r->isFinished()) {
+        if (guiThread)
+            ++m_guiCallsWaiting;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (guiThread)
+            --m_guiCallsWaiting;
+    }
     // The wait also ends when the application quits; a reply still running then counts as none.
     if (!r->isFinished())
         r->abort();

@@ -298,6 +298,11 @@ public:
     // the call uses no busy box and no error signal (it then uses its own access manager).
     ServiceReply call(const ServiceCall& description);
 
+    // How many synchronous calls of the GUI thread are waiting for their replies right now
+    // (calls nest when one starts inside another's wait). Code that would delete what such a
+    // call's caller returns to waits until this is 0.
+    int waitingCalls() const { return m_guiCallsWaiting; }
+
     // ---- session ----
     BusinessInfo* getBusinessInfo();
     int getLoginState();
@@ -322,6 +327,11 @@ public:
     static QString readServiceAddress(const QString& iniPath);
     static QString defaultServiceAddress();
     QString serviceAddress() const { return m_strIP; }
+    // The CA certificates of the service (PEM text) that signers' certificates lead to: the file
+    // that Config/ca of the INI file names (relative to the INI file's folder); empty when the
+    // key is not set or the file cannot be read.
+    static QByteArray readServiceCaCertificates(const QString& iniPath);
+    QByteArray serviceCaCertificates() const { return readServiceCaCertificates(m_exePath); }
     // Test seam: points the client at another base address.
     void setServiceAddress(const QString& address) { m_strIP = address; }
 
@@ -520,6 +530,7 @@ private:
 private:
     mutable QMutex m_tokenMutex;
     QString m_tokenSnapshot;
+    int m_guiCallsWaiting = 0;
 
 public:
     // ---- packages, orders and payment, invoices and regions, contacts ----
