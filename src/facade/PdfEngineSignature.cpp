@@ -703,7 +703,7 @@ void PdfEngine::VerifySinature(vq_signature* signature, int& vcode, int& docVeri
                    tsTime);
 }
 
-void PdfEngine::batchVerifySinature()
+void PdfEngine::batchVerifySinature(const std::function<bool()>& stopRequested)
 {
     QHash<int, CVerifyResult> verified;
     int index = 0;
@@ -720,6 +720,8 @@ void PdfEngine::batchVerifySinature()
         // handles never outlive the lock that found them.
         for (int k = 0;; ++k)
         {
+            if (stopRequested && stopRequested())
+                return;
             int code = 0;
             bool emitIt = false;
             bool advance = false;
