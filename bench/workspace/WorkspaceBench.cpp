@@ -4,8 +4,8 @@
 //    1280 x 800), and the side panel is shown on its thumbnails. Reported: the time until page 1
 //    is painted in the document view and until the first thumbnail is painted, each against
 //    opening the file and rendering page 1 with the engine alone (the anchor, best of three, in
-//    the same run). Both sides are the best of three runs. Target: at most 2x the anchor, whatever
-//    the length of the document.
+//    the same run). Both sides are the best of five alternating runs. Target: at most 2x the
+//    anchor, whatever the length of the document.
 // 2. Verification: a document with 50 signatures is opened while the in-process stand-in service
 //    answers the time-stamp checks. Reported: the length of the verification pass and the longest
 //    time the GUI thread went without painting while it ran, against the pass's time per
@@ -183,12 +183,12 @@ int main(int argc, char** argv)
     fixture::writeFile(longDoc.toStdString(), bench::makeDocument(pages, false));
 
     bool ok = true;
+    // The two sides alternate, so that a busy moment of the machine falls on both alike.
     double anchor = 1e9;
-    for (int i = 0; i < 3; i++)
-        anchor = std::min(anchor, engineAnchor(longDoc));
     Opening o;
-    for (int i = 0; i < 3; i++)
+    for (int i = 0; i < 5; i++)
     {
+        anchor = std::min(anchor, engineAnchor(longDoc));
         const Opening run = openInWorkspace(longDoc, cache);
         if (run.page < 0 || run.thumbnail < 0)
         {

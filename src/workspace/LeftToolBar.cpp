@@ -103,12 +103,12 @@ PushWidget::PushWidget(QWidget* parent) : QWidget(parent)
 {
     m_btn = new QPushButton(this);
     m_btn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_btn->setIconSize(QSize(7, 7));
+    m_btn->setIconSize(QSize(int(7 * screenZoom), int(7 * screenZoom)));
     showArrow();
     QHBoxLayout* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_btn);
-    setFixedWidth(7);
+    setFixedWidth(int(7 * screenZoom));
     setStyleSheet(QStringLiteral("background:#EFF2EC;"));
     connect(
         m_btn, &QPushButton::clicked, this,

@@ -297,7 +297,7 @@ void SignPage::tabChanged(int index)
     m_menu->setDisableControl(true);
     SignParamBusiness* param = paramAt(index);
     RightToolBar* panel = frame->m_rightToolBar;
-    if (param && panel && param->getcloudSignMode() == CSM_Only_Start)
+    if (panel && panel->cloudSignMode() == CSM_Only_Start)
         m_menu->setToolsEnabled(1, false);
     else if (canvas->AsFixed() && canvas->AsFixed()->GetEngine())
     {

@@ -443,6 +443,43 @@ TEST_F(Workspace, RowsOfTheCanvasAndWhatTheyDo)
     EXPECT_EQ(1, list->listWidget()->count());
     emit frame->canvas()->deleteSignatureList(0, "Seal20260315");
     EXPECT_EQ(0, list->listWidget()->count());
+
+    // A contract seal placed on page 2: a grey row with the clock, which jumps to the seal's
+    // corner on its page as it stands, and whose menu deletes the seal.
+    DisplayModel* dm = frame->canvas()->AsFixed();
+    QPointer<SignItem> seal = new SignItem(dm, 2, frame->canvas()->paintSurface(), false);
+    seal->setSigner(QString::fromUtf8("合同专用章"));
+    seal->addSignature(dm->CvtToScreen(2, QPointF(200, 250)).toPoint(), QByteArray(), 40, 40, "", "", "seal",
+                       "code", "", "", "", "id");
+    frame->canvas()->appendSignItem(seal);
+    emit frame->canvas()->addSignatureList(1, QVariant::fromValue(seal.data()));
+    ASSERT_EQ(1, list->listWidget()->count());
+    row = list->listWidget()->item(0);
+    EXPECT_EQ(QString::fromUtf8("合同专用章"), row->text());
+    EXPECT_TRUE(rowShows(row, ":/Resources/images/time.svg"));
+    EXPECT_EQ(QColor("#8E8E8E"), row->foreground().color());
+    EXPECT_EQ(seal->uuid(), row->data(SignatureListWidget::UuidRole).toString());
+    jumps.clear();
+    emit list->listWidget()->itemClicked(row);
+    ASSERT_EQ(1, jumps.count());
+    EXPECT_EQ(2, jumps[0][0].toInt());
+    EXPECT_EQ(seal->pdfTopPos(), jumps[0][1].toPoint());
+
+    QSignalSpy deleted(list, &SignatureListWidget::deleteItemSignature);
+    SignatureListWidget::setMenuRunner([&](QMenu& m) -> QAction* {
+        entries.clear();
+        for (QAction* a : m.actions())
+            if (!a->isSeparator())
+                entries << a->text();
+        return m.actions().last();
+    });
+    list->customContextMenuRequested(list->listWidget()->visualItemRect(row).center());
+    SignatureListWidget::setMenuRunner(nullptr);
+    EXPECT_EQ((QStringList{QString::fromUtf8("跳至签名(&V)"), QString::fromUtf8("删除此签名(&D)")}), entries);
+    ASSERT_EQ(1, deleted.count());
+    EXPECT_EQ(seal->uuid(), deleted[0][0].toString());
+    EXPECT_EQ(0, list->listWidget()->count());
+    EXPECT_TRUE(frame->canvas()->getSignItems().isEmpty());
 }
 
 // ---- side panel ---------------------------------------------------------------------------------

@@ -38,6 +38,9 @@ public:
     // Which signing the panel shows: none yet, the open file itself, or cloud signing.
     Rt_View_Mode viewMode() const { return m_viewMode; }
     void setViewMode(Rt_View_Mode mode) { m_viewMode = mode; }
+    // The state of the tab's document in cloud signing (a CloudSignMode).
+    int cloudSignMode() const { return m_cloudSignMode; }
+    void setCloudSignMode(int mode) { m_cloudSignMode = mode; }
 
     QString fileName() const { return m_fileName; }
     PdfEngine* engine() const { return m_engine; }
@@ -80,6 +83,7 @@ private:
     // Guarded: the record belongs to the tab and may go first.
     QPointer<SignParamBusiness> m_param;
     Rt_View_Mode m_viewMode = RVM_NoState;
+    int m_cloudSignMode = CSM_Sign_NoSate;
     bool m_finishDisabled = true;
     bool m_denyDisabled = false;
 };
