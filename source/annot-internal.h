@@ -19,10 +19,13 @@ struct page_t* vq_page_checked(struct document* d, vq_page* page);
 /* The library page of a handle, loaded on demand; NULL for a foreign or unloadable handle.
    Caller holds the lock. */
 pdf_page* vq_pdf_page_of(struct document* d, vq_page* page);
-/* The annotation behind a handle when it belongs to a loaded page of this document (a handle
-   of a page that was updated since, or of an annotation that was deleted, is refused without
-   being read). Sets *owner to its page handle when not NULL. Caller holds the lock. */
+/* The annotation behind a handle when the handle is one this document gave out and its
+   annotation still lives (a handle of a page that was updated since, of an annotation that was
+   deleted, or of another document is refused without anything being read through it). Sets
+   *owner to its page handle when not NULL. Caller holds the lock. */
 pdf_annot* vq_annot_checked(struct document* d, const void* handle, struct page_t** owner);
+/* Whether a loaded page still lists an annotation (compared by address, nothing is read). */
+int vq_page_holds(fz_context* ctx, pdf_page* pp, const pdf_annot* annot);
 /* The widget behind a field handle: a live annotation of subtype Widget, else NULL. Caller
    holds the lock. */
 pdf_annot* vq_widget_checked(struct document* d, const void* handle, struct page_t** owner);
@@ -44,9 +47,9 @@ int vq_annot_locked(struct document* d, const void* handle, int widgets_only, vq
 int vq_annot_read_int(struct document* d, const void* handle, int widgets_only,
                       int (*read)(fz_context* ctx, pdf_annot* annot), int fallback);
 
-/* The first annotation (widget when widgets_only) of page `from` when first, else the one
-   after handle `from`, under the document lock; NULL when there is none. */
-pdf_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only);
+/* The handle of the first annotation (widget when widgets_only) of page `from` when first, else
+   of the one after handle `from`, under the document lock; NULL when there is none. */
+vq_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only);
 
 /* How many points a list of stroke lengths adds up to; -1 when a length is negative. */
 long vq_count_total(const int* counts, int n);

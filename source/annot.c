@@ -4,7 +4,7 @@
  *
  * Geometry crosses the interface in page space; /Rect, /QuadPoints and /InkList are stored in
  * PDF user space through the inverse of the page transform. Every handle given to an operation
- * is first looked up among the annotations of the document's loaded pages, so a handle of a page
+ * is first looked up in the document's handle table (source/handle.c), so a handle of a page
  * that was updated since (or of a deleted annotation) is refused with a code instead of being
  * read.
  */
@@ -35,38 +35,17 @@ pdf_page* vq_pdf_page_of(struct document* d, vq_page* page)
     return pdf_page_from_fz_page(d->ctx, pg->page);
 }
 
-static int list_holds(fz_context* ctx, pdf_annot* first, int widgets, const void* handle)
+int vq_page_holds(fz_context* ctx, pdf_page* pp, const pdf_annot* annot)
 {
-    for (pdf_annot* a = first; a; a = widgets ? pdf_next_widget(ctx, a) : pdf_next_annot(ctx, a))
-        if ((const void*)a == handle)
+    if (!pp)
+        return 0;
+    for (pdf_annot* a = pdf_first_annot(ctx, pp); a; a = pdf_next_annot(ctx, a))
+        if (a == annot)
+            return 1;
+    for (pdf_annot* a = pdf_first_widget(ctx, pp); a; a = pdf_next_widget(ctx, a))
+        if (a == annot)
             return 1;
     return 0;
-}
-
-pdf_annot* vq_annot_checked(struct document* d, const void* handle, struct page_t** owner)
-{
-    if (owner)
-        *owner = NULL;
-    if (!d || !handle || !d->pages || !d->doc)
-        return NULL;
-    fz_context* ctx = d->ctx;
-    for (int i = 0; i < d->page_slots; i++)
-    {
-        struct page_t* pg = d->pages[i];
-        if (!pg || !pg->page)
-            continue;
-        pdf_page* pp = pdf_page_from_fz_page(ctx, pg->page);
-        if (!pp)
-            continue;
-        if (list_holds(ctx, pdf_first_annot(ctx, pp), 0, handle) ||
-            list_holds(ctx, pdf_first_widget(ctx, pp), 1, handle))
-        {
-            if (owner)
-                *owner = pg;
-            return (pdf_annot*)handle;
-        }
-    }
-    return NULL;
 }
 
 pdf_annot* vq_widget_checked(struct document* d, const void* handle, struct page_t** owner)
@@ -200,6 +179,7 @@ VQ_API vq_annot* vq_page_add_annot(vq_document* d, vq_page* page, vq_annot_type 
         return NULL;
     vq_doc_lock(d);
     pdf_annot* made = NULL;
+    vq_annot* handle = NULL;
     pdf_page* pp = vq_pdf_page_of(d, page);
     enum pdf_annot_type lt = to_library_type((int)type);
     /* Links, pop-ups and widgets are not made here (widgets: vq_page_add_field). */
@@ -216,9 +196,10 @@ VQ_API vq_annot* vq_page_add_annot(vq_document* d, vq_page* page, vq_annot_type 
             fz_warn(ctx, "cannot create annotation: %s", fz_caught_message(ctx));
             made = NULL;
         }
+        handle = vq_handle_of(d, vq_page_checked(d, page), made);
     }
     vq_doc_unlock(d);
-    return (vq_annot*)made;
+    return handle;
 }
 
 /* The loaded annotation (or widget) of the page whose object is item. */
@@ -300,24 +281,33 @@ static pdf_annot* vq_iter_next(struct document* d, const void* handle, int widge
     return a;
 }
 
-pdf_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only)
+vq_annot* vq_iter_locked(struct document* d, const void* from, int first, int widgets_only)
 {
     if (!d)
         return NULL;
     vq_doc_lock(d);
-    pdf_annot* a = first ? vq_iter_first(d, (vq_page*)from, widgets_only) : vq_iter_next(d, from, widgets_only);
+    struct page_t* owner = NULL;
+    pdf_annot* a = NULL;
+    if (first)
+    {
+        owner = vq_page_checked(d, (vq_page*)from);
+        a = vq_iter_first(d, (vq_page*)from, widgets_only);
+    }
+    else if (vq_annot_checked(d, from, &owner))
+        a = vq_iter_next(d, from, widgets_only);
+    vq_annot* handle = vq_handle_of(d, owner, a);
     vq_doc_unlock(d);
-    return a;
+    return handle;
 }
 
 VQ_API vq_annot* vq_annot_first(vq_document* d, vq_page* page)
 {
-    return (vq_annot*)vq_iter_locked(d, page, 1, 0);
+    return vq_iter_locked(d, page, 1, 0);
 }
 
 VQ_API vq_annot* vq_annot_next(vq_document* d, vq_annot* annot)
 {
-    return (vq_annot*)vq_iter_locked(d, annot, 0, 0);
+    return vq_iter_locked(d, annot, 0, 0);
 }
 
 VQ_API int vq_annot_delete(vq_document* d, vq_annot* annot)
@@ -331,14 +321,15 @@ VQ_API int vq_annot_delete(vq_document* d, vq_annot* annot)
     if (a)
     {
         fz_context* ctx = d->ctx;
+        pdf_page* pp = pdf_annot_page(ctx, a);
         fz_try(ctx)
         {
-            if (d->focus_annot == a)
+            if (d->focus_annot == annot)
             {
                 d->focus_annot = NULL;
                 d->focus_num = 0;
             }
-            pdf_delete_annot(ctx, pdf_annot_page(ctx, a), a);
+            pdf_delete_annot(ctx, pp, a);
             /* The annotation list is drawn from the page's recording: record it afresh. */
             fz_drop_display_list(ctx, owner->annotations_list);
             owner->annotations_list = NULL;
@@ -348,6 +339,9 @@ VQ_API int vq_annot_delete(vq_document* d, vq_annot* annot)
         }
         fz_catch(ctx)
             code = VQ_FAIL;
+        /* Gone from its page: its handle ends (only the address is compared, never read). */
+        if (!vq_page_holds(ctx, pp, a))
+            vq_handles_forget_annot(d, a);
     }
     vq_doc_unlock(d);
     return code;
@@ -1028,7 +1022,7 @@ void vq_focus_set(struct document* d, pdf_annot* annot)
     d->focus_num = 0;
     if (annot)
     {
-        d->focus_annot = annot;
+        d->focus_annot = vq_handle_of(d, vq_owner_of(d, annot), annot);
         d->focus_num = pdf_to_num(d->ctx, pdf_annot_obj(d->ctx, annot));
     }
 }
@@ -1056,9 +1050,9 @@ VQ_API vq_annot* vq_document_focus_annot(vq_document* d)
     if (!d)
         return NULL;
     vq_doc_lock(d);
-    pdf_annot* a = vq_focus_checked(d);
+    vq_annot* h = vq_focus_checked(d) ? d->focus_annot : NULL;
     vq_doc_unlock(d);
-    return (vq_annot*)a;
+    return h;
 }
 
 VQ_API int vq_doucment_foucsannot_pagenumber(vq_document* d)

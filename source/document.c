@@ -65,8 +65,10 @@ static struct document* new_record(int* code)
     return d;
 }
 
-void vq_page_unload(fz_context* ctx, struct page_t* pg)
+void vq_page_unload(struct document* d, struct page_t* pg)
 {
+    fz_context* ctx = d->ctx;
+    vq_handles_forget_page(d, pg);
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
     fz_drop_display_list(ctx, pg->page_list);
@@ -79,12 +81,12 @@ void vq_page_unload(fz_context* ctx, struct page_t* pg)
     pg->page = NULL;
 }
 
-void vq_page_release(fz_context* ctx, struct page_t* pg)
+void vq_page_release(struct document* d, struct page_t* pg)
 {
     if (!pg)
         return;
-    vq_page_unload(ctx, pg);
-    fz_drop_pixmap(ctx, pg->image);
+    vq_page_unload(d, pg);
+    fz_drop_pixmap(d->ctx, pg->image);
     pg->image = NULL;
 }
 
@@ -145,6 +147,124 @@ static int safe_count_pages(fz_context* ctx, pdf_document* pdf)
     return n;
 }
 
+/* ---- page tree ---- */
+
+typedef struct
+{
+    pdf_obj** out;  /* page objects, in page-tree order; NULL to count only */
+    int limit;      /* at most this many pages */
+    int index;      /* pages found so far */
+    long visits;
+    long max_visits;
+    pdf_obj** marked;
+    int nmarked, capmarked;
+} tree_walk;
+
+static void remember_marked(fz_context* ctx, tree_walk* w, pdf_obj* kids)
+{
+    if (w->nmarked == w->capmarked)
+    {
+        int cap = w->capmarked ? w->capmarked * 2 : 16;
+        w->marked = (pdf_obj**)fz_realloc(ctx, w->marked, (size_t)cap * sizeof *w->marked);
+        w->capmarked = cap;
+    }
+    w->marked[w->nmarked++] = pdf_keep_obj(ctx, kids);
+}
+
+static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
+{
+    if (!pdf_is_array(ctx, kids) || depth > VQ_MAX_TREE_DEPTH)
+        return;
+    /* A /Kids array met again while it is being walked is skipped: that breaks cycles. */
+    if (pdf_mark_obj(ctx, kids))
+        return;
+    remember_marked(ctx, w, kids);
+    int n = pdf_array_len(ctx, kids);
+    for (int i = 0; i < n; i++)
+    {
+        if (++w->visits > w->max_visits)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "page tree too large");
+        pdf_obj* node = pdf_array_get(ctx, kids, i);
+        if (!pdf_is_dict(ctx, node))
+            continue;
+        pdf_obj* type = pdf_dict_get_inheritable(ctx, node, PDF_NAME(Type));
+        int intermediate = pdf_name_eq(ctx, type, PDF_NAME(Pages)) ||
+                           (!type && pdf_dict_get(ctx, node, PDF_NAME(Kids)) &&
+                            !pdf_dict_get(ctx, node, PDF_NAME(MediaBox)));
+        if (intermediate)
+        {
+            if (pdf_dict_get_int(ctx, node, PDF_NAME(Count)) > 0)
+                walk_kids(ctx, w, pdf_dict_get(ctx, node, PDF_NAME(Kids)), depth + 1);
+            continue;
+        }
+        if ((type && !pdf_name_eq(ctx, type, PDF_NAME(Page))) ||
+            (!type && !pdf_dict_get(ctx, node, PDF_NAME(MediaBox))))
+            fz_warn(ctx, "non-page object in page tree (%s)", type ? pdf_to_name(ctx, type) : "");
+        if (w->index >= w->limit)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "found more /Page objects than anticipated");
+        if (w->out)
+            w->out[w->index] = pdf_keep_obj(ctx, node);
+        w->index++;
+    }
+    pdf_unmark_obj(ctx, kids);
+}
+
+/* Walks the page tree from Root/Pages/Kids, taking at most limit pages (into out when not
+   NULL, one reference each). Returns the number of pages found; a tree that cannot be walked
+   to its end keeps the pages found before the fault. */
+static int walk_page_tree(fz_context* ctx, pdf_document* pdf, pdf_obj** out, int limit)
+{
+    tree_walk w;
+    memset(&w, 0, sizeof w);
+    w.out = out;
+    w.limit = limit > 0 ? limit : 0;
+    w.max_visits = 16L * (w.limit + 1) + 100000L;
+    fz_try(ctx)
+    {
+        pdf_obj* kids = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages/Kids");
+        walk_kids(ctx, &w, kids, 0);
+    }
+    fz_always(ctx)
+    {
+        for (int i = 0; i < w.nmarked; i++)
+        {
+            pdf_unmark_obj(ctx, w.marked[i]);
+            pdf_drop_obj(ctx, w.marked[i]);
+        }
+        fz_free(ctx, w.marked);
+    }
+    fz_catch(ctx)
+    {
+        /* The page objects found so far stay. */
+        fz_warn(ctx, "page tree: %s", fz_caught_message(ctx));
+    }
+    return w.index;
+}
+
+/* The pages the document has: those its page tree holds, never more than its /Count claims.
+   The page table is sized by this number, not by the claim. */
+static int count_pages(fz_context* ctx, pdf_document* pdf)
+{
+    int claimed = safe_count_pages(ctx, pdf);
+    return claimed > 0 ? walk_page_tree(ctx, pdf, NULL, claimed) : 0;
+}
+
+/* Whether the catalogue and its page tree can be reached: without them the file is damaged,
+   whatever else it holds. */
+static int catalogue_reachable(fz_context* ctx, pdf_document* pdf)
+{
+    int ok = 0;
+    fz_var(ok);
+    fz_try(ctx)
+    {
+        pdf_obj* root = pdf_dict_get(ctx, pdf_trailer(ctx, pdf), PDF_NAME(Root));
+        ok = pdf_is_dict(ctx, root) && pdf_is_dict(ctx, pdf_dict_get(ctx, root, PDF_NAME(Pages)));
+    }
+    fz_catch(ctx)
+        ok = 0;
+    return ok;
+}
+
 /* Opens the library document over filebuf after our own checks. Returns 0 or a result code
    of the openers. The caller holds the lock (or owns the record alone). */
 static int open_pdf(struct document* d)
@@ -186,11 +306,16 @@ static int open_pdf(struct document* d)
     if (d->password && pdf_needs_password(ctx, pdf))
         pdf_authenticate_password(ctx, pdf, d->password);
 
-    int count = safe_count_pages(ctx, pdf);
+    /* Refused as damaged: a /Prev chain that loops (the sections before the loop were never
+       read), a catalogue or page tree that cannot be reached (never an empty document), and a
+       page count beyond anything the file could hold (more pages than it has objects). */
+    int damaged = vq_core_prev_chain_loops(ctx, pdf, startxref) || !catalogue_reachable(ctx, pdf) ||
+                  safe_count_pages(ctx, pdf) > pdf_xref_len(ctx, pdf);
+    int count = damaged ? 0 : count_pages(ctx, pdf);
 
     /* The library repairs a broken cross-reference silently; such a file is refused: it
        cannot be updated incrementally without breaking what it holds. */
-    if (pdf->repair_attempted)
+    if (damaged || pdf->repair_attempted)
     {
         pdf_drop_document(ctx, pdf);
         return VQ_DAMAGED_FILE;
@@ -222,6 +347,7 @@ static void free_record(struct document* d)
     d->doc = NULL;
     fz_drop_buffer(ctx, d->filebuf);
     free(d->section_ofs);
+    vq_handles_free(d);
     free(d->docpath);
     free(d->errormsg);
     if (d->password)
@@ -353,93 +479,12 @@ VQ_API vq_document* vq_document_open_stream(unsigned char* unfiledata, unsigned 
 
 /* ---- page table ---- */
 
-typedef struct
-{
-    struct document* d;
-    int index;
-    long visits;
-    long max_visits;
-    pdf_obj** marked;
-    int nmarked, capmarked;
-} tree_walk;
-
-static void remember_marked(fz_context* ctx, tree_walk* w, pdf_obj* kids)
-{
-    if (w->nmarked == w->capmarked)
-    {
-        int cap = w->capmarked ? w->capmarked * 2 : 16;
-        w->marked = (pdf_obj**)fz_realloc(ctx, w->marked, (size_t)cap * sizeof *w->marked);
-        w->capmarked = cap;
-    }
-    w->marked[w->nmarked++] = pdf_keep_obj(ctx, kids);
-}
-
-static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
-{
-    if (!pdf_is_array(ctx, kids) || depth > VQ_MAX_TREE_DEPTH)
-        return;
-    /* A /Kids array met again while it is being walked is skipped: that breaks cycles. */
-    if (pdf_mark_obj(ctx, kids))
-        return;
-    remember_marked(ctx, w, kids);
-    int n = pdf_array_len(ctx, kids);
-    for (int i = 0; i < n; i++)
-    {
-        if (++w->visits > w->max_visits)
-            fz_throw(ctx, FZ_ERROR_GENERIC, "page tree too large");
-        pdf_obj* node = pdf_array_get(ctx, kids, i);
-        if (!pdf_is_dict(ctx, node))
-            continue;
-        pdf_obj* type = pdf_dict_get_inheritable(ctx, node, PDF_NAME(Type));
-        int intermediate = pdf_name_eq(ctx, type, PDF_NAME(Pages)) ||
-                           (!type && pdf_dict_get(ctx, node, PDF_NAME(Kids)) &&
-                            !pdf_dict_get(ctx, node, PDF_NAME(MediaBox)));
-        if (intermediate)
-        {
-            if (pdf_dict_get_int(ctx, node, PDF_NAME(Count)) > 0)
-                walk_kids(ctx, w, pdf_dict_get(ctx, node, PDF_NAME(Kids)), depth + 1);
-            continue;
-        }
-        if ((type && !pdf_name_eq(ctx, type, PDF_NAME(Page))) ||
-            (!type && !pdf_dict_get(ctx, node, PDF_NAME(MediaBox))))
-            fz_warn(ctx, "non-page object in page tree (%s)", type ? pdf_to_name(ctx, type) : "");
-        if (w->index >= w->d->counts)
-            fz_throw(ctx, FZ_ERROR_GENERIC, "found more /Page objects than anticipated");
-        w->d->pageobjs[w->index++] = pdf_keep_obj(ctx, node);
-    }
-    pdf_unmark_obj(ctx, kids);
-}
-
 /* Fills pageobjs from the page tree (caller holds the lock; arrays sized for counts). */
 static void collect_page_objects(struct document* d)
 {
-    fz_context* ctx = d->ctx;
     pdf_document* pdf = vq_pdf(d);
-    if (!pdf)
-        return;
-    tree_walk w;
-    memset(&w, 0, sizeof w);
-    w.d = d;
-    w.max_visits = 16L * (d->counts + 1) + 100000L;
-    fz_try(ctx)
-    {
-        pdf_obj* kids = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages/Kids");
-        walk_kids(ctx, &w, kids, 0);
-    }
-    fz_always(ctx)
-    {
-        for (int i = 0; i < w.nmarked; i++)
-        {
-            pdf_unmark_obj(ctx, w.marked[i]);
-            pdf_drop_obj(ctx, w.marked[i]);
-        }
-        fz_free(ctx, w.marked);
-    }
-    fz_catch(ctx)
-    {
-        /* The page objects found so far stay; pages are loaded by number anyway. */
-        fz_warn(ctx, "page tree: %s", fz_caught_message(ctx)); 
-    }
+    if (pdf)
+        walk_page_tree(d->ctx, pdf, d->pageobjs, d->page_slots < d->counts ? d->page_slots : d->counts);
 }
 
 /* Sizes the page table for counts pages, keeping existing handles. */
@@ -494,7 +539,7 @@ static void drop_page_objects(struct document* d)
 static int count_pages_locked(struct document* d)
 {
     pdf_document* pdf = vq_pdf(d);
-    return pdf ? safe_count_pages(d->ctx, pdf) : 0;
+    return pdf ? count_pages(d->ctx, pdf) : 0;
 }
 
 VQ_API int vq_document_page_count(vq_document* d)
@@ -502,7 +547,8 @@ VQ_API int vq_document_page_count(vq_document* d)
     if (!d)
         return 0;
     vq_doc_lock(d);
-    int n = count_pages_locked(d);
+    /* Counted when the document was opened (and again once a password was accepted). */
+    int n = d->doc ? d->counts : 0;
     vq_doc_unlock(d);
     return n;
 }
@@ -512,7 +558,6 @@ VQ_API void vq_document_cut_page(vq_document* d)
     if (!d)
         return;
     vq_doc_lock(d);
-    d->counts = count_pages_locked(d);
     if (!d->pages)
     {
         if (ensure_page_slots(d) == 0)
@@ -533,7 +578,7 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
     {
         fz_pixmap* image = d->pages[i]->image;
         d->pages[i]->image = NULL;
-        vq_page_release(ctx, d->pages[i]);
+        vq_page_release(d, d->pages[i]);
         d->pages[i]->image = image;
     }
     drop_page_objects(d);
@@ -583,7 +628,7 @@ VQ_API void vq_document_close(vq_document* d)
     {
         for (int i = 0; i < d->page_slots; i++)
         {
-            vq_page_release(ctx, d->pages[i]);
+            vq_page_release(d, d->pages[i]);
             free(d->pages[i]);
         }
         drop_page_objects(d);

@@ -38,6 +38,7 @@ VQ_API vq_field* vq_page_add_field(vq_document* d, vq_page* page, vq_field_type 
         return NULL;
     vq_doc_lock(d);
     pdf_annot* w = NULL;
+    vq_field* handle = NULL;
     struct page_t* pg = vq_page_checked(d, page);
     pdf_page* pp = vq_pdf_page_of(d, page);
     if (pp)
@@ -55,19 +56,20 @@ VQ_API vq_field* vq_page_add_field(vq_document* d, vq_page* page, vq_field_type 
             fz_drop_display_list(ctx, pg->annotations_list);
             pg->annotations_list = NULL;
         }
+        handle = vq_handle_of(d, pg, w);
     }
     vq_doc_unlock(d);
-    return (vq_field*)w;
+    return handle;
 }
 
 VQ_API vq_field* vq_field_first(vq_document* d, vq_page* page)
 {
-    return (vq_field*)vq_iter_locked(d, page, 1, 1);
+    return vq_iter_locked(d, page, 1, 1);
 }
 
 VQ_API vq_field* vq_field_next(vq_document* d, vq_field* field)
 {
-    return (vq_field*)vq_iter_locked(d, field, 0, 1);
+    return vq_iter_locked(d, field, 0, 1);
 }
 
 VQ_API int vq_field_drop(vq_document* d, vq_field* field)
@@ -81,18 +83,22 @@ VQ_API int vq_field_drop(vq_document* d, vq_field* field)
     if (w)
     {
         fz_context* ctx = d->ctx;
+        pdf_page* pp = pdf_annot_page(ctx, w);
         fz_try(ctx)
         {
-            if (d->focus_annot == w)
+            if (d->focus_annot == field)
             {
                 d->focus_annot = NULL;
                 d->focus_num = 0;
             }
-            pdf_delete_widget(ctx, pdf_annot_page(ctx, w), w, 1);
+            pdf_delete_widget(ctx, pp, w, 1);
             code = VQ_OK;
         }
         fz_catch(ctx)
             code = VQ_FAIL;
+        /* Gone from its page: its handle ends (only the address is compared, never read). */
+        if (!vq_page_holds(ctx, pp, w))
+            vq_handles_forget_annot(d, w);
         if (owner)
         {
             fz_drop_display_list(ctx, owner->annotations_list);

@@ -39,6 +39,14 @@ struct page_t
     int number;                          /* 0-based page number of this handle */
 };
 
+/* One annotation handle given out (source/handle.c). */
+struct vq_handle_slot
+{
+    uint64_t stamp;                      /* never repeats in the process; 0 when the slot is free */
+    pdf_annot* annot;                    /* the library's annotation */
+    struct page_t* owner;                /* the page handle it lives on */
+};
+
 /* Behind vq_document. */
 struct document
 {
@@ -63,12 +71,19 @@ struct document
     int section_count;
     fz_outline** outlines;               /* outline trees handed out, freed at close */
     int outline_count, outline_cap;
-    pdf_annot* focus_annot;              /* focused annotation of a loaded page, or NULL */
+    vq_annot* focus_annot;               /* handle of the focused annotation, or NULL */
     int focus_num;                       /* object number of the focused annotation, 0 none */
     int hotspot_num, hotspot_state;      /* widget last pressed and whether still pressed */
     char lastmsg[256];                   /* last warning or error text of the library */
     char* password;                      /* accepted password, to reopen after a save */
     int unsynced;                        /* filebuf holds updates saved into memory only */
+    int sign_failure;                    /* code the signer failed with during the running save */
+    struct vq_handle_slot* handles;      /* annotation handles given out (source/handle.c) */
+    int handle_count, handle_cap;
+    int* handle_free;                    /* indices of empty slots */
+    int handle_free_count;
+    int* handle_index;                   /* annotation -> slot + 1, open addressing */
+    int handle_index_cap, handle_index_stale;
 };
 
 /* The open PDF document of a record, or NULL. */
@@ -81,17 +96,35 @@ static inline pdf_document* vq_pdf(struct document* d)
 void vq_doc_lock(struct document* d);
 void vq_doc_unlock(struct document* d);
 fz_matrix vq_view_matrix(float zoom, float rotate);
-/* Maps an exception code of an open into the opener's result code. */
+/* Whether a number is one of the interface's result codes (vq_error_type). */
+int vq_is_result_code(int code);
+/* Maps an exception code of an open into the opener's result code: only the interface's codes
+   (and the missing cross-reference start, 11) come out. */
 int vq_map_open_error(int code);
-/* Maps an exception code of saving in place or into memory. */
+/* Maps an exception code of saving in place or into memory into one of the interface's result
+   codes. A code the sign callback gave is not passed through here (see sign_failure). */
 int vq_map_save_error(int code);
 
+/* handle.c */
+/* The handle of an annotation on a loaded page (the same one for as long as it lives), or NULL
+   when no handle can be made. */
+vq_annot* vq_handle_of(struct document* d, struct page_t* owner, pdf_annot* a);
+/* Ends every handle of one page (all pages when pg is NULL), or of one annotation. */
+void vq_handles_forget_page(struct document* d, struct page_t* pg);
+void vq_handles_forget_annot(struct document* d, pdf_annot* a);
+/* Frees the handle table (at close). */
+void vq_handles_free(struct document* d);
+/* The page handle a loaded annotation lives on, or NULL. */
+struct page_t* vq_owner_of(struct document* d, pdf_annot* a);
+
 /* document.c */
-/* Releases everything a page handle holds; the handle itself stays. */
-void vq_page_release(fz_context* ctx, struct page_t* pg);
+/* Releases everything a page handle holds; the handle itself stays. Ends the handles of the
+   page's annotations. */
+void vq_page_release(struct document* d, struct page_t* pg);
 /* Drops the loaded page and what was drawn and read from it (recordings, text, links), keeping
-   the handle's rendered picture; the page is loaded again on demand. */
-void vq_page_unload(fz_context* ctx, struct page_t* pg);
+   the handle's rendered picture; the page is loaded again on demand. Ends the handles of the
+   page's annotations. */
+void vq_page_unload(struct document* d, struct page_t* pg);
 /* Loads a page handle's library page when it is missing (caller holds the lock). Returns 0
    when the page is loaded. */
 int vq_page_ensure_loaded(struct document* d, struct page_t* pg);
@@ -109,6 +142,9 @@ int vq_core_find_startxref(const unsigned char* data, size_t len, int64_t* ofs);
 /* Offsets of the cross-reference sections from the newest (startxref) along the /Prev chain
    of their trailers; returns the number written (at most max). */
 int vq_core_section_offsets(fz_context* ctx, pdf_document* pdf, int64_t startxref, int64_t* out, int max);
+/* Non-zero when the /Prev chain of the cross-reference sections loops (a /Prev naming a section
+   already read, itself included), so that older sections were never read. */
+int vq_core_prev_chain_loops(fz_context* ctx, pdf_document* pdf, int64_t startxref);
 
 /* Seekable memory output (pdfcore/source/fitz/output-memory.c): writes into buf at a
    position that can be moved, can read back what it holds as a stream, and can truncate. The

@@ -43,7 +43,7 @@ static struct page_t* load_page(struct document* d, int pagenum, int fresh)
         if (fresh)
         {
             d->focus_annot = NULL;
-            vq_page_unload(d->ctx, pg);
+            vq_page_unload(d, pg);
         }
         vq_page_ensure_loaded(d, pg);
     }
@@ -100,6 +100,11 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     fz_rect media = fz_empty_rect, crop = fz_empty_rect;
     int rotate = 0;
     float userunit = 1.0f;
+    /* What was read before an exception is kept, so it must survive the unwinding. */
+    fz_var(media);
+    fz_var(crop);
+    fz_var(rotate);
+    fz_var(userunit);
     fz_try(ctx)
     {
         media = pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, pageobj, PDF_NAME(MediaBox)));
@@ -281,6 +286,7 @@ static fz_pixmap* render(struct document* d, struct page_t* pg, const vq_rect* a
     if (bbox.x1 <= bbox.x0 || bbox.y1 <= bbox.y0)
         return NULL;
     fz_pixmap* pix = NULL;
+    fz_var(pix);
     fz_try(ctx)
     {
         pix = fz_new_pixmap_with_bbox(ctx, cs, bbox, NULL, 1);
@@ -428,7 +434,13 @@ VQ_API void vq_page_delete(vq_document* d, vq_page* page)
     if (!d || !page)
         return;
     vq_doc_lock(d);
-    vq_page_release(d->ctx, page);
+    /* Only a page handle of this document: another one is not this document's to release. */
+    for (int i = 0; d->pages && i < d->page_slots; i++)
+        if (d->pages[i] == page)
+        {
+            vq_page_release(d, page);
+            break;
+        }
     vq_doc_unlock(d);
 }
 

@@ -253,6 +253,7 @@ static int save_locked(struct document* d, enum save_target target, int incremen
        when that update is not kept, the next attempt must chain to the file's real one. */
     int64_t startxref = pdf->startxref;
     fz_buffer* bytes = NULL;
+    d->sign_failure = 0;
     int code = write_to_memory(d, incremental, &bytes);
     if (code)
     {
@@ -302,14 +303,26 @@ static int save_locked(struct document* d, enum save_target target, int incremen
     return 0;
 }
 
+/* The result code of a failed save in place or into memory: the signer's own code (the sign
+   callback's answer travels unchanged), else the library's failure mapped onto the interface's
+   codes. Caller holds the lock. */
+static int save_result(struct document* d, int code)
+{
+    if (!code)
+        return VQ_OK;
+    if (d->sign_failure)
+        return d->sign_failure;
+    return vq_map_save_error(code);
+}
+
 VQ_API int vq_document_save(vq_document* d)
 {
     if (!d)
         return VQ_FAIL;
     vq_doc_lock(d);
-    int code = save_locked(d, SAVE_IN_PLACE, 1, d->docpath, NULL);
+    int code = save_result(d, save_locked(d, SAVE_IN_PLACE, 1, d->docpath, NULL));
     vq_doc_unlock(d);
-    return code ? vq_map_save_error(code) : VQ_OK;
+    return code;
 }
 
 VQ_API int vq_document_saveas(vq_document* d, int do_incremental, const char* newutf8path)
@@ -336,8 +349,8 @@ VQ_API vq_buffer* vq_document_saveas_stream(vq_document* d, int do_incremental, 
     }
     vq_doc_lock(d);
     fz_buffer* result = NULL;
-    int code = save_locked(d, SAVE_TO_MEMORY, do_incremental == 1, NULL, &result);
+    int code = save_result(d, save_locked(d, SAVE_TO_MEMORY, do_incremental == 1, NULL, &result));
     vq_doc_unlock(d);
-    *ret = code ? vq_map_save_error(code) : VQ_OK;
+    *ret = code;
     return code ? NULL : (vq_buffer*)result;
 }

@@ -265,6 +265,7 @@ VQ_API vq_hit_type vq_page_onmouse(vq_document* d, vq_page* page, vq_point vpt, 
         return VQ_HIT_NOTHING;
     vq_doc_lock(d);
     int result = VQ_HIT_NOTHING;
+    fz_var(result);
     struct page_t* pg = vq_page_checked(d, page);
     pdf_page* pp = vq_pdf_page_of(d, page);
     fz_context* ctx = d->ctx;

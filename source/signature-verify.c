@@ -2,7 +2,7 @@
  * Engine interface of the signature verifier (the checks live in
  * pdfcore/source/helpers/pkcs7/vq-verify.c).
  */
-#include "header.h"
+#include "annot-internal.h"
 #include "vq-verify.h"
 
 VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback)
@@ -10,7 +10,8 @@ VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify
     if (!doc || !sign)
         return NULL;
     vq_doc_lock(doc);
-    char* out = vq_pdf(doc) ? vq_verify_signature_json(doc, (pdf_annot*)sign, callback) : NULL;
+    pdf_annot* widget = vq_pdf(doc) ? vq_widget_checked(doc, sign, NULL) : NULL;
+    char* out = widget ? vq_verify_signature_json(doc, widget, callback) : NULL;
     vq_doc_unlock(doc);
     return out;
 }

@@ -3,7 +3,7 @@
  * deleting signature widgets, and certificate parsing. Every operation on a document takes its
  * lock; texts handed out are malloc'ed UTF-8 the caller frees.
  */
-#include "header.h"
+#include "annot-internal.h"
 #include "vq-pdf-testing.h"
 #include "vq-signature.h"
 
@@ -12,9 +12,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+/* The widget object behind a signature handle, or NULL for a handle that is not a live widget
+   of this document. Caller holds the lock. */
 static pdf_obj* widget_obj(struct document* d, vq_signature* sign)
 {
-    return sign ? pdf_annot_obj(d->ctx, (pdf_annot*)sign) : NULL;
+    pdf_annot* w = vq_widget_checked(d, sign, NULL);
+    return w ? pdf_annot_obj(d->ctx, w) : NULL;
 }
 
 /* A text of the widget (in_v 0) or of its value (in_v 1). */
@@ -52,7 +55,8 @@ VQ_API vq_sign_mode vq_signature_get_sign_type(vq_document* doc, vq_signature* s
     if (!doc || !sign)
         return Detached_Null;
     vq_doc_lock(doc);
-    int kind = vq_sig_subfilter_kind(doc->ctx, widget_obj(doc, sign));
+    pdf_obj* obj = widget_obj(doc, sign);
+    int kind = obj ? vq_sig_subfilter_kind(doc->ctx, obj) : Detached_Null;
     vq_doc_unlock(doc);
     return (vq_sign_mode)kind;
 }
@@ -172,10 +176,38 @@ VQ_API vq_signature* vq_document_get_signature_by_name(vq_document* doc, const c
     if (!doc->pages)
         vq_document_cut_page(doc);
     pdf_annot* found = NULL;
-    for (int i = 0; doc->pages && i < doc->counts && !found; i++)
+    vq_signature* handle = NULL;
+    for (int i = 0; doc->pages && i < doc->counts && i < doc->page_slots && !found; i++)
+    {
         found = find_on_page(doc, doc->pages[i], name);
+        if (found)
+            handle = vq_handle_of(doc, doc->pages[i], found);
+    }
     vq_doc_unlock(doc);
-    return (vq_signature*)found;
+    return handle;
+}
+
+/* Removes a live signature widget from the form and its page; its handle ends. Caller holds
+   the lock. */
+static void delete_widget(struct document* doc, pdf_annot* w)
+{
+    pdf_document* pdf = vq_pdf(doc);
+    if (!pdf || !w)
+        return;
+    fz_context* ctx = doc->ctx;
+    pdf_page* pp = pdf_annot_page(ctx, w);
+    if (doc->focus_annot && vq_focus_checked(doc) == w)
+    {
+        doc->focus_annot = NULL;
+        doc->focus_num = 0;
+    }
+    fz_try(ctx)
+        vq_sig_delete_widget(ctx, pdf, w);
+    fz_catch(ctx)
+        fz_warn(ctx, "cannot delete a signature");
+    /* Gone from its page: its handle ends (only the address is compared, never read). */
+    if (!vq_page_holds(ctx, pp, w))
+        vq_handles_forget_annot(doc, w);
 }
 
 VQ_API void vq_signature_delete(vq_document* doc, vq_signature* sign)
@@ -183,19 +215,7 @@ VQ_API void vq_signature_delete(vq_document* doc, vq_signature* sign)
     if (!doc || !sign)
         return;
     vq_doc_lock(doc);
-    pdf_document* pdf = vq_pdf(doc);
-    if (pdf)
-    {
-        if (doc->focus_annot == (pdf_annot*)sign)
-        {
-            doc->focus_annot = NULL;
-            doc->focus_num = 0;
-        }
-        fz_try(doc->ctx)
-            vq_sig_delete_widget(doc->ctx, pdf, (pdf_annot*)sign);
-        fz_catch(doc->ctx)
-            fz_warn(doc->ctx, "cannot delete a signature");
-    }
+    delete_widget(doc, vq_widget_checked(doc, sign, NULL));
     vq_doc_unlock(doc);
 }
 
@@ -204,9 +224,9 @@ VQ_API void vq_signature_delete_by_name(vq_document* doc, vq_page* page, const c
     if (!doc || !page || !name)
         return;
     vq_doc_lock(doc);
-    pdf_annot* w = find_on_page(doc, page, name);
-    if (w)
-        vq_signature_delete(doc, (vq_signature*)w);
+    struct page_t* pg = vq_page_checked(doc, page);
+    if (pg)
+        delete_widget(doc, find_on_page(doc, pg, name));
     vq_doc_unlock(doc);
 }
 
@@ -250,6 +270,7 @@ VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, 
         return NULL;
     vq_doc_lock(doc);
     pdf_annot* w = NULL;
+    vq_signature* handle = NULL;
     vq_page* pg = vq_page_index(doc, pagenum);
     pdf_document* pdf = vq_pdf(doc);
     if (pg && pdf && vq_page_ensure_loaded(doc, pg) == 0)
@@ -267,8 +288,9 @@ VQ_API vq_signature* vq_test_add_signature_field(vq_document* doc, int pagenum, 
         }
         fz_catch(ctx)
             w = NULL;
+        handle = vq_handle_of(doc, pg, w);
     }
     vq_doc_unlock(doc);
-    return (vq_signature*)w;
+    return handle;
 }
 #endif /* VQ_TEST_HOOKS */

@@ -8,7 +8,7 @@
  * MD5 of M, has the application's sign callback obtain r, s and a time stamp, wraps them in SM2
  * PKCS#7 signed data and hands back its DER, which the writer puts into /Contents.
  */
-#include "header.h"
+#include "annot-internal.h"
 #include "vq-signature.h"
 
 #include "certparse.h"
@@ -43,7 +43,16 @@ typedef struct batch_signer_s
     vq_sign_callbackfun callback;
     unsigned char* cert;         /* DER of the signer certificate */
     int certlen;
+    int* failure;                /* where a failed signing records its code (the document's) */
 } batch_signer;
+
+/* Records why signing failed where the save reads it, then raises the code. */
+static void FZ_NORETURN signing_failed(fz_context* ctx, batch_signer* s, int code, const char* why)
+{
+    if (s->failure)
+        *s->failure = code;
+    fz_throw(ctx, code, "%s (%d)", why, code);
+}
 
 /* ---- Base64 (standard alphabet, padded) ---------------------------------------------------- */
 
@@ -260,7 +269,7 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
         unsigned int elen = 0;
         if (mlen > 0x7fffffffu || pkcs7_sm3(data, (unsigned int)mlen, s->pub_key, (int)s->pub_key_len, e, &elen) != 0 ||
             elen != 32)
-            fz_throw(ctx, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
+            signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
         char e64[(32 + 2) / 3 * 4 + 11];
         base64_encode_new(e, 32, e64, NULL);
 
@@ -280,22 +289,22 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
         memset(sv, 0, sizeof sv);
         code = s->callback(s->certsn, 0, s->cert_type, e64, md5hex, r, &rlen, sv, &slen, tsa, &tsalen);
         if (code)
-            fz_throw(ctx, code, "the signing service refused (%d)", code);
+            signing_failed(ctx, s, code, "the signing service refused");
 
         /* Lengths are checked before anything is read: a longer answer is refused, never
            copied. */
         unsigned char rb[32], sb[32];
         if (tsalen < 0 || tsalen > SIGN_TSA_ROOM || decode_half(r, rlen, rb) != 0 || decode_half(sv, slen, sb) != 0)
-            fz_throw(ctx, VQ_HTTP_REQUEST_DATA_IS_ERROR, "the signing answer has a bad shape");
+            signing_failed(ctx, s, VQ_HTTP_REQUEST_DATA_IS_ERROR, "the signing answer has a bad shape");
 
         unsigned char* out = fz_calloc(ctx, (size_t)s->maxsignlen, 1);
         code = build_value(s, rb, sb, (unsigned char*)tsa, tsalen, out, s->maxsignlen, &len);
         fz_free(ctx, tsa);
         value = out;
         if (code)
-            fz_throw(ctx, code, "cannot build the signature value (%d)", code);
+            signing_failed(ctx, s, code, "cannot build the signature value");
         if (len > s->maxsignlen || (size_t)len > digest_len)
-            fz_throw(ctx, VQ_P7_MAXLEN_ERROR, "the signature value does not fit its room");
+            signing_failed(ctx, s, VQ_P7_MAXLEN_ERROR, "the signature value does not fit its room");
         memcpy(digest, value, (size_t)len);
     }
     fz_always(ctx)
@@ -448,26 +457,38 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         return VQ_FAIL;
     if (!sigs || count <= 0)
         return VQ_BATCH_SIGN_DATA_ERROR;
-    /* Every widget is checked before anything is written. */
+    /* Every handle is looked up and every widget checked before anything is written. */
+    pdf_annot** widgets = (pdf_annot**)calloc((size_t)count, sizeof *widgets);
+    if (!widgets)
+        return VQ_FAIL;
     for (int i = 0; i < count; i++)
     {
-        pdf_annot* w = (pdf_annot*)sigs[i];
+        pdf_annot* w = vq_widget_checked(d, sigs[i], NULL);
         if (!w || !pdf_annot_obj(ctx, w) || !vq_sig_is_signature_field(ctx, pdf_annot_obj(ctx, w)))
+        {
+            free(widgets);
             return VQ_BATCH_SIGN_DATA_ERROR;
+        }
+        widgets[i] = w;
     }
 
     int ret = 0;
     pdf_pkcs7_signer* signer = pdf_new_client_v3signer(ctx, callback, cert, &ret);
     if (!signer)
+    {
+        free(widgets);
         return ret;
+    }
+    /* The document outlives every library document that holds this signer. */
+    ((batch_signer*)signer)->failure = &d->sign_failure;
 
     int code = VQ_OK;
     fz_try(ctx)
     {
         int objnum = pdf_create_object(ctx, pdf);
         for (int i = 0; i < count; i++)
-            attach_value(ctx, pdf, (pdf_annot*)sigs[i], objnum);
-        pdf_obj* last = pdf_annot_obj(ctx, (pdf_annot*)sigs[count - 1]);
+            attach_value(ctx, pdf, widgets[i], objnum);
+        pdf_obj* last = pdf_annot_obj(ctx, widgets[count - 1]);
         if (islock == 1)
             vq_sig_lock_field(ctx, pdf, last);
         vq_sig_write_value(ctx, pdf, last, objnum, (vq_pkcs7_signer*)signer, customTag);
@@ -479,7 +500,7 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
         {
             fz_try(ctx)
             {
-                pdf_obj* field = pdf_annot_obj(ctx, (pdf_annot*)sigs[i]);
+                pdf_obj* field = pdf_annot_obj(ctx, widgets[i]);
                 pdf_xref_remove_unsaved_signature(ctx, pdf, field);
                 pdf_dict_del(ctx, field, PDF_NAME(V));
             }
@@ -490,6 +511,7 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
     }
     /* The document's record holds its own reference now. */
     pdf_drop_signer(ctx, signer);
+    free(widgets);
     return code;
 }
 

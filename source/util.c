@@ -39,6 +39,34 @@ fz_matrix vq_view_matrix(float zoom, float rotate)
     return fz_pre_rotate(fz_scale(zoom, zoom), rotate);
 }
 
+int vq_is_result_code(int code)
+{
+    switch (code)
+    {
+    case VQ_OK:
+    case VQ_FAIL:
+    case VQ_NOFOUND_FILE:
+    case VQ_NOSUPPORT_FILE:
+    case VQ_DAMAGED_FILE:
+    case VQ_FILE_IS_BUSY:
+    case VQ_SIGNATURE_ERROR:
+    case VQ_SAVE_FILE_FAIL:
+    case VQ_PDF_ERROR_GENERIC:
+    case VQ_SET_SIGNATURE_VALUE_ERROR:
+    case VQ_NEED_PASSWORD:
+    case VQ_CRYPTED:
+    case VQ_REPAIR_ATTEMPTED:
+    case VQ_TOKEN_ERROR1:
+    case VQ_TOKEN_ERROR2:
+    case VQ_TOKEN_ERROR3:
+        return 1;
+    default:
+        return (code >= VQ_GET_SM2_CERT_ERROR && code <= VQ_CREATE_TIMESTAME_ERROR) ||
+               (code >= VQ_HTTP_REQUEST_DATA_IS_NULL && code <= VQ_P7ADDSIGNERINFO_ERROR) ||
+               (code >= VQ_MKCERT_TIMEERROR && code <= VQ_VERIFY_SM2_ERROR);
+    }
+}
+
 int vq_map_open_error(int code)
 {
     switch (code)
@@ -47,16 +75,13 @@ int vq_map_open_error(int code)
         return VQ_NOFOUND_FILE;
     case VQ_EXC_NOT_PDF:
         return VQ_NOSUPPORT_FILE;
-    case FZ_ERROR_GENERIC:
-    case FZ_ERROR_SYNTAX:
-    case FZ_ERROR_MINOR:
-    case FZ_ERROR_TRYLATER:
-    case FZ_ERROR_REPAIRED:
-        return VQ_DAMAGED_FILE;
-    case 0:
+    case VQ_EXC_NO_STARTXREF:
+        return VQ_EXC_NO_STARTXREF;
+    case FZ_ERROR_MEMORY:
         return VQ_FAIL;
     default:
-        return code;
+        /* Whatever else the library raised while reading: the file cannot be read. */
+        return VQ_DAMAGED_FILE;
     }
 }
 
@@ -64,14 +89,18 @@ int vq_map_save_error(int code)
 {
     switch (code)
     {
-    case FZ_ERROR_GENERIC:
-        return VQ_PDF_ERROR_GENERIC;
     case VQ_EXC_OUTPUT_OPEN:
         return VQ_FILE_IS_BUSY;
-    case 0:
-        return VQ_PDF_ERROR_GENERIC;
+    case FZ_ERROR_MEMORY:
+        return VQ_FAIL;
+    case FZ_ERROR_SYNTAX:
+    case FZ_ERROR_REPAIRED:
+        /* An object of the document could not be read while it was written. */
+        return VQ_DAMAGED_FILE;
     default:
-        return code;
+        /* The library's own codes (generic, try later, abort...) and anything else it raised
+           are not the interface's: they are reported as the library's generic failure. */
+        return code > FZ_ERROR_COUNT && vq_is_result_code(code) ? code : VQ_PDF_ERROR_GENERIC;
     }
 }
 

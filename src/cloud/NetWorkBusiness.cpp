@@ -447,8 +447,13 @@ ServiceReply NetWorkBusiness::call(const ServiceCall& c)
     QEventLoop loop;
     connect(r, &QNetworkReply::finished, &loop, &QEventLoop::quit,
             c.queuedFinish ? Qt::QueuedConnection : Qt::AutoConnection);
-    if (!r->isFinished())
+    if (!r->isFinished()) {
+        if (guiThread)
+            ++m_guiCallsWaiting;
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (guiThread)
+            --m_guiCallsWaiting;
+    }
     // The wait also ends when the application quits; a reply still running then counts as none.
     if (!r->isFinished())
         r->abort();

@@ -65,9 +65,15 @@ bool writeAll(int fd, const QByteArray& bytes)
 void CLog::writeLogs(const QString& fileName, const int& lineNum, const QString& strFunName, const QString& text,
                      QString lineFeed)
 {
-    const QString folder = logFolder();
-    if (!isPrivateFolder(folder, true))
-        return;
+    // The shared folder when it is ours; when it is not (another user's, a symbolic link...), it
+    // is left alone and this user's lines go to a private folder of their own beside it.
+    const QString shared = logFolder();
+    QString folder = shared;
+    if (!isPrivateFolder(folder, true)) {
+        folder = userLogFolder(shared);
+        if (!isPrivateFolder(folder, true))
+            return;
+    }
 
     const QDateTime when = now();
     const QByteArray path = QFile::encodeName(folder + "/" + when.toString("yyyy-MM-dd") + ".log");
@@ -89,10 +95,18 @@ void CLog::writeLogs(const QString& fileName, const int& lineNum, const QString&
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
-    const QString line = when.toString("yyyy-MM-dd hh:mm:ss") + "[" + fileName + "," + strFunName + "("
-        + QString::number(lineNum) + ")]: " + text + "\n";
+    const QString stamp = when.toString("yyyy-MM-dd hh:mm:ss");
+    const QString line = stamp + "[" + fileName + "," + strFunName + "(" + QString::number(lineNum) + ")]: " + text + "\n";
     // Prefix and line go out in one append so another thread's line cannot come between them.
-    QByteArray bytes = lineFeed.toUtf8();
+    QByteArray bytes;
+    if (folder != shared && st.st_size == 0) {
+        // A new file beside the shared folder says first why it is here.
+        bytes += (stamp + "[" + QStringLiteral(__FILE__) + "," + QString::fromUtf8(__FUNCTION__) + "("
+                  + QString::number(__LINE__) + ")]: "
+                  + QStringLiteral("日志目录 %1 不可用（属于其他用户或不是目录），本用户的日志写在 %2\n").arg(shared, folder))
+                     .toUtf8();
+    }
+    bytes += lineFeed.toUtf8();
     bytes += line.toUtf8();
     writeAll(fd, bytes);
     ::close(fd);
@@ -219,9 +233,23 @@ void CLog::setAppLogFolder(const QString& folder)
     appLogFolderOverride() = folder;
 }
 
+QString CLog::userLogFolder(const QString& shared)
+{
+    return QDir::cleanPath(shared) + "-" + QString::number(::geteuid());
+}
+
+QString CLog::activeLogFolder()
+{
+    const QString shared = logFolder();
+    struct stat st;
+    if (::lstat(QFile::encodeName(QDir::cleanPath(shared)).constData(), &st) != 0 && errno == ENOENT)
+        return shared; // made on the first line
+    return isPrivateFolder(shared, false) ? shared : userLogFolder(shared);
+}
+
 QString CLog::logFilePath(const QDateTime& when)
 {
-    return logFolder() + "/" + when.toString("yyyy-MM-dd") + ".log";
+    return activeLogFolder() + "/" + when.toString("yyyy-MM-dd") + ".log";
 }
 
 QDateTime CLog::now()
@@ -275,8 +303,12 @@ int CLog::cleanFolder(const QString& folder)
 CLogClearThread::CLogClearThread(QObject* parent)
     : QThread(parent)
 {
-    // Both the application's own folder and the folder the writer fills.
+    // The application's own folder and the folder the writer fills, and this user's own folder
+    // beside it when the writer has had to use one.
     m_folders << CLog::appLogFolder() << CLog::logFolder();
+    const QString own = CLog::userLogFolder(CLog::logFolder());
+    if (QFileInfo(own).isDir())
+        m_folders << own;
     m_folders.removeAll(QString());
     m_folders.removeDuplicates();
 }

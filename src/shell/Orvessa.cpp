@@ -6,12 +6,16 @@
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
+#include "UserCenterPage.h"
+#include "UserSession.h"
+#include "UserUnloginFrame.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
@@ -67,11 +71,14 @@ void Orvessa::initUi()
     auto* logo = new QLabel(m_titleBar);
     logo->setPixmap(QIcon(":/APP.ico").pixmap(int(22 * screenZoom), int(22 * screenZoom)));
     auto* name = new QLabel("Orvessa", m_titleBar);
-    m_userLabel = new QLabel(QString::fromUtf8(kUnLoginText), m_titleBar);
+    m_userButton = new QPushButton(QString::fromUtf8(kUnLoginText), m_titleBar);
+    m_userButton->setObjectName("userButton");
+    connect(m_userButton, &QPushButton::clicked, this,
+            [this] { userBtnClicked(m_userButton->mapToGlobal(m_userButton->rect().bottomLeft())); });
     titleLayout->addWidget(logo);
     titleLayout->addWidget(name);
     titleLayout->addStretch(1);
-    titleLayout->addWidget(m_userLabel);
+    titleLayout->addWidget(m_userButton);
     const char* const buttonTexts[] = {"\xE2\x80\x94", "\xE2\x96\xA1", "\xE2\x9C\x95"};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QPushButton(QString::fromUtf8(buttonTexts[i]), m_titleBar);
@@ -86,7 +93,11 @@ void Orvessa::initUi()
     const char* const pageNames[] = {"homePage", "signPage", "fileCenterPage", "templatePage", "userCenterPage",
                                      "helpCenterPage"};
     for (const char* pageName : pageNames) {
-        auto* page = new QWidget(m_stackWidget);
+        QWidget* page = nullptr;
+        if (m_stackWidget->count() == UserCenterPageId)
+            page = m_userCenterPage = new UserCenterPage(m_stackWidget);
+        else
+            page = new QWidget(m_stackWidget);
         page->setObjectName(pageName);
         m_stackWidget->addWidget(page);
     }
@@ -97,6 +108,45 @@ void Orvessa::initUi()
 
     m_loading = new LoadingWidget(this, Qt::Vertical);
     m_loading->hide();
+
+    // The session looks: the user centre follows the session object; the account button here.
+    m_session = new UserSession(m_userCenterPage, m_loading, this);
+    connect(m_session, &UserSession::loggedIn, this, &Orvessa::showAccount);
+    connect(m_session, &UserSession::loggedOut, this, &Orvessa::showAccount);
+    connect(m_session, &UserSession::logoutSignal, this, &Orvessa::logoutSignal);
+    connect(m_userCenterPage->getUserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+}
+
+int Orvessa::loginState() const
+{
+    return m_session->loginState();
+}
+
+void Orvessa::showAccount()
+{
+    const BusinessInfo* info = NetWorkBusiness::Instance()->getBusinessInfo();
+    if (m_session->loginState() == 0 || !info) {
+        m_userButton->setText(QString::fromUtf8(kUnLoginText));
+        return;
+    }
+    m_userButton->setText(info->authenStatus == 1 ? info->userName : QStringLiteral("未认证用户"));
+}
+
+void Orvessa::userBtnClicked(QPoint pt)
+{
+    if (NetWorkBusiness::Instance()->getLoginState() != NetWorkBusiness::LOGINED) {
+        m_session->runLoginDialog();
+        return;
+    }
+    QMenu menu;
+    QAction* account = menu.addAction(m_userButton->text());
+    menu.addSeparator();
+    QAction* logout = menu.addAction(QStringLiteral("注销"));
+    QAction* chosen = menu.exec(pt);
+    if (chosen == account)
+        turnPage(UserCenterPageId);
+    else if (chosen == logout)
+        m_session->logout();
 }
 
 void Orvessa::closeEvent(QCloseEvent* event)

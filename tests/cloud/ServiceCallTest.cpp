@@ -163,10 +163,14 @@ TEST_F(ServiceCalls, NestedCallGetsItsOwnAnswerWhileTheOuterWatchdogFires)
 
     ServiceReply inner;
     bool innerDone = false;
+    QList<int> waiting;   // the calls waiting: in the outer wait, in the inner one, after it
     QTimer::singleShot(QReplyTimeOut::scaled(5000) / 5, [&] {
+        waiting << client->waitingCalls();
+        QTimer::singleShot(0, [&] { waiting << client->waitingCalls(); });
         ServiceCall c = checkTokenCall();
         c.timeoutMs = 5000 * 20;
         inner = client->call(c);
+        waiting << client->waitingCalls();
         innerDone = true;
     });
     ServiceCall outer(NetWorkBusiness::bt_getServerTime, "getServerTime");
@@ -174,6 +178,8 @@ TEST_F(ServiceCalls, NestedCallGetsItsOwnAnswerWhileTheOuterWatchdogFires)
     const ServiceReply r = client->call(outer);
 
     ASSERT_TRUE(innerDone);
+    EXPECT_EQ(waiting, (QList<int>{1, 2, 1}));
+    EXPECT_EQ(client->waitingCalls(), 0);
     EXPECT_EQ(inner.code, 10000);
     EXPECT_TRUE(inner.data.toBool());
     EXPECT_EQ(r.code, 4);

@@ -327,3 +327,74 @@ TEST_F(EngineSave, MemorySavesStillReachTheFile)
     EXPECT_TRUE(contains(bytes2, "memory-update"));
     expectReadable(bytes2);
 }
+
+namespace {
+
+// The result codes of the interface (vq_error_type).
+bool isInterfaceCode(int code)
+{
+    static const int codes[] = {VQ_OK, VQ_FAIL, VQ_NOFOUND_FILE, VQ_NOSUPPORT_FILE, VQ_DAMAGED_FILE,
+                                VQ_FILE_IS_BUSY, VQ_SIGNATURE_ERROR, VQ_SAVE_FILE_FAIL, VQ_PDF_ERROR_GENERIC,
+                                VQ_SET_SIGNATURE_VALUE_ERROR, VQ_NEED_PASSWORD, VQ_CRYPTED, VQ_REPAIR_ATTEMPTED,
+                                VQ_TOKEN_ERROR1, VQ_TOKEN_ERROR2, VQ_TOKEN_ERROR3};
+    for (int c : codes)
+        if (c == code)
+            return true;
+    return (code >= VQ_GET_SM2_CERT_ERROR && code <= VQ_CREATE_TIMESTAME_ERROR) ||
+           (code >= VQ_HTTP_REQUEST_DATA_IS_NULL && code <= VQ_P7ADDSIGNERINFO_ERROR) ||
+           (code >= VQ_MKCERT_TIMEERROR && code <= VQ_VERIFY_SM2_ERROR);
+}
+
+// A document that opens (its page tree is sound) but holds an object the library cannot read
+// until the whole file is written.
+std::string withDamagedObject(const std::string& body)
+{
+    PdfBuilder b;
+    b.add("<< /Type /Catalog /Pages 2 0 R /Extra 4 0 R >>");
+    b.add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
+    b.add(body);
+    return b.build(1);
+}
+
+} // namespace
+
+TEST(EngineSaveDamaged, SavingIntoMemoryReturnsOnlyTheInterfaceCodes)
+{
+    const std::pair<const char*, std::string> cases[] = {
+        {"unterminated string", withDamagedObject("<< /Foo [ 1 2 (unterminated >>")},
+        {"dictionary never closed", withDamagedObject("<< /Foo << /Bar [ 1 2")},
+        {"stream shorter than its length", withDamagedObject("<< /Length 500 >>\nstream\nabc")},
+        {"object stream that is no object stream",
+         withDamagedObject("<< /Type /ObjStm /N 3 /First 2 /Length 5 >>\nstream\nxx(((\nendstream")},
+        {"reference to a missing object", withDamagedObject("<< /A 99 0 R /B [ 98 0 R ] >>")},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.first);
+        int code = -1;
+        DocPtr doc = openBytes(c.second, &code);
+        if (!doc)
+        {
+            EXPECT_TRUE(isInterfaceCode(code)) << code;
+            continue;
+        }
+        for (int incremental : {0, 1})
+        {
+            ASSERT_EQ(vq_test_mark_document(doc.get(), "changed"), VQ_OK);
+            int ret = -1;
+            vq_buffer* buf = vq_document_saveas_stream(doc.get(), incremental, &ret);
+            EXPECT_TRUE(isInterfaceCode(ret)) << "incremental " << incremental << ": " << ret;
+            EXPECT_EQ(buf == nullptr, ret != VQ_OK);
+            if (buf && !incremental)
+                vq_buffer_drop(doc.get(), buf);
+        }
+    }
+    // The first case is the one the library reports as a syntax error (its own number 3).
+    int code = -1;
+    DocPtr doc = openBytes(cases[0].second, &code);
+    ASSERT_TRUE(doc) << code;
+    int ret = -1;
+    EXPECT_EQ(vq_document_saveas_stream(doc.get(), 0, &ret), nullptr);
+    EXPECT_EQ(ret, VQ_DAMAGED_FILE);
+}

@@ -90,3 +90,67 @@ TEST(EngineAnnotHandles, NullAndEndedHandlesGiveCodes)
     EXPECT_EQ(vq_annot_set_inklist(d.get(), a, pts, negative, 1), VQ_FAIL);
     EXPECT_EQ(vq_annot_set_inklist(d.get(), a, nullptr, counts, 1), VQ_FAIL);
 }
+
+// An ended handle stays ended whatever is made after it (a new annotation may well be given the
+// memory of the one that went), and a handle of one document means nothing to another.
+TEST(EngineAnnotHandles, EndedHandlesNeverComeBack)
+{
+    DocPtr d = openReady(simpleDocument({PageSpec{"[0 0 612 792]", "", ""}}));
+    vq_page* pg = vq_page_index(d.get(), 0);
+    char name[] = "Seal";
+    vq_signature* sig = vq_page_add_field(d.get(), pg, VQ_FIELD_TYPE_SIGNATURE, name, "info");
+    ASSERT_NE(sig, nullptr);
+    vq_annot* ink = vq_page_add_annot(d.get(), pg, VQ_ANNOT_INK);
+    ASSERT_NE(ink, nullptr);
+    EXPECT_EQ(vq_annot_first(d.get(), pg), sig) << "one handle per living annotation";
+    vq_annot* deleted = vq_page_add_annot(d.get(), pg, VQ_ANNOT_HIGHLIGHT);
+    ASSERT_EQ(vq_annot_delete(d.get(), deleted), VQ_OK);
+
+    vq_page_update(d.get(), 0);
+    std::vector<vq_annot*> made;
+    for (int i = 0; i < 16; i++)
+        made.push_back(vq_page_add_annot(d.get(), pg, i % 2 ? VQ_ANNOT_INK : VQ_ANNOT_HIGHLIGHT));
+    vq_page_update(d.get(), 0);
+    for (vq_annot* h = vq_annot_first(d.get(), pg); h; h = vq_annot_next(d.get(), h))
+        made.push_back(h);
+    for (vq_annot* ended : {sig, ink, deleted})
+    {
+        for (vq_annot* fresh : made)
+            EXPECT_NE(fresh, ended);
+        EXPECT_EQ(vq_annot_get_type(d.get(), ended), -1);
+        EXPECT_EQ(vq_annot_set_rect(d.get(), ended, vq_rect{1, 2, 3, 4}), VQ_FAIL);
+    }
+    // The ended signature handle: nothing is read, armed, verified or deleted through it.
+    EXPECT_EQ(vq_signature_get_addinfo(d.get(), sig), nullptr);
+    EXPECT_EQ(vq_signature_get_sign_type(d.get(), sig), Detached_Null);
+    EXPECT_EQ(vq_signature_set_value_callback_v3(d.get(), sig, [](const char*, int, int, const char*, const char*,
+                                                                   char*, int*, char*, int*, char*, int*) { return 0; },
+                                                  "MIIB", nullptr),
+              VQ_SIGNATURE_IS_NULL);
+    EXPECT_EQ(vq_signautre_verify(d.get(), sig, nullptr), nullptr);
+    vq_signature_delete(d.get(), sig);
+    vq_signature* again = vq_document_get_signature_by_name(d.get(), "Seal");
+    ASSERT_NE(again, nullptr) << "the field is still there";
+    EXPECT_NE(again, sig);
+    char* info = vq_signature_get_addinfo(d.get(), again);
+    ASSERT_NE(info, nullptr);
+    EXPECT_STREQ(info, "info");
+    free(info);
+
+    // A live handle of one document is refused by another.
+    DocPtr other = openReady(simpleDocument({PageSpec()}));
+    vq_annot* mine = vq_annot_first(d.get(), pg);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(vq_annot_get_type(other.get(), mine), -1);
+    EXPECT_EQ(vq_annot_set_rect(other.get(), mine, vq_rect{1, 2, 3, 4}), VQ_FAIL);
+    EXPECT_EQ(vq_field_get_name(other.get(), again), nullptr);
+
+    // Closing a document ends its handles too: a document opened after it does not take them.
+    vq_annot* kept = vq_annot_first(d.get(), pg);
+    d.reset();
+    DocPtr later = openReady(simpleDocument({PageSpec{"[0 0 612 792]", "", ""}}));
+    vq_annot* theirs = vq_page_add_annot(later.get(), vq_page_index(later.get(), 0), VQ_ANNOT_INK);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_NE(theirs, kept);
+    EXPECT_EQ(vq_annot_get_type(later.get(), kept), -1);
+}

@@ -903,13 +903,126 @@ TEST(TextFieldAppearance, MultilineTextBreaksBetweenWordsAndAtLineEnds)
         }
     }
     // Courier at 10 points is 6 points a character: 68 points hold "alpha beta" but not
-    // "alpha beta gamma"; the line end starts "delta" on a line of its own.
+    // "alpha beta gamma"; the line end starts "delta" on a line of its own. A simple font reads
+    // one byte a character: the words are plain strings.
     ASSERT_EQ(words.size(), 4u);
-    EXPECT_EQ(words[0], "0061006c007000680061");
-    EXPECT_EQ(words[3], "00640065006c00740061");
+    EXPECT_EQ(words[0], "alpha");
+    EXPECT_EQ(words[3], "delta");
+    EXPECT_EQ(a.contents["N"].find("<00"), std::string::npos) << "no two-byte codes for a one-byte font";
     EXPECT_EQ(ys[0], ys[1]);
     EXPECT_LT(ys[2], ys[1]);
     EXPECT_LT(ys[3], ys[2]);
+}
+
+// A multi-line field with an automatic size (0 in /DA) shrinks its text until every line fits
+// the box; with a fixed size the text keeps its size and is clipped.
+TEST(TextFieldAppearance, MultilineAutomaticSizeShrinksUntilTheLinesFit)
+{
+    std::string latin, chinese;
+    for (int i = 0; i < 6; i++)
+        latin += "The quick brown fox jumps over the lazy dog. ";
+    latin += "\nSigned.";
+    for (int i = 0; i < 8; i++)
+        chinese += u8"\u7535\u5b50\u5370\u7ae0\u7b7e\u7f72\u5408\u540c\u6587\u4ef6"; // 电子印章签署合同文件
+    // PDF text strings of the values: UTF-16BE in hexadecimal.
+    auto utf16 = [](const std::string& utf8) {
+        std::string hex = "FEFF";
+        char buf[8];
+        for (size_t i = 0; i < utf8.size();)
+        {
+            unsigned c = static_cast<unsigned char>(utf8[i]);
+            int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
+            unsigned cp = n == 1 ? c : n == 2 ? c & 0x1F : c & 0x0F;
+            for (int k = 1; k < n; k++)
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+            std::snprintf(buf, sizeof buf, "%04X", cp);
+            hex += buf;
+            i += static_cast<size_t>(n);
+        }
+        return "<" + hex + ">";
+    };
+    struct Case
+    {
+        const char* name;
+        std::string value; // UTF-8
+        const char* da;
+        double advance;    // glyph advance per character at size 1 (Courier; the CJK font's Han)
+        bool hex;          // written as 16-bit codes (the CJK font), else as a plain string
+        bool shrinks;
+    } cases[] = {
+        {"long Latin value", latin, "/Helv 0 Tf 0 g", 0.6, false, true},
+        {"long Chinese value", chinese, "/Helv 0 Tf 0 g", 1.0, true, true},
+        {"fixed size", latin, "/Helv 10 Tf 0 g", 0.6, false, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // The box: 150 x 60, drawn inside a margin of 1.
+        Doc doc = makeDoc({std::string("/Subtype /Widget /FT /Tx /T (m) /Ff 4096 /Rect [50 50 200 110] /DA (") + c.da +
+                           ") /V " + utf16(c.value)});
+        DocPtr d = openLoaded(doc.bytes);
+        ASSERT_TRUE(d);
+        Appearance a = readAppearance(d.get(), 0, 0);
+        ASSERT_TRUE(a.ok);
+        const auto& ops = a.ops["N"];
+        const auto tm = opsNamed(ops, "Tm");
+        ASSERT_EQ(tm.size(), 1u);
+        const double s = tm[0]->n(0), x0 = tm[0]->n(4), y0 = tm[0]->n(5);
+        EXPECT_EQ(tm[0]->n(3), s);
+        const double fs = opsNamed(ops, "Tf").at(0)->n(1);
+        EXPECT_EQ(fs, c.shrinks ? 12 : 10);
+        std::string written, expected;
+        for (char ch : c.value)
+            if (ch != ' ' && ch != '\n')
+                expected += ch;
+        double x = 0, y = 0, lowest = 0, rightmost = 0;
+        for (const Op& o : ops)
+        {
+            if (o.op == "Td")
+            {
+                x += o.n(0);
+                y += o.n(1);
+            }
+            if (o.op != "Tj")
+                continue;
+            const std::string& hex = o.args.at(0).text;
+            if (!c.hex)
+            {
+                written += hex;
+                lowest = std::min(lowest, y);
+                rightmost = std::max(rightmost, x + c.advance * fs * static_cast<double>(hex.size()));
+                continue;
+            }
+            for (size_t i = 0; i + 4 <= hex.size(); i += 4)
+            {
+                const unsigned cp = static_cast<unsigned>(std::stoul(hex.substr(i, 4), nullptr, 16));
+                if (cp < 0x80)
+                    written += static_cast<char>(cp);
+                else
+                {
+                    written += static_cast<char>(0xE0 | (cp >> 12));
+                    written += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                    written += static_cast<char>(0x80 | (cp & 0x3F));
+                }
+            }
+            lowest = std::min(lowest, y);
+            rightmost = std::max(rightmost, x + c.advance * fs * static_cast<double>(hex.size() / 4));
+        }
+        if (!c.shrinks)
+        {
+            EXPECT_EQ(s, 1);
+            EXPECT_LT(y0 + lowest, 1) << "a fixed size runs past the box and is clipped";
+            continue;
+        }
+        EXPECT_EQ(written, expected) << "every character is written";
+        EXPECT_LT(s, 1);
+        // Every line inside the box: the last baseline above its lower edge, every run within
+        // its width.
+        EXPECT_GE(y0 + s * lowest, 1);
+        EXPECT_LE(x0 + s * rightmost, 149.01);
+        // Shrunk no further than needed: the lines fill more than half the box's height.
+        EXPECT_LT(y0 + s * lowest, 1 + 58.0 / 2);
+    }
 }
 
 TEST(ButtonAppearance, CheckBoxAndRadioGetOnAndOffStates)

@@ -356,6 +356,7 @@ TEST_F(SignatureTest, CallbackFailureLeavesTheFileByteIdentical)
     const Case cases[] = {
         {"session ended", 51002, 32, 24, 51002},
         {"service code", 7001, 32, 24, 7001},
+        {"no answer (a number the library also uses)", 4, 32, 24, 4},
         {"r decodes to 48 bytes", 0, 48, 24, 3052},
         {"r decodes to 31 bytes", 0, 31, 24, 3052},
         {"time stamp too long", 0, 32, 3053, 3052},

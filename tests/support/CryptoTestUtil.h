@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <openssl/x509.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +25,9 @@ struct CertSpec {
     // Subject entries in order, e.g. {{"C","CN"},{"O","Org"},{"OU","ABC"},{"CN","Alice"}}.
     std::vector<std::pair<std::string, std::string>> subject;
     std::string issuerCn = "Orvessa Test CA";
-    Bytes serial = {0x01, 0x23, 0x45};
+    // (Built from an array: GCC 12 warns wrongly about a braced list member initialiser here.)
+    static constexpr unsigned char kDefaultSerial[] = {0x01, 0x23, 0x45};
+    Bytes serial = Bytes(std::begin(kDefaultSerial), std::end(kDefaultSerial));
     std::string keyUsage;          // e.g. "digitalSignature,nonRepudiation"; empty: none
     std::string notBefore = "250101000000Z";   // UTCTime unless 15 characters (GeneralizedTime)
     std::string notAfter = "350101000000Z";

@@ -142,6 +142,57 @@ TEST_F(LogTest, NeverWritesThroughSymbolicLinksOrIntoForeignFolders)
     EXPECT_FALSE(CLog::isPrivateFolder(foreign, true));
 }
 
+// A shared folder that is not ours stays refused; this user's lines go to a private folder of
+// their own beside it, whose day file says first where they are and why.
+TEST_F(LogTest, ForeignSharedFolderSendsLinesToAPrivateFolderOfThisUser)
+{
+    g_fixedNow = QDateTime(QDate(2024, 3, 7), QTime(9, 5, 1));
+    CLog::setClock(&fixedClock);
+    struct Case {
+        const char* name;
+        bool (*make)(const QString& shared, const QString& tmp);
+    } cases[] = {
+        {"a symbolic link",
+         [](const QString& shared, const QString& tmp) {
+             return QDir().mkpath(tmp + "/elsewhere") && QFile::link(tmp + "/elsewhere", shared);
+         }},
+        {"another user's folder",
+         [](const QString& shared, const QString&) {
+             return QDir().mkpath(shared) && ::chown(QFile::encodeName(shared).constData(), 65534, 65534) == 0;
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString shared = m_tmp.path() + "/shared" + QString::number(++n);
+        if (!c.make(shared, m_tmp.path())) {
+            ASSERT_STRNE(c.name, "a symbolic link");
+            continue; // giving a folder away needs the right to do so
+        }
+        CLog::setLogFolder(shared);
+        const QString own = shared + "-" + QString::number(::geteuid());
+        EXPECT_EQ(CLog::userLogFolder(shared), own);
+        CLog::writeLogs("src/a", 12, "f", "first");
+        CLog::writeLogs("src/a", 13, "f", "second");
+
+        EXPECT_TRUE(QDir(shared).entryList(QDir::Files).isEmpty()) << "the shared folder is left alone";
+        EXPECT_TRUE(QDir(m_tmp.path() + "/elsewhere").entryList(QDir::Files).isEmpty());
+        EXPECT_EQ(modeOf(own), mode_t(0700));
+        EXPECT_EQ(CLog::activeLogFolder(), own);
+        EXPECT_EQ(CLog::logFilePath(g_fixedNow), own + "/2024-03-07.log");
+        const QStringList lines = QString::fromUtf8(readAll(own + "/2024-03-07.log")).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines[0].startsWith("2024-03-07 09:05:01[")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(shared) && lines[0].contains(own)) << lines[0].toStdString();
+        EXPECT_EQ(lines[1], "2024-03-07 09:05:01[src/a,f(12)]: first");
+        EXPECT_EQ(lines[2], "2024-03-07 09:05:01[src/a,f(13)]: second");
+        EXPECT_EQ(modeOf(own + "/2024-03-07.log"), mode_t(0600));
+        // The cleaner looks after this user's folder too.
+        CLogClearThread thread;
+        EXPECT_TRUE(thread.folders().contains(own));
+    }
+}
+
 TEST_F(LogTest, SubDateCountsWholeDaysLikeTheCleaner)
 {
     g_fixedNow = QDateTime::fromSecsSinceEpoch(1709800000);

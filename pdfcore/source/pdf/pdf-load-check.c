@@ -118,3 +118,32 @@ int vq_core_section_offsets(fz_context* ctx, pdf_document* pdf, int64_t startxre
     }
     return n;
 }
+
+int vq_core_prev_chain_loops(fz_context* ctx, pdf_document* pdf, int64_t startxref)
+{
+    if (!pdf)
+        return 0;
+    /* The library stops quietly at a /Prev that names a section already read (itself or a
+       newer one): everything older is then missing. Such a chain is a loop when a /Prev names an
+       offset met before, or when the oldest section read still names an older one. */
+    int first = pdf->num_incremental_sections;
+    int n = pdf->num_xref_sections - first;
+    if (n <= 0)
+        return 0;
+    int64_t seen[64];
+    int nseen = 0;
+    int64_t ofs = startxref;
+    for (int i = first; i < pdf->num_xref_sections; i++)
+    {
+        for (int k = 0; k < nseen; k++)
+            if (seen[k] == ofs)
+                return 1;
+        if (nseen < (int)(sizeof seen / sizeof seen[0]))
+            seen[nseen++] = ofs;
+        ofs = trailer_prev(ctx, pdf->xref_sections[i].trailer);
+        if (ofs == 0)
+            return 0; /* the chain ends here; nothing older was named */
+    }
+    /* The oldest section read names another one. */
+    return 1;
+}

@@ -5,6 +5,8 @@
  */
 #include "vq-appearance-writers.h"
 
+#include <float.h>
+#include <limits.h>
 #include <math.h>
 #include <string.h>
 
@@ -123,6 +125,7 @@ static pdf_obj* get_widget_form(fz_context* ctx, pdf_document* doc, pdf_obj* wid
     }
     pdf_obj* res = pdf_new_dict(ctx, doc, 1);
     pdf_obj* f = NULL;
+    fz_var(f);
     fz_try(ctx)
     {
         f = vq_ap_new_form(ctx, doc, box, m, res, "", 0);
@@ -282,6 +285,215 @@ static void append_text(fz_context* ctx, fz_buffer* o, const vq_font_info* fi, c
     }
 }
 
+/* ---- multi-line text ------------------------------------------------------------------------------ */
+
+/* Automatic size: passes stop once the text would be drawn smaller than this (points), or after
+   this many passes; what does not fit then is clipped. Both only bound the work a hostile value
+   can cause: a text that fits at any readable size fits long before. */
+#define ML_MIN_SIZE 1.0f
+#define ML_MAX_PASSES 400
+
+typedef struct
+{
+    const int* cps;        /* the text as code points */
+    int len;
+    pdf_font_desc* font;
+    int composite;         /* two-byte codes (the CJK font); else one byte a character */
+    float W, H;            /* the box */
+    float fs, L;           /* font size and line pitch, before scaling */
+    float E;               /* height of the lines beyond N pitches: the first baseline's drop and
+                              the last line's descent, less one pitch (before scaling) */
+    float s, R;            /* scale of the text matrix; room of a line before scaling (W / s) */
+    int N;                 /* line limit */
+    int shrink;            /* the next run that does not fit widens the room once */
+} ml_layout;
+
+static int ml_is_break(int c)
+{
+    return c == '\n' || c == '\r';
+}
+
+/* Characters as the font reads them: four hexadecimal digits each for the CJK font, a literal
+   string of single bytes for a simple font (whose text is plain ASCII: any other text is written
+   in the CJK font). */
+static void ml_append_run(fz_context* ctx, fz_buffer* o, int composite, const int* cps, int n)
+{
+    if (composite)
+    {
+        fz_append_byte(ctx, o, '<');
+        for (int j = 0; j < n; j++)
+            fz_append_printf(ctx, o, "%04x", cps[j] & 0xFFFF);
+        fz_append_string(ctx, o, "> Tj\n");
+        return;
+    }
+    fz_append_byte(ctx, o, '(');
+    for (int j = 0; j < n; j++)
+    {
+        int c = cps[j] < 256 ? cps[j] : '?';
+        if (c == '(' || c == ')' || c == '\\')
+            fz_append_byte(ctx, o, '\\');
+        fz_append_byte(ctx, o, c);
+    }
+    fz_append_string(ctx, o, ") Tj\n");
+}
+
+static float ml_width(fz_context* ctx, ml_layout* m, int from, int n)
+{
+    float w = 0;
+    vq_text_stride_cid(ctx, m->font, m->cps + from, n, m->fs, FLT_MAX, &w);
+    return w;
+}
+
+/* One pass over the text into o: lines broken at line ends and between words, a word wider than
+   a line broken where it stops fitting. Returns 1 when the lines ran out before the text. */
+static int ml_pass(fz_context* ctx, ml_layout* m, fz_buffer* o)
+{
+    const int* cps = m->cps;
+    int pos = 0;
+    float px = 0, py = 0;
+    for (int i = 0; i < m->N; i++)
+    {
+        float x = 0;
+        for (;;)
+        {
+            if (pos >= m->len)
+                return 0;
+            if (ml_is_break(cps[pos]))
+            {
+                while (pos < m->len && ml_is_break(cps[pos]))
+                    pos++;
+                if (pos >= m->len)
+                    return 0;
+                break;
+            }
+            /* A run: one space, or a word up to the next space or line end. */
+            int end = pos + 1;
+            if (cps[pos] != ' ')
+                while (end < m->len && cps[end] != ' ' && !ml_is_break(cps[end]))
+                    end++;
+            int n = end - pos;
+            float w = 0;
+            int k = vq_text_stride_cid(ctx, m->font, cps + pos, n, m->fs, m->R - x, &w);
+            if (k < n && m->shrink)
+            {
+                /* Widen the room once: to one more line at the box's proportions, by a tenth
+                   (at a line start), or just enough for this run, whichever is smallest. */
+                float one_more_line = ((float)(m->N + 1) * m->L + m->E) * m->W / m->H;
+                float r = one_more_line;
+                if (x == 0 && 1.1f * m->W / m->s < r)
+                    r = 1.1f * m->W / m->s;
+                if (1.001f * (ml_width(ctx, m, pos, n) + x) < r)
+                    r = 1.001f * (ml_width(ctx, m, pos, n) + x);
+                if (r == one_more_line)
+                    m->N++;
+                m->shrink = 0;
+                m->R = r;
+                m->s = m->W / r;
+                k = vq_text_stride_cid(ctx, m->font, cps + pos, n, m->fs, m->R - x, &w);
+            }
+            if (k < n && x > 0)
+                break; /* the run starts the next line */
+            if (k == 0)
+            {
+                k = 1;
+                w = ml_width(ctx, m, pos, 1);
+            }
+            if (cps[pos] != ' ')
+            {
+                fz_append_printf(ctx, o, "%g %g Td\n", x - px, -i * m->L - py);
+                px = x;
+                py = -i * m->L;
+                ml_append_run(ctx, o, m->composite, cps + pos, k);
+            }
+            pos += k;
+            x += w;
+        }
+    }
+    while (pos < m->len && ml_is_break(cps[pos]))
+        pos++;
+    return pos < m->len;
+}
+
+/* Lays the text out into o (Td and Tj operators). With an automatic size the text is laid out
+   again, in more and wider lines scaled down to the box, until its lines fit: N lines at scale s
+   take s * (N * L + E) of the box's height, the first line's drop from the top and the last
+   line's descent included, so the last line is never cut at the box's lower edge. Returns the
+   scale of the text matrix (1 for a fixed size). */
+static float ml_layout_text(fz_context* ctx, fz_buffer* o, pdf_font_desc* font, int composite, const int* cps,
+                            int len, float W, float H, float fs, float L, float E, int auto_size)
+{
+    ml_layout m;
+    memset(&m, 0, sizeof m);
+    m.cps = cps;
+    m.len = len;
+    m.font = font;
+    m.composite = composite;
+    m.W = W;
+    m.H = H;
+    m.fs = fs;
+    m.L = L;
+    m.E = E;
+    m.s = 1;
+    m.R = W;
+    auto_size = auto_size && W > 0 && H > 0 && L > 0 && fs > 0 && H - E < (float)INT_MAX * L;
+    m.N = !auto_size ? INT_MAX : H > E ? (int)((H - E) / L) : 0;
+    for (int pass = 1;; pass++)
+    {
+        fz_clear_buffer(ctx, o);
+        if (!ml_pass(ctx, &m, o) || !auto_size || pass >= ML_MAX_PASSES || m.fs * m.s < ML_MIN_SIZE)
+            break;
+        /* Out of lines: after a pass that never widened the room, one more line (the room
+           grows to keep the box's proportions); the next pass may widen it once. */
+        if (m.shrink)
+        {
+            m.N++;
+            m.R = ((float)m.N * L + E) * W / H;
+            m.s = W / m.R;
+        }
+        m.shrink = !m.shrink;
+    }
+    return m.s;
+}
+
+/* A multi-line text field's content in box b at font size fs (auto_size: the /DA size was 0). */
+static void append_multiline(fz_context* ctx, fz_buffer* o, fz_rect b, text_widget_info* info, const char* text,
+                             float fs, int auto_size)
+{
+    vq_font_info* fi = &info->fi;
+    fz_font* font = fi->font->font;
+    float a = fz_font_ascender(ctx, font), d = fz_font_descender(ctx, font);
+    int* cps = NULL;
+    fz_buffer* lines = NULL;
+    fz_var(cps);
+    fz_var(lines);
+    fz_try(ctx)
+    {
+        cps = fz_malloc_array(ctx, (int)strlen(text) + 1, int);
+        int len = 0;
+        for (const char* p = text; *p;)
+            p += fz_chartorune(&cps[len++], p);
+        lines = fz_new_buffer(ctx, 256);
+        float L = fs * fi->lineheight;
+        float E = ((1 + a - d) / 2 - d) * fs - L;
+        float s = ml_layout_text(ctx, lines, fi->font, fi->composite, cps, len, b.x1 - b.x0, b.y1 - b.y0, fs, L, E,
+                                 auto_size);
+        fz_append_string(ctx, o, "/Tx BMC\nq\n");
+        append_clip(ctx, o, b, info);
+        fz_append_string(ctx, o, "BT\n");
+        vq_print_da(ctx, o, &fi->da);
+        fz_append_printf(ctx, o, "\n%g 0 0 %g %g %g Tm\n", s, s, b.x0, b.y1 - (1 + a - d) * fs * s / 2);
+        fz_append_buffer(ctx, o, lines);
+        fz_append_string(ctx, o, "ET\nQ\nEMC\n");
+    }
+    fz_always(ctx)
+    {
+        fz_free(ctx, cps);
+        fz_drop_buffer(ctx, lines);
+    }
+    fz_catch(ctx)
+        fz_rethrow(ctx);
+}
+
 /* The content of a text or combo field in box (the form's /BBox). */
 static fz_buffer* create_text_appearance(fz_context* ctx, fz_rect formbox, const fz_matrix* found,
                                          text_widget_info* info, const char* text)
@@ -322,56 +534,7 @@ static fz_buffer* create_text_appearance(fz_context* ctx, fz_rect formbox, const
             fz_append_string(ctx, o, "ET\nQ\nEMC\n");
         }
         else if (info->multiline)
-        {
-            /* Lines broken at line ends and between words where the next word no longer fits. */
-            float L = fs * fi->lineheight;
-            fz_append_string(ctx, o, "/Tx BMC\nq\n");
-            append_clip(ctx, o, b, info);
-            fz_append_string(ctx, o, "BT\n");
-            vq_print_da(ctx, o, &fi->da);
-            fz_append_printf(ctx, o, "\n1 0 0 1 %g %g Tm\n", b.x0, b.y1 - (1 + a - d) * fs / 2);
-            int len = 0;
-            int* cps = fz_malloc_array(ctx, (int)strlen(text) + 1, int);
-            for (const char* p = text; *p;)
-                p += fz_chartorune(&cps[len++], p);
-            float px = 0, py = 0;
-            int pos = 0, line = 0;
-            while (pos < len)
-            {
-                float x = 0;
-                while (pos < len && cps[pos] != '\n' && cps[pos] != '\r')
-                {
-                    int end = pos;
-                    if (cps[pos] == ' ')
-                        end = pos + 1;
-                    else
-                        while (end < len && cps[end] != ' ' && cps[end] != '\n' && cps[end] != '\r')
-                            end++;
-                    float w = 0;
-                    int k = vq_text_stride_cid(ctx, fi->font, cps + pos, end - pos, fs, W - x, &w);
-                    if (k < end - pos && x > 0)
-                        break; /* the word starts the next line */
-                    if (k == 0)
-                        k = 1, w = vq_text_width(ctx, fi->font, "M", fs);
-                    if (cps[pos] != ' ')
-                    {
-                        fz_append_printf(ctx, o, "%g %g Td\n", x - px, -line * L - py);
-                        px = x, py = -line * L;
-                        fz_append_byte(ctx, o, '<');
-                        for (int i = 0; i < k; i++)
-                            fz_append_printf(ctx, o, "%04x", cps[pos + i] & 0xFFFF);
-                        fz_append_string(ctx, o, "> Tj\n");
-                    }
-                    pos += k;
-                    x += w;
-                }
-                while (pos < len && (cps[pos] == '\n' || cps[pos] == '\r'))
-                    pos++;
-                line++;
-            }
-            fz_free(ctx, cps);
-            fz_append_string(ctx, o, "ET\nQ\nEMC\n");
-        }
+            append_multiline(ctx, o, b, info, text, fs, !dasize);
         else
         {
             if (!dasize)

@@ -117,6 +117,7 @@ pdf_obj* vq_ap_new_form(fz_context* ctx, pdf_document* doc, fz_rect bbox, fz_mat
 {
     fz_buffer* buf = fz_new_buffer_from_copied_data(ctx, (const unsigned char*)content, len);
     pdf_obj* form = NULL;
+    fz_var(form);
     fz_try(ctx)
     {
         form = pdf_new_xobject(ctx, doc, bbox, matrix, res, buf);
@@ -247,180 +248,215 @@ static fz_point quad_point(fz_context* ctx, pdf_obj* qp, int q, int k)
 
 /* ---- generators ---------------------------------------------------------------------------- */
 
-/* Ink strokes (and polygons drawn from /InkList): each stroke a chain of curves through the
-   midpoints of its points, ending with a line to its last point. */
-static int gen_ink(fz_context* ctx, pdf_document* doc, pdf_obj* annot, int polygon)
+/* What a generator writes into a fresh builder for annot: content, resources and, through
+   vq_ap_store, the appearance and /Rect. Its settings come in arg. */
+typedef void (*ap_writer)(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg);
+
+/* Runs one writer; the builder is released on every path. The writer is a function of its own,
+   so nothing a generator computes lives across the protected region (where a value changed
+   inside could be lost when an exception unwinds it). */
+static void run_writer(fz_context* ctx, pdf_document* doc, pdf_obj* annot, ap_writer write, const void* arg)
 {
-    pdf_obj* list = pdf_dict_get(ctx, annot, PDF_NAME(InkList));
-    pdf_obj* vertices = pdf_dict_get(ctx, annot, PDF_NAME(Vertices));
-    int nstrokes = pdf_array_len(ctx, list);
-    int usable = 0;
-    for (int i = 0; i < nstrokes; i++)
-        if (pdf_array_len(ctx, pdf_array_get(ctx, list, i)) >= 2)
-            usable = 1;
-    /* A polygon that keeps its points in /Vertices is drawn as a closed outline; without any
-       point nothing is written, so /Rect is kept. */
-    if (!usable && !(polygon && pdf_array_len(ctx, vertices) >= 4))
-        return 0;
-
-    float w = annot_border(ctx, annot);
-    if (w == 0)
-        w = 1;
-    float c[4];
-    int n = polygon ? color_or_red(ctx, annot, c) : read_color(ctx, pdf_dict_get(ctx, annot, PDF_NAME(C)), c);
-    if (!n)
-    {
-        /* An ink mark without a usable colour is drawn black. */
-        c[0] = 0;
-        n = 1;
-    }
-    float opacity = annot_opacity(ctx, annot);
-    if (polygon && opacity == 0)
-        opacity = 1;
-
     vq_ap_builder b;
     vq_ap_begin(ctx, &b, doc);
-    fz_rect box = fz_empty_rect;
     fz_try(ctx)
-    {
-        fz_buffer* o = b.buf;
-        fz_append_string(ctx, o, "q\n");
-        vq_ap_alpha(ctx, &b, opacity, 1);
-        vq_ap_color(ctx, &b, n, c, 1);
-        fz_append_printf(ctx, o, "%g w\n1 J\n1 j\n", w);
-        if (usable)
-        {
-            for (int s = 0; s < nstrokes; s++)
-            {
-                pdf_obj* st = pdf_array_get(ctx, list, s);
-                int np = pdf_array_len(ctx, st) / 2;
-                if (np < 1)
-                    continue;
-                vq_smooth_pen pen;
-                vq_smooth_begin(ctx, o, &pen,
-                                fz_make_point(pdf_array_get_real(ctx, st, 0), pdf_array_get_real(ctx, st, 1)), &box);
-                for (int i = 1; i < np; i++)
-                    vq_smooth_to(ctx, o, &pen,
-                                 fz_make_point(pdf_array_get_real(ctx, st, i * 2), pdf_array_get_real(ctx, st, i * 2 + 1)),
-                                 &box);
-                vq_smooth_end(ctx, o, &pen);
-            }
-            fz_append_string(ctx, o, "S\nQ\n");
-        }
-        else
-        {
-            int nv = pdf_array_len(ctx, vertices) / 2;
-            for (int i = 0; i < nv; i++)
-            {
-                fz_point p = fz_make_point(pdf_array_get_real(ctx, vertices, i * 2),
-                                           pdf_array_get_real(ctx, vertices, i * 2 + 1));
-                box = fz_include_point_in_rect(box, p);
-                fz_append_printf(ctx, o, i == 0 ? "%g %g m\n" : "%g %g l\n", p.x, p.y);
-            }
-            fz_append_string(ctx, o, "s\nQ\n");
-        }
-        /* The stroke lies inside the box with a margin of one more width. */
-        box = grow(box, 2 * w);
-        vq_ap_store(ctx, &b, annot, box);
-    }
+        write(ctx, &b, annot, arg);
     fz_always(ctx)
         vq_ap_end(ctx, &b);
     fz_catch(ctx)
         fz_rethrow(ctx);
+}
+
+/* Ink strokes (and polygons drawn from /InkList): each stroke a chain of curves through the
+   midpoints of its points, ending with a line to its last point. */
+typedef struct
+{
+    pdf_obj *list, *vertices;
+    int nstrokes, usable;
+    float w, opacity;
+    float c[4];
+    int n;
+} ink_settings;
+
+static void write_ink(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
+{
+    const ink_settings* k = arg;
+    fz_buffer* o = b->buf;
+    fz_rect box = fz_empty_rect;
+    fz_append_string(ctx, o, "q\n");
+    vq_ap_alpha(ctx, b, k->opacity, 1);
+    vq_ap_color(ctx, b, k->n, k->c, 1);
+    fz_append_printf(ctx, o, "%g w\n1 J\n1 j\n", k->w);
+    if (k->usable)
+    {
+        for (int s = 0; s < k->nstrokes; s++)
+        {
+            pdf_obj* st = pdf_array_get(ctx, k->list, s);
+            int np = pdf_array_len(ctx, st) / 2;
+            if (np < 1)
+                continue;
+            vq_smooth_pen pen;
+            vq_smooth_begin(ctx, o, &pen, fz_make_point(pdf_array_get_real(ctx, st, 0), pdf_array_get_real(ctx, st, 1)),
+                            &box);
+            for (int i = 1; i < np; i++)
+                vq_smooth_to(ctx, o, &pen,
+                             fz_make_point(pdf_array_get_real(ctx, st, i * 2), pdf_array_get_real(ctx, st, i * 2 + 1)),
+                             &box);
+            vq_smooth_end(ctx, o, &pen);
+        }
+        fz_append_string(ctx, o, "S\nQ\n");
+    }
+    else
+    {
+        int nv = pdf_array_len(ctx, k->vertices) / 2;
+        for (int i = 0; i < nv; i++)
+        {
+            fz_point p = fz_make_point(pdf_array_get_real(ctx, k->vertices, i * 2),
+                                       pdf_array_get_real(ctx, k->vertices, i * 2 + 1));
+            box = fz_include_point_in_rect(box, p);
+            fz_append_printf(ctx, o, i == 0 ? "%g %g m\n" : "%g %g l\n", p.x, p.y);
+        }
+        fz_append_string(ctx, o, "s\nQ\n");
+    }
+    /* The stroke lies inside the box with a margin of one more width. */
+    vq_ap_store(ctx, b, annot, grow(box, 2 * k->w));
+}
+
+static int gen_ink(fz_context* ctx, pdf_document* doc, pdf_obj* annot, int polygon)
+{
+    ink_settings k;
+    memset(&k, 0, sizeof k);
+    k.list = pdf_dict_get(ctx, annot, PDF_NAME(InkList));
+    k.vertices = pdf_dict_get(ctx, annot, PDF_NAME(Vertices));
+    k.nstrokes = pdf_array_len(ctx, k.list);
+    for (int i = 0; i < k.nstrokes; i++)
+        if (pdf_array_len(ctx, pdf_array_get(ctx, k.list, i)) >= 2)
+            k.usable = 1;
+    /* A polygon that keeps its points in /Vertices is drawn as a closed outline; without any
+       point nothing is written, so /Rect is kept. */
+    if (!k.usable && !(polygon && pdf_array_len(ctx, k.vertices) >= 4))
+        return 0;
+
+    k.w = annot_border(ctx, annot);
+    if (k.w == 0)
+        k.w = 1;
+    k.n = polygon ? color_or_red(ctx, annot, k.c) : read_color(ctx, pdf_dict_get(ctx, annot, PDF_NAME(C)), k.c);
+    if (!k.n)
+    {
+        /* An ink mark without a usable colour is drawn black. */
+        k.c[0] = 0;
+        k.n = 1;
+    }
+    k.opacity = annot_opacity(ctx, annot);
+    if (polygon && k.opacity == 0)
+        k.opacity = 1;
+    run_writer(ctx, doc, annot, write_ink, &k);
+    return 1;
+}
+
+/* Text markup: the quadrilaterals of /QuadPoints with their colour and opacity. */
+typedef struct
+{
+    pdf_obj* qp;
+    int nq;
+    float c[4];
+    int n;
+    float opacity;
+    fz_rect rect;    /* highlight: the annotation's /Rect */
+    pdf_obj* page;   /* highlight: its page, recorded as /P */
+    float k;         /* underline and strike-out: line height factor */
+} markup_settings;
+
+static void write_highlight(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
+{
+    const markup_settings* m = arg;
+    pdf_obj* border = pdf_dict_put_array(ctx, annot, PDF_NAME(Border), 3);
+    pdf_array_push_int(ctx, border, 0);
+    pdf_array_push_int(ctx, border, 0);
+    pdf_array_push_int(ctx, border, 1);
+    if (m->page)
+        pdf_dict_put(ctx, annot, PDF_NAME(P), m->page);
+    fz_append_string(ctx, b->buf, "q\n");
+    vq_ap_alpha(ctx, b, m->opacity, 0);
+    vq_ap_color(ctx, b, m->n, m->c, 0);
+    for (int i = 0; i < m->nq; i++)
+    {
+        fz_point p1 = quad_point(ctx, m->qp, i, 0), p2 = quad_point(ctx, m->qp, i, 1);
+        fz_point p3 = quad_point(ctx, m->qp, i, 2), p4 = quad_point(ctx, m->qp, i, 3);
+        fz_append_printf(ctx, b->buf, "%g %g m\n%g %g l\n%g %g l\n%g %g l\n", p1.x, p1.y, p2.x, p2.y, p4.x, p4.y, p3.x,
+                         p3.y);
+    }
+    fz_append_string(ctx, b->buf, "f\nQ\n");
+    vq_ap_store(ctx, b, annot, m->rect);
+}
+
+/* Reads the quadrilaterals, colour (red when missing) and opacity; 0 when there is no
+   quadrilateral. */
+static int markup_setup(fz_context* ctx, pdf_obj* annot, markup_settings* m)
+{
+    memset(m, 0, sizeof *m);
+    m->nq = read_quads(ctx, annot, &m->qp);
+    if (!m->nq)
+        return 0;
+    m->n = color_or_red(ctx, annot, m->c);
+    m->opacity = annot_opacity(ctx, annot);
     return 1;
 }
 
 static int gen_highlight(fz_context* ctx, pdf_document* doc, pdf_obj* pageobj, pdf_obj* annot)
 {
-    pdf_obj* qp;
-    int nq = read_quads(ctx, annot, &qp);
-    if (!nq)
+    markup_settings m;
+    if (!markup_setup(ctx, annot, &m))
         return 0;
-    float c[4];
-    int n = color_or_red(ctx, annot, c);
-    float opacity = annot_opacity(ctx, annot);
-    fz_rect rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
-
-    vq_ap_builder b;
-    vq_ap_begin(ctx, &b, doc);
-    fz_try(ctx)
-    {
-        pdf_obj* border = pdf_dict_put_array(ctx, annot, PDF_NAME(Border), 3);
-        pdf_array_push_int(ctx, border, 0);
-        pdf_array_push_int(ctx, border, 0);
-        pdf_array_push_int(ctx, border, 1);
-        if (pageobj)
-            pdf_dict_put(ctx, annot, PDF_NAME(P), pageobj);
-        fz_append_string(ctx, b.buf, "q\n");
-        vq_ap_alpha(ctx, &b, opacity, 0);
-        vq_ap_color(ctx, &b, n, c, 0);
-        for (int i = 0; i < nq; i++)
-        {
-            fz_point p1 = quad_point(ctx, qp, i, 0), p2 = quad_point(ctx, qp, i, 1);
-            fz_point p3 = quad_point(ctx, qp, i, 2), p4 = quad_point(ctx, qp, i, 3);
-            fz_append_printf(ctx, b.buf, "%g %g m\n%g %g l\n%g %g l\n%g %g l\n", p1.x, p1.y, p2.x, p2.y, p4.x, p4.y,
-                             p3.x, p3.y);
-        }
-        fz_append_string(ctx, b.buf, "f\nQ\n");
-        vq_ap_store(ctx, &b, annot, rect);
-    }
-    fz_always(ctx)
-        vq_ap_end(ctx, &b);
-    fz_catch(ctx)
-        fz_rethrow(ctx);
+    m.rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
+    m.page = pageobj;
+    run_writer(ctx, doc, annot, write_highlight, &m);
     return 1;
 }
 
 /* Underline (line height factor 0.0075) and strike-out (0.375): one line per quadrilateral,
    t·h wide at k·h above its lower edge, h its height in whole points. */
+static void write_markup_line(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
+{
+    const markup_settings* m = arg;
+    const float t = 0.07f;
+    fz_rect box = fz_empty_rect;
+    float curw = -1;
+    int open = 0;
+    fz_append_string(ctx, b->buf, "q\n");
+    vq_ap_alpha(ctx, b, m->opacity, 1);
+    vq_ap_color(ctx, b, m->n, m->c, 1);
+    for (int i = 0; i < m->nq; i++)
+    {
+        fz_point p[4];
+        for (int j = 0; j < 4; j++)
+        {
+            p[j] = quad_point(ctx, m->qp, i, j);
+            box = fz_include_point_in_rect(box, p[j]);
+        }
+        float h = (float)(int)fabsf(p[2].y - p[1].y);
+        float w = t * h;
+        if (!open || fabsf(w - curw) > 0.00001f)
+        {
+            if (open)
+                fz_append_string(ctx, b->buf, "S\n");
+            fz_append_printf(ctx, b->buf, "%g w\n", w);
+            curw = w;
+            open = 1;
+        }
+        fz_append_printf(ctx, b->buf, "%g %g m\n%g %g l\n", p[2].x, p[2].y + m->k * h, p[3].x, p[3].y + m->k * h);
+    }
+    fz_append_string(ctx, b->buf, "S\nQ\n");
+    vq_ap_store(ctx, b, annot, box);
+}
+
 static int gen_markup_line(fz_context* ctx, pdf_document* doc, pdf_obj* annot, float k)
 {
-    const float t = 0.07f;
-    pdf_obj* qp;
-    int nq = read_quads(ctx, annot, &qp);
-    if (!nq)
+    markup_settings m;
+    if (!markup_setup(ctx, annot, &m))
         return 0;
-    float c[4];
-    int n = color_or_red(ctx, annot, c);
-    float opacity = annot_opacity(ctx, annot);
-
-    vq_ap_builder b;
-    vq_ap_begin(ctx, &b, doc);
-    fz_try(ctx)
-    {
-        fz_rect box = fz_empty_rect;
-        float curw = -1;
-        int open = 0;
-        fz_append_string(ctx, b.buf, "q\n");
-        vq_ap_alpha(ctx, &b, opacity, 1);
-        vq_ap_color(ctx, &b, n, c, 1);
-        for (int i = 0; i < nq; i++)
-        {
-            fz_point p[4];
-            for (int j = 0; j < 4; j++)
-            {
-                p[j] = quad_point(ctx, qp, i, j);
-                box = fz_include_point_in_rect(box, p[j]);
-            }
-            float h = (float)(int)fabsf(p[2].y - p[1].y);
-            float w = t * h;
-            if (!open || fabsf(w - curw) > 0.00001f)
-            {
-                if (open)
-                    fz_append_string(ctx, b.buf, "S\n");
-                fz_append_printf(ctx, b.buf, "%g w\n", w);
-                curw = w;
-                open = 1;
-            }
-            fz_append_printf(ctx, b.buf, "%g %g m\n%g %g l\n", p[2].x, p[2].y + k * h, p[3].x, p[3].y + k * h);
-        }
-        fz_append_string(ctx, b.buf, "S\nQ\n");
-        vq_ap_store(ctx, &b, annot, box);
-    }
-    fz_always(ctx)
-        vq_ap_end(ctx, &b);
-    fz_catch(ctx)
-        fz_rethrow(ctx);
+    m.k = k;
+    run_writer(ctx, doc, annot, write_markup_line, &m);
     return 1;
 }
 
@@ -436,41 +472,73 @@ static void append_circle(fz_context* ctx, fz_buffer* o, fz_rect r)
     fz_append_printf(ctx, o, "%g %g %g %g %g %g c\nh\n", r.x0, cy - ky, cx - kx, r.y0, cx, r.y0);
 }
 
+/* Squares, circles and lines: stroke colour (red when missing), opacity and width. */
+typedef struct
+{
+    float c[4], ic[4], opacity, w;
+    int n, nic;
+    int circle;
+    fz_rect rect;
+    fz_point a, e; /* a line's end points */
+} shape_settings;
+
+static void write_square_circle(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
+{
+    const shape_settings* sh = arg;
+    fz_rect r = grow(sh->rect, -sh->w / 2);
+    fz_buffer* o = b->buf;
+    fz_append_printf(ctx, o, "q\n%g w\n%s", sh->w, sh->circle ? "1 J\n1 j\n" : "2 J\n0 j\n");
+    for (int pass = sh->nic ? 0 : 1; pass < 2; pass++)
+    {
+        vq_ap_alpha(ctx, b, sh->opacity, pass);
+        if (pass == 0)
+            vq_ap_color(ctx, b, sh->nic, sh->ic, 0);
+        else
+            vq_ap_color(ctx, b, sh->n, sh->c, 1);
+        if (sh->circle)
+            append_circle(ctx, o, r);
+        else
+            fz_append_printf(ctx, o, "%g %g %g %g re\n", r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+        fz_append_string(ctx, o, pass == 0 ? "f\n" : "S\n");
+    }
+    fz_append_string(ctx, o, "Q\n");
+    vq_ap_store(ctx, b, annot, sh->rect);
+}
+
 static int gen_square_circle(fz_context* ctx, pdf_document* doc, pdf_obj* annot, int circle)
 {
-    fz_rect rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
-    float c[4], ic[4], opacity, w;
-    int n = shape_style(ctx, annot, c, &opacity, &w);
-    int nic = read_color(ctx, pdf_dict_get(ctx, annot, PDF_NAME(IC)), ic);
-    fz_rect r = grow(rect, -w / 2);
-
-    vq_ap_builder b;
-    vq_ap_begin(ctx, &b, doc);
-    fz_try(ctx)
-    {
-        fz_buffer* o = b.buf;
-        fz_append_printf(ctx, o, "q\n%g w\n%s", w, circle ? "1 J\n1 j\n" : "2 J\n0 j\n");
-        for (int pass = nic ? 0 : 1; pass < 2; pass++)
-        {
-            vq_ap_alpha(ctx, &b, opacity, pass);
-            if (pass == 0)
-                vq_ap_color(ctx, &b, nic, ic, 0);
-            else
-                vq_ap_color(ctx, &b, n, c, 1);
-            if (circle)
-                append_circle(ctx, o, r);
-            else
-                fz_append_printf(ctx, o, "%g %g %g %g re\n", r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
-            fz_append_string(ctx, o, pass == 0 ? "f\n" : "S\n");
-        }
-        fz_append_string(ctx, o, "Q\n");
-        vq_ap_store(ctx, &b, annot, rect);
-    }
-    fz_always(ctx)
-        vq_ap_end(ctx, &b);
-    fz_catch(ctx)
-        fz_rethrow(ctx);
+    shape_settings sh;
+    memset(&sh, 0, sizeof sh);
+    sh.rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
+    sh.n = shape_style(ctx, annot, sh.c, &sh.opacity, &sh.w);
+    sh.nic = read_color(ctx, pdf_dict_get(ctx, annot, PDF_NAME(IC)), sh.ic);
+    sh.circle = circle;
+    run_writer(ctx, doc, annot, write_square_circle, &sh);
     return 1;
+}
+
+static void write_line(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
+{
+    const shape_settings* sh = arg;
+    fz_point a = sh->a, e = sh->e;
+    fz_rect box = fz_include_point_in_rect(fz_include_point_in_rect(fz_empty_rect, a), e);
+    fz_buffer* o = b->buf;
+    fz_append_printf(ctx, o, "q\n%g w\n2 J\n0 j\n", sh->w);
+    vq_ap_alpha(ctx, b, sh->opacity, 1);
+    vq_ap_color(ctx, b, sh->n, sh->c, 1);
+    fz_append_printf(ctx, o, "%g %g m\n%g %g l\n", a.x, a.y, e.x, e.y);
+    if (pdf_dict_get(ctx, annot, PDF_NAME(LE)))
+    {
+        const float pi = 3.14159f;
+        float ang = atan2f(e.y - a.y, e.x - a.x);
+        float len = 5 * sh->w;
+        fz_point pa = fz_make_point(e.x + len * cosf(ang + pi - 0.5f), e.y + len * sinf(ang + pi - 0.5f));
+        fz_point pb = fz_make_point(e.x + len * cosf(ang + pi + 0.5f), e.y + len * sinf(ang + pi + 0.5f));
+        fz_append_printf(ctx, o, "%g %g m\n%g %g l\n%g %g l\n", pa.x, pa.y, e.x, e.y, pb.x, pb.y);
+        box = fz_include_point_in_rect(fz_include_point_in_rect(box, pa), pb);
+    }
+    fz_append_string(ctx, o, "S\nQ\n");
+    vq_ap_store(ctx, b, annot, grow(box, sh->w));
 }
 
 static int gen_line(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
@@ -478,83 +546,61 @@ static int gen_line(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
     pdf_obj* l = pdf_dict_get(ctx, annot, PDF_NAME(L));
     if (pdf_array_len(ctx, l) < 4)
         return 0;
-    float c[4], opacity, w;
-    int n = shape_style(ctx, annot, c, &opacity, &w);
-    fz_point a = fz_make_point(pdf_array_get_real(ctx, l, 0), pdf_array_get_real(ctx, l, 1));
-    fz_point e = fz_make_point(pdf_array_get_real(ctx, l, 2), pdf_array_get_real(ctx, l, 3));
-    fz_rect box = fz_include_point_in_rect(fz_include_point_in_rect(fz_empty_rect, a), e);
-
-    vq_ap_builder b;
-    vq_ap_begin(ctx, &b, doc);
-    fz_try(ctx)
-    {
-        fz_buffer* o = b.buf;
-        fz_append_printf(ctx, o, "q\n%g w\n2 J\n0 j\n", w);
-        vq_ap_alpha(ctx, &b, opacity, 1);
-        vq_ap_color(ctx, &b, n, c, 1);
-        fz_append_printf(ctx, o, "%g %g m\n%g %g l\n", a.x, a.y, e.x, e.y);
-        if (pdf_dict_get(ctx, annot, PDF_NAME(LE)))
-        {
-            const float pi = 3.14159f;
-            float ang = atan2f(e.y - a.y, e.x - a.x);
-            float len = 5 * w;
-            fz_point pa = fz_make_point(e.x + len * cosf(ang + pi - 0.5f), e.y + len * sinf(ang + pi - 0.5f));
-            fz_point pb = fz_make_point(e.x + len * cosf(ang + pi + 0.5f), e.y + len * sinf(ang + pi + 0.5f));
-            fz_append_printf(ctx, o, "%g %g m\n%g %g l\n%g %g l\n", pa.x, pa.y, e.x, e.y, pb.x, pb.y);
-            box = fz_include_point_in_rect(fz_include_point_in_rect(box, pa), pb);
-        }
-        fz_append_string(ctx, o, "S\nQ\n");
-        vq_ap_store(ctx, &b, annot, grow(box, w));
-    }
-    fz_always(ctx)
-        vq_ap_end(ctx, &b);
-    fz_catch(ctx)
-        fz_rethrow(ctx);
+    shape_settings sh;
+    memset(&sh, 0, sizeof sh);
+    sh.n = shape_style(ctx, annot, sh.c, &sh.opacity, &sh.w);
+    sh.a = fz_make_point(pdf_array_get_real(ctx, l, 0), pdf_array_get_real(ctx, l, 1));
+    sh.e = fz_make_point(pdf_array_get_real(ctx, l, 2), pdf_array_get_real(ctx, l, 3));
+    run_writer(ctx, doc, annot, write_line, &sh);
     return 1;
 }
 
 /* The note icon: a rounded yellow frame with a white speech bubble, fitted into /Rect. */
-static int gen_text_note(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
+typedef struct
+{
+    fz_rect rect;
+    float s, tx, ty;
+} note_settings;
+
+static void write_text_note(fz_context* ctx, vq_ap_builder* b, pdf_obj* annot, const void* arg)
 {
     static const char frame[] = "20 60 m\n20 30 30 20 60 20 c\n340 20 l\n370 20 380 30 380 60 c\n380 340 l\n"
                                 "380 370 370 380 340 380 c\n60 380 l\n30 380 20 370 20 340 c\nh\n";
     static const char bubble[] = "199 315.6 m\n35.6 315.6 27 160.8 130.2 131.77 c\n130.2 93.07 113 83.4 113 83.4 c\n"
                                  "138.8 73.72 173.2 83.4 190.4 122.1 c\n391.64 122.1 362.4 315.6 199 315.6 c\nh\n";
-    fz_rect rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
-    float rw = rect.x1 - rect.x0, rh = rect.y1 - rect.y0;
+    static const float yellow[3] = { 1, 1, 0 }, black[3] = { 0, 0, 0 }, white[3] = { 1, 1, 1 };
+    const note_settings* ns = arg;
+    fz_buffer* o = b->buf;
+    fz_append_printf(ctx, o, "q\n%g 0 0 %g %g %g cm\n15 w\n1 j\n", ns->s, ns->s, ns->tx, ns->ty);
+    const char* paths[2] = { frame, bubble };
+    const float* fills[2] = { yellow, white };
+    for (int i = 0; i < 2; i++)
+    {
+        vq_ap_alpha(ctx, b, 1, 0);
+        vq_ap_color(ctx, b, 3, fills[i], 0);
+        fz_append_string(ctx, o, paths[i]);
+        fz_append_string(ctx, o, "f\n");
+        vq_ap_alpha(ctx, b, 1, 1);
+        vq_ap_color(ctx, b, 3, black, 1);
+        fz_append_string(ctx, o, paths[i]);
+        fz_append_string(ctx, o, "S\n");
+    }
+    fz_append_string(ctx, o, "Q\n");
+    vq_ap_store(ctx, b, annot, ns->rect);
+}
+
+static int gen_text_note(fz_context* ctx, pdf_document* doc, pdf_obj* annot)
+{
+    note_settings ns;
+    ns.rect = pdf_dict_get_rect(ctx, annot, PDF_NAME(Rect));
+    float rw = ns.rect.x1 - ns.rect.x0, rh = ns.rect.y1 - ns.rect.y0;
     if (!(rw > 0) || !(rh > 0))
         return 0;
     /* Frame bounds 20..380 grown by 15. */
-    float s = fz_min(rw / 390.0f, rh / 390.0f);
-    float tx = (rect.x0 + rect.x1) / 2 - 200 * s, ty = (rect.y0 + rect.y1) / 2 - 200 * s;
-    static const float yellow[3] = { 1, 1, 0 }, black[3] = { 0, 0, 0 }, white[3] = { 1, 1, 1 };
-
-    vq_ap_builder b;
-    vq_ap_begin(ctx, &b, doc);
-    fz_try(ctx)
-    {
-        fz_buffer* o = b.buf;
-        fz_append_printf(ctx, o, "q\n%g 0 0 %g %g %g cm\n15 w\n1 j\n", s, s, tx, ty);
-        const char* paths[2] = { frame, bubble };
-        const float* fills[2] = { yellow, white };
-        for (int i = 0; i < 2; i++)
-        {
-            vq_ap_alpha(ctx, &b, 1, 0);
-            vq_ap_color(ctx, &b, 3, fills[i], 0);
-            fz_append_string(ctx, o, paths[i]);
-            fz_append_string(ctx, o, "f\n");
-            vq_ap_alpha(ctx, &b, 1, 1);
-            vq_ap_color(ctx, &b, 3, black, 1);
-            fz_append_string(ctx, o, paths[i]);
-            fz_append_string(ctx, o, "S\n");
-        }
-        fz_append_string(ctx, o, "Q\n");
-        vq_ap_store(ctx, &b, annot, rect);
-    }
-    fz_always(ctx)
-        vq_ap_end(ctx, &b);
-    fz_catch(ctx)
-        fz_rethrow(ctx);
+    ns.s = fz_min(rw / 390.0f, rh / 390.0f);
+    ns.tx = (ns.rect.x0 + ns.rect.x1) / 2 - 200 * ns.s;
+    ns.ty = (ns.rect.y0 + ns.rect.y1) / 2 - 200 * ns.s;
+    run_writer(ctx, doc, annot, write_text_note, &ns);
     return 1;
 }
 

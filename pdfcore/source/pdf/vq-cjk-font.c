@@ -10,53 +10,39 @@
 #include "vq-appearance-writers.h"
 #include "vq-appearance.h"
 
-#include <pthread.h>
 #include <string.h>
 
 /* ---- fonts recorded by name ------------------------------------------------------------------ */
 
-/* Each open document records the font objects it added under the font program's name (16
-   bytes, zero-filled), so one program is added at most once. Entries hold object numbers only;
-   a number is trusted only while it still names a font dictionary of that base name, so an
-   entry left by a closed document can never hand out a wrong object. */
-typedef struct
-{
-    pdf_document* doc;
-    char key[16];
-    int num;
-} font_entry;
+/* Each document records the font objects it added under the font program's name (16 bytes,
+   zero-filled), so one program is added at most once. The record lives in the document's own
+   font resource table (the library's, dropped with the document), under a key type of ours that
+   none of the library's own keys uses: it can never be seen by another document, not even one
+   that is later given the same address. */
+enum { VQ_NAMED_FONT_RESOURCE = 0x5651 };
 
-enum { FONT_TABLE_SIZE = 64 };
-static font_entry font_table[FONT_TABLE_SIZE];
-static int font_table_next;
-static pthread_mutex_t font_table_lock = PTHREAD_MUTEX_INITIALIZER;
-
-static void make_key(char key[16], const char* name)
+static void make_key(pdf_document* doc, pdf_font_resource_key* key, const char* name)
 {
-    memset(key, 0, 16);
+    memset(key, 0, sizeof *key);
     size_t n = strlen(name);
-    memcpy(key, name, n < 16 ? n : 16);
+    memcpy(key->digest, name, n < sizeof key->digest ? n : sizeof key->digest);
+    key->type = VQ_NAMED_FONT_RESOURCE;
+    key->local_xref = doc->local_xref_nesting > 0;
+}
+
+static void drop_font_ref(fz_context* ctx, void* obj)
+{
+    pdf_drop_obj(ctx, (pdf_obj*)obj);
 }
 
 pdf_obj* vq_find_font_resource_by_name(fz_context* ctx, pdf_document* doc, const char* name)
 {
-    char key[16];
-    int num = 0;
-    make_key(key, name);
-    pthread_mutex_lock(&font_table_lock);
-    for (int i = 0; i < FONT_TABLE_SIZE; i++)
-        if (font_table[i].doc == doc && font_table[i].num > 0 && !memcmp(font_table[i].key, key, 16))
-            num = font_table[i].num;
-    pthread_mutex_unlock(&font_table_lock);
-    if (num <= 0 || num >= pdf_xref_len(ctx, doc))
+    pdf_font_resource_key key;
+    make_key(doc, &key, name);
+    if (!doc->resources.fonts)
         return NULL;
-    pdf_obj* ref = pdf_new_indirect(ctx, doc, num, 0);
-    if (!pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Type)), PDF_NAME(Font)))
-    {
-        pdf_drop_obj(ctx, ref);
-        return NULL;
-    }
-    return ref;
+    pdf_obj* found = (pdf_obj*)fz_hash_find(ctx, doc->resources.fonts, &key);
+    return found ? pdf_keep_obj(ctx, found) : NULL;
 }
 
 pdf_obj* vq_insert_font_resource_by_name(fz_context* ctx, pdf_document* doc, const char* name, pdf_obj* font)
@@ -67,13 +53,12 @@ pdf_obj* vq_insert_font_resource_by_name(fz_context* ctx, pdf_document* doc, con
         fz_warn(ctx, "warning: font resource already present");
         return found;
     }
-    pthread_mutex_lock(&font_table_lock);
-    font_entry* e = &font_table[font_table_next];
-    font_table_next = (font_table_next + 1) % FONT_TABLE_SIZE;
-    e->doc = doc;
-    make_key(e->key, name);
-    e->num = pdf_to_num(ctx, font);
-    pthread_mutex_unlock(&font_table_lock);
+    pdf_font_resource_key key;
+    make_key(doc, &key, name);
+    if (!doc->resources.fonts)
+        doc->resources.fonts = fz_new_hash_table(ctx, 4096, sizeof key, -1, drop_font_ref);
+    /* The table keeps its own reference. */
+    fz_hash_insert(ctx, doc->resources.fonts, &key, pdf_keep_obj(ctx, font));
     return pdf_keep_obj(ctx, font);
 }
 

@@ -203,11 +203,13 @@ void vq_sig_write_value(fz_context* ctx, pdf_document* doc, pdf_obj* field, int 
     pdf_obj* v = pdf_new_dict(ctx, doc, 10);
     char* zeros = NULL;
     fz_var(zeros);
+    fz_var(v);
     fz_try(ctx)
     {
         pdf_update_object(ctx, doc, objnum, v);
         /* Take the object as stored (the update keeps its own reference). */
         pdf_drop_obj(ctx, v);
+        v = NULL;
         v = pdf_load_object(ctx, doc, objnum);
 
         pdf_dict_put_array(ctx, v, PDF_NAME(ByteRange), 4);

@@ -298,6 +298,11 @@ public:
     // the call uses no busy box and no error signal (it then uses its own access manager).
     ServiceReply call(const ServiceCall& description);
 
+    // How many synchronous calls of the GUI thread are waiting for their replies right now
+    // (calls nest when one starts inside another's wait). Code that would delete what such a
+    // call's caller returns to waits until this is 0.
+    int waitingCalls() const { return m_guiCallsWaiting; }
+
     // ---- session ----
     BusinessInfo* getBusinessInfo();
     int getLoginState();
@@ -520,6 +525,7 @@ private:
 private:
     mutable QMutex m_tokenMutex;
     QString m_tokenSnapshot;
+    int m_guiCallsWaiting = 0;
 
 public:
     // ---- packages, orders and payment, invoices and regions, contacts ----

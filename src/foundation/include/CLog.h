@@ -3,8 +3,9 @@
 //
 // Every line names the source file, function and line it comes from; there are no levels. The
 // shared folder under /tmp holds whole service replies, so it is private to the user (0700,
-// files 0600), is never used when it belongs to someone else or is a symbolic link, and secrets
-// are written masked (see CLog::mask and CLog::maskSecrets).
+// files 0600), is never used when it belongs to someone else or is a symbolic link (the lines
+// then go to a private folder of this user beside it, named by the user id), and secrets are
+// written masked (see CLog::mask and CLog::maskSecrets).
 
 #include <QDateTime>
 #include <QString>
@@ -18,8 +19,9 @@ public:
     using Clock = QDateTime (*)();
 
     // Appends one line to the day's file: "yyyy-MM-dd hh:mm:ss[file,function(line)]: text\n",
-    // preceded by lineFeed when it is not empty. Never fails loudly: a line that cannot be
-    // written is dropped.
+    // preceded by lineFeed when it is not empty. When the shared folder cannot be used, the line
+    // goes to this user's folder beside it, whose day files begin with a line naming both
+    // folders. Never fails loudly: a line that cannot be written is dropped.
     static void writeLogs(const QString& fileName, const int& lineNum, const QString& strFunName,
                           const QString& text, QString lineFeed = QString());
 
@@ -50,7 +52,12 @@ public:
     // The application's own "Logs" folder, also cleaned.
     static QString appLogFolder();
     static void setAppLogFolder(const QString& folder); // empty restores the default
-    // Path of the day's file in the writer's folder.
+    // This user's own folder beside a shared one: the shared folder's path, "-" and the user id.
+    static QString userLogFolder(const QString& shared);
+    // The folder the writer fills: the shared one while it is ours (or not made yet), else this
+    // user's own folder beside it.
+    static QString activeLogFolder();
+    // Path of the day's file in the folder the writer fills.
     static QString logFilePath(const QDateTime& when);
 
     static QDateTime now();
@@ -77,7 +84,8 @@ class CLogClearThread : public QThread
     Q_OBJECT
 public:
     explicit CLogClearThread(QObject* parent = nullptr);
-    // The folders to clean; by default the application's "Logs" folder and the writer's folder.
+    // The folders to clean; by default the application's "Logs" folder, the writer's folder and,
+    // when it exists, this user's own folder beside it.
     void setFolders(const QStringList& folders);
     QStringList folders() const;
 

@@ -9,6 +9,8 @@ class QCloseEvent;
 class QLabel;
 class QStackedWidget;
 class QPushButton;
+class UserCenterPage;
+class UserSession;
 
 // The application's one main window: a title strip over the page stack.
 class Orvessa : public BorderlessWidget
@@ -22,7 +24,10 @@ public:
     ~Orvessa() override;
 
     QStackedWidget* stackWidget() const { return m_stackWidget; }
-    int loginState() const { return m_loginState; }
+    int loginState() const;
+    UserCenterPage* userCenterPage() const { return m_userCenterPage; }
+    UserSession* session() const { return m_session; }
+    QPushButton* userButton() const { return m_userButton; }
     LoadingWidget* loadingWidget() const { return m_loading; }
     CLogClearThread* logClearThread() const { return m_logClearThread; }
 
@@ -37,6 +42,13 @@ public slots:
     void showWindowandUpdateIcon();
     // The check for the default PDF reader; nothing to do on this platform.
     void isDefaultPdfReader();
+    // The account button or a not-logged-in page's login button: the login window while logged
+    // out; the account menu ("注销" logs out) while logged in.
+    void userBtnClicked(QPoint pt);
+
+signals:
+    // Every document tab is to be closed (after any logout, forced or not).
+    void logoutSignal();
 
 protected:
     // Closing the window ends the cloud session: the logout goes out while the event loop still
@@ -45,11 +57,13 @@ protected:
 
 private:
     void initUi();
+    void showAccount();
 
     QWidget* m_titleBar = nullptr;
-    QLabel* m_userLabel = nullptr;
+    QPushButton* m_userButton = nullptr;
     QStackedWidget* m_stackWidget = nullptr;
-    int m_loginState = 0;
+    UserCenterPage* m_userCenterPage = nullptr;
+    UserSession* m_session = nullptr;
     int cur_PageId = 0;
     QPixmap _pixMap;
     LoadingWidget* m_loading = nullptr;

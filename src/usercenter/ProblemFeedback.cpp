@@ -1,0 +1,8 @@
+#include "ProblemFeedback.h"
+
+ProblemFeedback::ProblemFeedback(QWidget* parent)
+    : PendingUserPage(parent)
+{
+}
+
+ProblemFeedback::~ProblemFeedback() = default;

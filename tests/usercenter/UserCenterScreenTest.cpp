@@ -1,0 +1,96 @@
+// Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the login window
+// with each of its pages and of the user centre in both looks.
+#include "GlobalHeader.h"
+#include "FoundPassWord.h"
+#include "LoginDialog.h"
+#include "StyleSheet.h"
+#include "UserCenterPage.h"
+#include "UserManageFrame.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRawFont>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "RegeditSettings.h"
+
+namespace {
+
+// Shows the widget, waits until it is on screen and saves its picture.
+QImage shoot(QWidget& w, const char* name)
+{
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(100);
+    QImage img = w.grab().toImage();
+    QDir().mkpath(ORV_SCREENSHOT_DIR);
+    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
+    return img;
+}
+
+// Number of distinct colours: a blank or unstyled picture has very few.
+int colours(const QImage& img)
+{
+    QSet<QRgb> seen;
+    for (int y = 0; y < img.height(); y += 2)
+        for (int x = 0; x < img.width(); x += 2)
+            seen.insert(img.pixel(x, y));
+    return seen.size();
+}
+
+class UserCenterScreen : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        initViewInfo();
+        QApplication::setFont(QFont("Microsoft YaHei"));
+        qApp->setStyleSheet(style());
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_settingsDir.isValid());
+        m_settings = std::make_unique<ScopedSettingsLocation>(m_settingsDir.path());
+    }
+
+    QTemporaryDir m_settingsDir;
+    std::unique_ptr<ScopedSettingsLocation> m_settings;
+};
+
+} // namespace
+
+TEST_F(UserCenterScreen, LoginWindowPages)
+{
+    ASSERT_FLOAT_EQ(screenZoom, 1.0f);
+    // The labels are Chinese: a font with their glyphs must stand behind the window's font.
+    const QRawFont raw = QRawFont::fromFont(QFont("Microsoft YaHei"), QFontDatabase::SimplifiedChinese);
+    ASSERT_TRUE(raw.isValid());
+    EXPECT_TRUE(raw.supportsCharacter(QChar(0x767B)));   // 登
+
+    LoginDialog dialog;
+    dialog.loginPage()->accountField()->setText("13800000000");
+    const QImage login = shoot(dialog, "login_window.png");
+    EXPECT_EQ(login.size(), QSize(680, 450));
+    EXPECT_GT(colours(login), 40);
+
+    dialog.loginPage()->forgetLink()->click();
+    EXPECT_GT(colours(shoot(dialog, "login_recovery.png")), 40);
+}
+
+TEST_F(UserCenterScreen, UserCentreLooks)
+{
+    UserCenterPage page;
+    page.resize(1024, 660);
+    EXPECT_GT(colours(shoot(page, "usercenter_logged_out.png")), 20);
+    page.setLoginedState();
+    EXPECT_GT(colours(shoot(page, "usercenter_container.png")), 10);
+}
