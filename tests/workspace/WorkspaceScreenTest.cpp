@@ -205,7 +205,7 @@ TEST_F(WorkspaceScreen, ClosingATabWhileItsVerificationWaitsForTheService)
     ASSERT_TRUE(page.addFileTab(write("fifty.pdf", signedpdf::multiSignedDocument(id, 50, "TS-HELD"))));
     QPointer<SplitterFrame> frame = page.currentFrame();
     ASSERT_TRUE(frame->leftToolBar()->signatureList()->isVerifying());
-    ASSERT_TRUE(waitUntil([&] { return standin.heldCount(kTimeStampCheck) >= 1; }));
+    ASSERT_TRUE(waitUntil([&] { return standin.heldCount(kTimeStampCheck) >= 1; }, 20000));
 
     // The service's answer is due only in ten seconds: the tab must go long before.
     QElapsedTimer t;
