@@ -120,7 +120,7 @@ TEST_F(WorkspaceScreen, ThumbnailsShowAndAClickGoesToThePage)
     for (int p = 1; p <= 3; p++)
         EXPECT_GT(inkIn(shot, dm->GetPageInfo(p)->pageOnScreen), 5) << "thumbnail " << p;
     QCoreApplication::processEvents();
-    ASSERT_TRUE(page.grab().save(artefact("workspace-one-document.png")));
+    ASSERT_TRUE(page.grab().save(artefact("workspace_one_document.png")));
 
     // Between two thumbnails nothing happens; on the third one the view goes to page 3.
     const QRect second = dm->GetPageInfo(2)->pageOnScreen, third = dm->GetPageInfo(3)->pageOnScreen;
@@ -173,7 +173,7 @@ TEST_F(WorkspaceScreen, SignedDocumentsListTheirVerdictsOnOpening)
     }
     ASSERT_TRUE(settle(page));
     QCoreApplication::processEvents();
-    ASSERT_TRUE(page.grab().save(artefact("workspace-signed-document.png")));
+    ASSERT_TRUE(page.grab().save(artefact("workspace_signed_document.png")));
 }
 
 TEST_F(WorkspaceScreen, ClosingAChangedDocumentWithNoLeavesTheFileAsItWas)
