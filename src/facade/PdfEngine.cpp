@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -300,6 +301,23 @@ int PdfEngine::LoadStream(const QByteArray& filedata, void* /*pwdUi*/)
     _doc = doc;
     m_pageCount = vq_document_page_count(_doc);
     return 0;
+}
+
+QByteArray PdfEngine::sourceBytes() const
+{
+    QString file;
+    QByteArray kept;
+    {
+        QMutexLocker lock(&mutex);
+        if (!_doc)
+            return QByteArray();
+        file = _fileName;
+        kept = _fileByteArray;
+    }
+    if (!kept.isEmpty() || file.isEmpty())
+        return kept;
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void PdfEngine::CutOutPages() const

@@ -733,7 +733,7 @@ void PdfEngine::VerifySinature(vq_signature* signature, int& vcode, int& docVeri
                    tsTime);
 }
 
-void PdfEngine::batchVerifySinature()
+void PdfEngine::batchVerifySinature(const std::function<bool()>& stopRequested)
 {
     useServiceTrust();
     QHash<int, CVerifyResult> verified;
@@ -751,6 +751,8 @@ void PdfEngine::batchVerifySinature()
         // handles never outlive the lock that found them.
         for (int k = 0;; ++k)
         {
+            if (stopRequested && stopRequested())
+                return;
             int code = 0;
             bool emitIt = false;
             bool advance = false;

@@ -33,6 +33,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class LoadingWidget;
 class PdfEngine;
 struct SM2SIGN_DATA_VALUE;
@@ -121,6 +123,10 @@ public:
     vq_outline* OutLine();
     // Whether a document is open.
     bool isOpen() const { return _doc != nullptr; }
+    // The bytes the open document was read from: the copy a stream open keeps, else the file as
+    // it is on disk now. Empty without a document or when the file cannot be read. Lets another
+    // thread work on a document of its own (verification) without holding this facade.
+    QByteArray sourceBytes() const;
 
     // ---- documents open in the program -------------------------------------------------
     // A process-wide list of the files that are open as documents of the program, so that a
@@ -261,8 +267,10 @@ public:
     // Verifies every signature field, one sigBatchVerifyResult per field; a value shared by
     // several widgets is verified once. Codes: -2 a field waiting to be signed, 1 valid, 0
     // invalid, 2 not decidable (unsupported kind, time-stamp service unreachable, or an
-    // unchanged document whose signer certificate leads to no trusted root).
-    void batchVerifySinature();
+    // unchanged document whose signer certificate leads to no trusted root). stopRequested,
+    // when given, is asked before each field (on the verifying thread): true ends the pass
+    // there, so that an owner going away waits for one field at most.
+    void batchVerifySinature(const std::function<bool()>& stopRequested = nullptr);
     // The verifier's time-stamp check: asks the cloud service. len holds the room on entry.
     static int verifyfunc(const char* md5, const char* retvalue, char* revalue, int* len);
     void readTimeStampXml(QString renTimeStampXml, QByteArray& signTime, QByteArray& tsaCert);
