@@ -2,18 +2,22 @@
  * Documents: opening from a file or from memory, the page table, document questions, closing.
  *
  * Every document has its own library context whose locks all map onto the document's
- * re-entrant lock, and keeps the complete bytes it was opened from (filebuf). The library
- * document always reads from that memory copy, never from the user's file, so the file on disk
- * is free to be replaced by a save.
+ * re-entrant lock. A document opened from a file reads it through a descriptor it keeps open
+ * (docsource.c), never a copy of the whole file in memory; one opened from memory keeps its
+ * own copy of the bytes.
  */
 #include "header.h"
 #include "vq-appearance-writers.h"
 
 #include <errno.h>
+#include <malloc.h>
+#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 /* Page trees deeper than this are refused (a hostile file must not exhaust the stack). */
 #define VQ_MAX_TREE_DEPTH 64
@@ -36,6 +40,45 @@ static void message_cb(void* user, const char* message)
         snprintf(d->lastmsg, sizeof d->lastmsg, "%s", message);
 }
 
+/* The library context allocates through these, which count what it holds (malloc's own
+   measure of each block): the page recordings are sized by what recording them kept. */
+static void* counting_malloc(void* user, size_t size)
+{
+    struct document* d = (struct document*)user;
+    void* p = malloc(size);
+    if (p)
+        atomic_fetch_add_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    return p;
+}
+
+static void* counting_realloc(void* user, void* old, size_t size)
+{
+    struct document* d = (struct document*)user;
+    const size_t before = old ? malloc_usable_size(old) : 0;
+    void* p = realloc(old, size);
+    if (p)
+    {
+        atomic_fetch_sub_explicit(&d->alloc_live, before, memory_order_relaxed);
+        atomic_fetch_add_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    }
+    else if (old && size == 0)
+        atomic_fetch_sub_explicit(&d->alloc_live, before, memory_order_relaxed);
+    return p;
+}
+
+static void counting_free(void* user, void* p)
+{
+    struct document* d = (struct document*)user;
+    if (p)
+        atomic_fetch_sub_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    free(p);
+}
+
+size_t vq_doc_memory(struct document* d)
+{
+    return atomic_load_explicit(&d->alloc_live, memory_order_relaxed);
+}
+
 static struct document* new_record(int* code)
 {
     struct document* d = (struct document*)calloc(1, sizeof *d);
@@ -52,7 +95,8 @@ static struct document* new_record(int* code)
     d->fz_locks_ctx.user = &d->ctxAccess;
     d->fz_locks_ctx.lock = lock_cb;
     d->fz_locks_ctx.unlock = unlock_cb;
-    d->ctx = fz_new_context(NULL, &d->fz_locks_ctx, VQ_STORE_LIMIT);
+    fz_alloc_context alloc = {d, counting_malloc, counting_realloc, counting_free};
+    d->ctx = fz_new_context(&alloc, &d->fz_locks_ctx, VQ_STORE_LIMIT);
     if (!d->ctx)
     {
         pthread_mutex_destroy(&d->ctxAccess);
@@ -71,10 +115,7 @@ void vq_page_unload(struct document* d, struct page_t* pg)
     vq_handles_forget_page(d, pg);
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
-    fz_drop_display_list(ctx, pg->page_list);
-    pg->page_list = NULL;
-    fz_drop_display_list(ctx, pg->annotations_list);
-    pg->annotations_list = NULL;
+    vq_page_drop_lists(d, pg);
     fz_drop_link(ctx, pg->link);
     pg->link = NULL;
     fz_drop_page(ctx, pg->page);
@@ -270,14 +311,17 @@ static int catalogue_reachable(fz_context* ctx, pdf_document* pdf)
 static int open_pdf(struct document* d)
 {
     fz_context* ctx = d->ctx;
-    const unsigned char* data = d->filebuf->data;
-    size_t len = d->filebuf->len;
+    const int64_t len = vq_src_len(d);
     int64_t startxref = 0;
     int code;
 
-    if ((code = vq_core_check_version_marker(data, len, NULL)) != 0)
+    unsigned char head[20];
+    const ptrdiff_t nhead = vq_src_read(d, 0, head, len < (int64_t)sizeof head ? (size_t)len : sizeof head);
+    if (nhead < 0)
+        return VQ_NOFOUND_FILE;
+    if ((code = vq_core_check_version_marker(head, (size_t)nhead, NULL)) != 0)
         return vq_map_open_error(code);
-    if ((code = vq_core_find_startxref(data, len, &startxref)) != 0)
+    if ((code = vq_src_find_startxref(d, len, &startxref)) != 0)
         return code;
 
     fz_stream* stm = NULL;
@@ -287,7 +331,7 @@ static int open_pdf(struct document* d)
     fz_var(pdf);
     fz_try(ctx)
     {
-        stm = fz_open_buffer(ctx, d->filebuf);
+        stm = vq_src_open_stream(ctx, d, -1);
         pdf = pdf_open_document_with_stream(ctx, stm);
     }
     fz_always(ctx)
@@ -345,7 +389,14 @@ static void free_record(struct document* d)
     fz_context* ctx = d->ctx;
     fz_drop_document(ctx, d->doc);
     d->doc = NULL;
+    for (int i = 0; i < (int)(sizeof d->spare / sizeof d->spare[0]); i++)
+    {
+        fz_drop_pixmap(ctx, d->spare[i]);
+        d->spare[i] = NULL;
+    }
     fz_drop_buffer(ctx, d->filebuf);
+    vq_file_drop(d->srcfile);
+    d->srcfile = NULL;
     free(d->section_ofs);
     vq_handles_free(d);
     free(d->docpath);
@@ -360,46 +411,28 @@ static void free_record(struct document* d)
     free(d);
 }
 
-/* Reads a whole file into memory with the system's calls. */
-static int read_file(fz_context* ctx, const char* path, fz_buffer** out)
+static fz_buffer* copy_bytes(fz_context* ctx, const unsigned char* data, size_t len);
+
+/* Opens the file the document will read (kept open while the document lives). */
+static int open_source_file(struct document* d, const char* path)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f)
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return VQ_NOFOUND_FILE;
+    vq_file_id id;
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || vq_file_id_of_fd(fd, &id) != 0)
     {
-        fclose(f);
+        close(fd);
         return VQ_NOFOUND_FILE;
     }
-    fz_buffer* buf = NULL;
-    int code = 0;
-    fz_var(buf);
-    fz_try(ctx)
+    vq_file* f = vq_file_new(fd);
+    if (!f)
     {
-        size_t want = st.st_size > 0 ? (size_t)st.st_size + 1 : 4096;
-        buf = fz_new_buffer(ctx, want);
-        for (;;)
-        {
-            if (buf->len == buf->cap)
-                fz_grow_buffer(ctx, buf);
-            size_t n = fread(buf->data + buf->len, 1, buf->cap - buf->len, f);
-            buf->len += n;
-            if (n == 0)
-                break;
-        }
-        if (ferror(f))
-            code = VQ_NOFOUND_FILE;
+        close(fd);
+        return VQ_FAIL;
     }
-    fz_catch(ctx)
-        code = VQ_FAIL;
-    fclose(f);
-    if (code)
-    {
-        fz_drop_buffer(ctx, buf);
-        return code;
-    }
-    *out = buf;
+    vq_src_set_file(d, f, (int64_t)st.st_size, &id);
     return 0;
 }
 
@@ -420,7 +453,8 @@ VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret)
         *nret = code;
         return NULL;
     }
-    code = read_file(d->ctx, fpath, &d->filebuf);
+    d->filebuf = copy_bytes(d->ctx, NULL, 0);
+    code = d->filebuf ? open_source_file(d, fpath) : VQ_FAIL;
     if (!code)
         code = open_pdf(d);
     if (!code)
@@ -568,7 +602,7 @@ VQ_API void vq_document_cut_page(vq_document* d)
 
 /* After a save: the library document is replaced by one opened from the bytes just written.
    Page handles keep their identity; what they held is released and reloaded on demand. */
-int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
+int vq_doc_reopen(struct document* d)
 {
     fz_context* ctx = d->ctx;
     int had_table = d->pages != NULL;
@@ -588,24 +622,6 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
     fz_drop_document(ctx, d->doc);
     d->doc = NULL;
 
-    if (bytes != d->filebuf)
-    {
-        int failed = 0;
-        fz_try(ctx)
-        {
-            if (appended && bytes->len >= d->filebuf->len)
-                fz_append_data(ctx, d->filebuf, bytes->data + d->filebuf->len, bytes->len - d->filebuf->len);
-            else
-            {
-                fz_clear_buffer(ctx, d->filebuf);
-                fz_append_buffer(ctx, d->filebuf, bytes);
-            }
-        }
-        fz_catch(ctx)
-            failed = 1;
-        if (failed)
-            return VQ_FAIL;
-    }
     int code = open_pdf(d);
     if (code)
         return code;
@@ -666,7 +682,7 @@ VQ_API long long vq_document_file_size(vq_document* d)
     if (!d)
         return 0;
     vq_doc_lock(d);
-    long long n = d->filebuf ? (long long)d->filebuf->len : 0;
+    long long n = (long long)vq_src_len(d);
     vq_doc_unlock(d);
     return n;
 }
@@ -676,7 +692,7 @@ VQ_API int vq_document_revert(vq_document* d)
     if (!d)
         return VQ_FAIL;
     vq_doc_lock(d);
-    int code = vq_doc_reopen(d, d->filebuf, 0);
+    int code = vq_doc_reopen(d);
     vq_doc_unlock(d);
     return code;
 }
