@@ -315,27 +315,37 @@ int vq_reader_equals(vq_reader* r, int64_t at, const char* s, size_t n)
     return 1;
 }
 
-int vq_src_hash_ranges(struct document* d, const int64_t ranges[4],
-                       void (*fn)(void* arg, const unsigned char* data, size_t n), void* arg)
+int vq_src_hash_ranges(struct document* d, const int64_t ranges[4], vq_hash_fn main, void* main_arg,
+                       vq_hash_fn side, void* side_arg)
 {
     enum { BLOCK = 256 * 1024 };
-    unsigned char* buf = (unsigned char*)malloc(BLOCK);
-    if (!buf)
+    vq_hash_pipe* pipe = side ? vq_hash_pipe_new(side, side_arg) : NULL;
+    unsigned char* own = pipe ? NULL : (unsigned char*)malloc(BLOCK);
+    if (!pipe && !own)
         return -1;
+    const size_t block = pipe ? vq_hash_pipe_block_size() : (size_t)BLOCK;
     int ok = 1;
     for (int i = 0; ok && i < 2; i++)
     {
         int64_t at = ranges[2 * i], left = ranges[2 * i + 1];
         while (ok && left > 0)
         {
-            size_t n = left > BLOCK ? (size_t)BLOCK : (size_t)left;
+            size_t n = left > (int64_t)block ? block : (size_t)left;
+            unsigned char* buf = pipe ? vq_hash_pipe_buffer(pipe) : own;
             ok = vq_src_read(d, at, buf, n) == (ptrdiff_t)n;
-            if (ok)
-                fn(arg, buf, n);
+            if (ok && pipe)
+                vq_hash_pipe_feed(pipe, n, main, main_arg);
+            else if (ok)
+            {
+                if (side)
+                    side(side_arg, buf, n);
+                main(main_arg, buf, n);
+            }
             at += (int64_t)n;
             left -= (int64_t)n;
         }
     }
-    free(buf);
+    vq_hash_pipe_drop(pipe);
+    free(own);
     return ok ? 0 : -1;
 }

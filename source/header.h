@@ -31,8 +31,10 @@ extern "C" {
 #define VQ_EXC_WRITE_FILE 14
 
 /* Memory the recorded pages of one document (display lists) may hold together; the pages used
-   longest ago give theirs up first and record them again when drawn. */
-#define VQ_LIST_BUDGET (48u << 20)
+   longest ago give theirs up first and record them again when drawn. Enough for the pages on
+   screen, whose tiles are all drawn from one recording; recordings kept for many more pages
+   only cost memory and, scattered through the heap, slow the recording of every new page. */
+#define VQ_LIST_BUDGET (4u << 20)
 
 /* An open file shared by the document and every stream reading it (reference counted). */
 typedef struct vq_file vq_file;
@@ -103,6 +105,13 @@ struct document
     size_t list_bytes;                   /* what the recordings of all pages hold */
     _Atomic size_t alloc_live;           /* memory the library context holds */
     fz_pixmap* spare[2];                 /* pixmaps given back, drawn into again */
+    /* The page objects and size boxes the page-tree walk of the open found, until the page
+       table takes them. */
+    pdf_obj** found_objs;
+    fz_rect* found_boxes;
+    int found_count;
+    void** page_blocks;                  /* page handles are allocated in blocks */
+    int page_block_count;
     int64_t startxref;                   /* offset of the newest cross-reference section */
     int64_t* section_ofs;                /* file offset of each section, newest first */
     int section_count;
@@ -148,6 +157,8 @@ vq_annot* vq_handle_of(struct document* d, struct page_t* owner, pdf_annot* a);
 /* Ends every handle of one page (all pages when pg is NULL), or of one annotation. */
 void vq_handles_forget_page(struct document* d, struct page_t* pg);
 void vq_handles_forget_annot(struct document* d, pdf_annot* a);
+/* Whether an annotation handle of the page is given out. */
+int vq_handles_on_page(struct document* d, struct page_t* pg);
 /* Frees the handle table (at close). */
 void vq_handles_free(struct document* d);
 /* The page handle a loaded annotation lives on, or NULL. */
@@ -177,6 +188,34 @@ void vq_page_drop_list(struct document* d, struct page_t* pg, int annotations);
 void vq_pixmap_give_back(struct document* d, fz_pixmap* pix);
 /* Memory the document's library context holds now (its allocations). */
 size_t vq_doc_memory(struct document* d);
+
+/* ---- page objects read from their text (pagescan.c) ---- */
+
+/* What the own text of a page object says. States: 0 absent, 1 read (the value is here), -1
+   present in a form only loading the object can tell (a reference, more than four numbers...). */
+typedef struct vq_page_text
+{
+    int type_seen;       /* /Type is a name */
+    int is_page;         /* ... and it is /Page */
+    int parent;          /* object number of /Parent (0 when none) */
+    int media_state;
+    float media[4];      /* /MediaBox as written (not yet ordered) */
+    int crop_state;
+    float crop[4];
+    int rotate_state;
+    int rotate;
+    int userunit_state;  /* 1: /UserUnit is a real (userunit); 0 absent or not a real */
+    float userunit;
+} vq_page_text;
+/* Reads the object that ref names from the file's text, without loading it. 1 when that text
+   is a dictionary read to its end as the library's parser would read it; 0 otherwise (the
+   object is in an object stream, loaded or changed already, or written unusually), and the
+   caller loads it the usual way. */
+int vq_read_page_text(fz_context* ctx, pdf_document* pdf, pdf_obj* ref, vq_page_text* out);
+/* The size box of a page from its (inherited) boxes, rotation and user unit, as
+   vq_page_mediabox gives it; 0 when the box is not to be kept (no area, no media box). */
+int vq_size_box(fz_context* ctx, fz_rect media, fz_rect crop, int rotate, float userunit, int pagenum, int warn,
+                fz_rect* out);
 
 /* ---- the document's bytes (docsource.c) ---- */
 
@@ -229,10 +268,25 @@ static inline int vq_reader_byte(vq_reader* r, int64_t at)
 /* Whether the n bytes at `at` are s. */
 int vq_reader_equals(vq_reader* r, int64_t at, const char* s, size_t n);
 
+/* Receives the bytes being hashed, block by block. */
+typedef void (*vq_hash_fn)(void* arg, const unsigned char* data, size_t n);
+
+/* Two digests of the same bytes at once (hashpipe.c): the side digest runs on a helper thread
+   while the caller's thread reads on and computes the main one. Fill vq_hash_pipe_buffer (at
+   most vq_hash_pipe_block_size bytes), then feed it; the side digest is complete once the pipe
+   is dropped. */
+typedef struct vq_hash_pipe vq_hash_pipe;
+vq_hash_pipe* vq_hash_pipe_new(vq_hash_fn side, void* side_arg);
+size_t vq_hash_pipe_block_size(void);
+unsigned char* vq_hash_pipe_buffer(vq_hash_pipe* p);
+void vq_hash_pipe_feed(vq_hash_pipe* p, size_t n, vq_hash_fn main, void* main_arg);
+void vq_hash_pipe_drop(vq_hash_pipe* p);
+
 /* Hashes the byte ranges [a, a + alen) and [b, b + blen) of the document in blocks, feeding
-   each block to fn. 0, or -1 when a byte cannot be read. */
-int vq_src_hash_ranges(struct document* d, const int64_t ranges[4],
-                       void (*fn)(void* arg, const unsigned char* data, size_t n), void* arg);
+   each block to main, and to side (when not NULL) at the same time on a helper thread. 0, or -1
+   when a byte cannot be read. */
+int vq_src_hash_ranges(struct document* d, const int64_t ranges[4], vq_hash_fn main, void* main_arg,
+                       vq_hash_fn side, void* side_arg);
 
 /* Own loading checks (pdfcore/source/pdf/pdf-load-check.c) */
 /* Finds the cross-reference start named near the end of the first `len` bytes of the document.

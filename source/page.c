@@ -118,10 +118,26 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     {
         /* keep what was read */
     }
+    fz_rect box;
+    if (vq_size_box(ctx, media, crop, rotate, userunit, pagenum, 1, &box))
+    {
+        *cached = box;
+        out->x1 = box.x1;
+        out->y1 = box.y1;
+    }
+    vq_doc_unlock(d);
+    return out;
+}
+
+int vq_size_box(fz_context* ctx, fz_rect media, fz_rect crop, int rotate, float userunit, int pagenum, int warn,
+                fz_rect* out)
+{
     if (!(userunit > 0) || !isfinite(userunit))
         userunit = 1.0f;
     if (rect_is_empty(media))
     {
+        if (!warn)
+            return 0;
         fz_warn(ctx, "cannot find page size for page %d", pagenum);
         media = fz_make_rect(0, 0, 612, 792);
     }
@@ -129,22 +145,16 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     {
         media = fz_intersect_rect(media, crop);
         if (rect_is_empty(media))
-        {
-            vq_doc_unlock(d);
-            return out;
-        }
+            return 0;
     }
     if (rotate % 90 != 0)
         rotate = 0;
     fz_rect r = fz_transform_rect(media, fz_rotate((float)rotate));
-    cached->x0 = 0;
-    cached->y0 = 0;
-    cached->x1 = (r.x1 - r.x0) * userunit;
-    cached->y1 = (r.y1 - r.y0) * userunit;
-    out->x1 = cached->x1;
-    out->y1 = cached->y1;
-    vq_doc_unlock(d);
-    return out;
+    out->x0 = 0;
+    out->y0 = 0;
+    out->x1 = (r.x1 - r.x0) * userunit;
+    out->y1 = (r.y1 - r.y0) * userunit;
+    return 1;
 }
 
 /* Bounds of a loaded page in page space. */
@@ -268,11 +278,19 @@ void vq_page_drop_lists(struct document* d, struct page_t* pg)
     vq_page_drop_list(d, pg, 1);
 }
 
-/* Brings what the recordings hold back within the budget; the page being drawn keeps its own. */
+/* Brings what the recordings hold back within the budget; the page being drawn keeps its own.
+   A page that gives its recordings up is unloaded as well unless something of it is in use (an
+   annotation handle given out, its display image): the library keeps a list of loaded pages that
+   it searches whenever a page is loaded, and the next drawing loads it again anyway. */
 static void trim_lists(struct document* d, struct page_t* keep)
 {
     while (d->list_bytes > VQ_LIST_BUDGET && d->lru_last && d->lru_last != keep)
-        vq_page_drop_lists(d, d->lru_last);
+    {
+        struct page_t* pg = d->lru_last;
+        vq_page_drop_lists(d, pg);
+        if (pg->page && !pg->image && !vq_handles_on_page(d, pg))
+            vq_page_unload(d, pg);
+    }
 }
 
 /* Records what run draws of the page into the slot of its contents (0) or annotations (1)

@@ -510,6 +510,9 @@ static int save_locked(struct document* d, enum save_target target, int incremen
     if (target != SAVE_TO_MEMORY && (!path || !*path))
         return VQ_EXC_OUTPUT_OPEN;
 
+    /* A copy onto the document's own file replaces that file: the document then reads it. */
+    if (target == SAVE_COPY && is_own_file(d, path))
+        target = SAVE_AS;
     /* Nothing is written over a file that changed, nor copied from one. */
     if (vq_src_check_unchanged(d) != 0)
         return VQ_FILE_CHANGED;

@@ -247,8 +247,15 @@ static int decode_half(const char* text, int len, unsigned char out[32])
     return 0;
 }
 
-/* Block in which the signed bytes are read and hashed. */
-#define SIGN_READ_BLOCK (256 * 1024)
+static void sm3_block(void* arg, const unsigned char* data, size_t n)
+{
+    sm3_update1((sm3_hash_state*)arg, data, (int)n);
+}
+
+static void md5_block(void* arg, const unsigned char* data, size_t n)
+{
+    fz_md5_update((fz_md5*)arg, data, n);
+}
 
 /* Computes the signature value over the bytes of in. The signed bytes are read block by block
    and hashed as they come: e = SM3(Z || M) and the MD5 of M in one pass, never the whole of M in
@@ -258,12 +265,12 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
                                       unsigned char* digest, size_t digest_len)
 {
     batch_signer* s = (batch_signer*)signer;
-    unsigned char* block = NULL;
+    vq_hash_pipe* pipe = NULL;
     unsigned char* value = NULL;
     int code = 0;
     int len = 0;
 
-    fz_var(block);
+    fz_var(pipe);
     fz_var(value);
     fz_try(ctx)
     {
@@ -276,21 +283,23 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
         fz_md5 md5state;
         fz_md5_init(&md5state);
 
+        /* MD5 runs beside SM3 on a helper thread, block by block. */
         const int read_errors = s->read_errors ? *s->read_errors : 0;
-        block = fz_malloc(ctx, SIGN_READ_BLOCK);
+        pipe = vq_hash_pipe_new(md5_block, &md5state);
+        if (!pipe)
+            fz_throw(ctx, FZ_ERROR_MEMORY, "out of memory");
         for (;;)
         {
-            size_t n = fz_read(ctx, in, block, SIGN_READ_BLOCK);
+            size_t n = fz_read(ctx, in, vq_hash_pipe_buffer(pipe), vq_hash_pipe_block_size());
             if (n == 0)
                 break;
-            sm3_update1(&sm3, block, (int)n);
-            fz_md5_update(&md5state, block, n);
+            vq_hash_pipe_feed(pipe, n, sm3_block, &sm3);
         }
+        vq_hash_pipe_drop(pipe);
+        pipe = NULL;
         /* A signed byte that could not be read would sign something else than the file. */
         if (in->error || (s->read_errors && *s->read_errors != read_errors))
             signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot read the signed bytes");
-        fz_free(ctx, block);
-        block = NULL;
 
         unsigned char e[32];
         sm3_finish(&sm3, e);
@@ -332,7 +341,7 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
     fz_always(ctx)
     {
         fz_free(ctx, value);
-        fz_free(ctx, block);
+        vq_hash_pipe_drop(pipe);
     }
     fz_catch(ctx)
         fz_rethrow(ctx);

@@ -93,6 +93,90 @@ TEST(EnginePages, InheritedMediaBox)
     EXPECT_FLOAT_EQ(box.y1, 400);
 }
 
+TEST(EnginePages, SizeBoxesOfPagesReadWhenOpening)
+{
+    // Opening reads each page object's own text for the page table and its size box; values it
+    // cannot take from the text as they stand (references, another parent, real rotations) make
+    // the page be read the usual way. Both give the same boxes.
+    PdfBuilder b;
+    const int catalog = b.reserve();
+    const int tree = b.reserve();
+    const int other = b.reserve();   // a /Pages node that is nobody's kid
+    const int inner = b.reserve();   // an intermediate node under the tree
+    const int boxObject = b.add("[0 0 120 60]");
+    struct Case
+    {
+        const char* name;
+        std::string dict; // after "/Type /Page /Parent n 0 R "
+        float w, h;
+        bool underInner = false;
+        int parent = 0; // 0: the node whose kid it is
+    };
+    const std::vector<Case> cases = {
+        {"own whole numbers", "/MediaBox [0 0 200 100]", 200, 100},
+        {"real numbers, corners unordered", "/MediaBox [595.5 842.25 0.5 0.25]", 595, 842},
+        {"inherited box", "", 400, 300},
+        {"crop box inside", "/MediaBox [0 0 200 200] /CropBox [50 50 150 100]", 100, 50},
+        {"real user unit", "/MediaBox [0 0 100 50] /UserUnit 2.0", 200, 100},
+        {"whole-number user unit does not count", "/MediaBox [0 0 100 50] /UserUnit 2", 100, 50},
+        {"box by reference", "/MediaBox " + std::to_string(boxObject) + " 0 R", 120, 60},
+        {"parent elsewhere", "", 77, 33, false, other},
+        {"own rotation", "/MediaBox [0 0 200 100] /Rotate 270", 100, 200},
+        {"negative rotation", "/MediaBox [0 0 200 100] /Rotate -90", 100, 200},
+        {"real rotation", "/MediaBox [0 0 200 100] /Rotate 90.0", 100, 200},
+        {"nested values and strings",
+         "/Resources << /Font << /F1 << /Type /Font /Name (a (b) c) >> >> >> /Info [ (x\\)y) <414243> [1 2] ] "
+         "/MediaBox [0 0 200 100]",
+         200, 100},
+        {"box and rotation inherited through an intermediate node", "", 300, 400, true},
+    };
+    std::string treeKids, innerKids;
+    for (const Case& c : cases)
+    {
+        const int parent = c.parent ? c.parent : (c.underInner ? inner : tree);
+        const int n = b.add("<< /Type /Page /Parent " + std::to_string(parent) + " 0 R " + c.dict + " >>");
+        (c.underInner ? innerKids : treeKids) += std::to_string(n) + " 0 R ";
+    }
+    treeKids += std::to_string(inner) + " 0 R";
+    b.set(inner, "<< /Type /Pages /Parent " + std::to_string(tree) + " 0 R /Kids [" + innerKids +
+                     "] /Count 1 /Rotate 90 >>");
+    b.set(tree, "<< /Type /Pages /Kids [" + treeKids + "] /Count " + std::to_string(cases.size()) +
+                    " /MediaBox [0 0 400 300] >>");
+    b.set(other, "<< /Type /Pages /Kids [] /Count 0 /MediaBox [0 0 77 33] >>");
+    b.set(catalog, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+    const std::string bytes = b.build(catalog);
+
+    ScratchDir dir;
+    writeFile(dir.file("boxes.pdf"), bytes);
+    for (const bool fromFile : {true, false})
+    {
+        SCOPED_TRACE(fromFile ? "from a file" : "from memory");
+        DocPtr doc = fromFile ? openPath(dir.file("boxes.pdf")) : openBytes(bytes);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(vq_document_page_count(doc.get()), static_cast<int>(cases.size()));
+        vq_document_cut_page(doc.get());
+        for (size_t i = 0; i < cases.size(); i++)
+        {
+            SCOPED_TRACE(cases[i].name);
+            vq_rect box{-1, -1, -1, -1};
+            vq_page_mediabox(doc.get(), static_cast<int>(i), &box);
+            EXPECT_FLOAT_EQ(box.x1, cases[i].w);
+            EXPECT_FLOAT_EQ(box.y1, cases[i].h);
+            // The page itself loads and draws at that size.
+            vq_page* page = vq_page_index(doc.get(), static_cast<int>(i));
+            ASSERT_NE(page, nullptr);
+            vq_page_image* img = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+            ASSERT_NE(img, nullptr);
+            if (std::string(cases[i].name).find("user unit") == std::string::npos)
+            {
+                EXPECT_NEAR(vq_pixmap_width(doc.get(), img), cases[i].w, 1);
+                EXPECT_NEAR(vq_pixmap_height(doc.get(), img), cases[i].h, 1);
+            }
+            vq_page_drop_display_image(doc.get(), page, img);
+        }
+    }
+}
+
 // A 100 × 50 page with a red square in its top-left corner (page space 0..10).
 static std::string cornerPage()
 {

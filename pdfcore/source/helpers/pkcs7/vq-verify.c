@@ -720,15 +720,22 @@ typedef struct digest_pass
     int failed;
 } digest_pass;
 
-static void digest_block(void* arg, const unsigned char* data, size_t n)
+/* SM3 digests, on the reading thread. */
+static void digest_sm3_block(void* arg, const unsigned char* data, size_t n)
 {
     digest_pass* p = (digest_pass*)arg;
-    if (p->md5 && !EVP_DigestUpdate(p->md5, data, n))
-        p->failed = 1;
     if (p->e)
         sm3_update1(p->e, data, (int)n);
     if (p->plain)
         sm3_update1(p->plain, data, (int)n);
+}
+
+/* MD5, beside it. */
+static void digest_md5_block(void* arg, const unsigned char* data, size_t n)
+{
+    digest_pass* p = (digest_pass*)arg;
+    if (p->md5 && !EVP_DigestUpdate(p->md5, data, n))
+        p->failed = 1;
 }
 
 /* Computes the digests of D that `want` names and that are not known yet, together in one pass
@@ -764,7 +771,8 @@ static int signed_digests(verify_state* st, int want)
         sm3_starts(&plain);
         pass.plain = &plain;
     }
-    if (!pass.failed && vq_src_hash_ranges(st->d, st->range, digest_block, &pass) != 0)
+    if (!pass.failed && vq_src_hash_ranges(st->d, st->range, digest_sm3_block, &pass,
+                                            pass.md5 ? digest_md5_block : NULL, &pass) != 0)
         pass.failed = 1;
     unsigned char md[EVP_MAX_MD_SIZE];
     unsigned int mdlen = 0;
@@ -1066,7 +1074,7 @@ static void verify_rsa(verify_state* st)
     if (st->range_ok)
     {
         rsa_feed feed = {in, chain, 0};
-        if (vq_src_hash_ranges(st->d, st->range, rsa_feed_block, &feed) != 0 || feed.failed)
+        if (vq_src_hash_ranges(st->d, st->range, rsa_feed_block, &feed, NULL, NULL) != 0 || feed.failed)
             goto done;
     }
 
