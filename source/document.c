@@ -493,6 +493,7 @@ static void free_record(struct document* d)
     free(d->page_blocks);
     d->page_blocks = NULL;
     d->page_block_count = 0;
+    d->page_block_used = 0;
     for (int i = 0; i < (int)(sizeof d->spare / sizeof d->spare[0]); i++)
     {
         fz_drop_pixmap(ctx, d->spare[i]);
@@ -663,23 +664,37 @@ static int ensure_page_slots(struct document* d)
         d->pageobjs[i] = NULL;
         memset(&d->mediaboxs[i], 0, sizeof d->mediaboxs[i]);
     }
-    /* The new handles in one block (a document of many pages would otherwise make as many
-       small allocations); blocks are freed at close. */
-    void** blocks = (void**)realloc(d->page_blocks, (size_t)(d->page_block_count + 1) * sizeof *blocks);
-    if (!blocks)
-        return -1;
-    d->page_blocks = blocks;
-    struct page_t* block = (struct page_t*)calloc((size_t)(need - d->page_slots), sizeof(struct page_t));
-    if (!block)
-        return -1;
-    d->page_blocks[d->page_block_count++] = block;
-    for (int i = d->page_slots; i < need; i++)
-    {
-        d->pages[i] = &block[i - d->page_slots];
-        d->pages[i]->number = i;
-    }
     d->page_slots = need;
     return 0;
+}
+
+/* Page handles are made when first asked for, in blocks (a document of many pages would
+   otherwise make as many small allocations, most for pages never shown); blocks are freed at
+   close. */
+#define PAGE_BLOCK 256
+
+struct page_t* vq_page_slot(struct document* d, int i)
+{
+    if (!d->pages || i < 0 || i >= d->page_slots)
+        return NULL;
+    if (d->pages[i])
+        return d->pages[i];
+    if (d->page_block_used == 0 || d->page_block_used == PAGE_BLOCK)
+    {
+        void** blocks = (void**)realloc(d->page_blocks, (size_t)(d->page_block_count + 1) * sizeof *blocks);
+        if (!blocks)
+            return NULL;
+        d->page_blocks = blocks;
+        struct page_t* block = (struct page_t*)calloc(PAGE_BLOCK, sizeof(struct page_t));
+        if (!block)
+            return NULL;
+        d->page_blocks[d->page_block_count++] = block;
+        d->page_block_used = 0;
+    }
+    struct page_t* pg = &((struct page_t*)d->page_blocks[d->page_block_count - 1])[d->page_block_used++];
+    pg->number = i;
+    d->pages[i] = pg;
+    return pg;
 }
 
 static void drop_page_objects(struct document* d)
@@ -736,6 +751,8 @@ int vq_doc_reopen(struct document* d)
        copying one right now. */
     for (int i = 0; i < d->page_slots; i++)
     {
+        if (!d->pages[i])
+            continue;
         fz_pixmap* image = d->pages[i]->image;
         d->pages[i]->image = NULL;
         vq_page_release(d, d->pages[i]);

@@ -112,6 +112,7 @@ struct document
     int found_count;
     void** page_blocks;                  /* page handles are allocated in blocks */
     int page_block_count;
+    int page_block_used;                 /* handles taken from the newest block */
     int64_t startxref;                   /* offset of the newest cross-reference section */
     int64_t* section_ofs;                /* file offset of each section, newest first */
     int section_count;
@@ -172,6 +173,8 @@ void vq_page_release(struct document* d, struct page_t* pg);
    the handle's rendered picture; the page is loaded again on demand. Ends the handles of the
    page's annotations. */
 void vq_page_unload(struct document* d, struct page_t* pg);
+/* The handle of page i, made when first asked for; NULL without a page table. */
+struct page_t* vq_page_slot(struct document* d, int i);
 /* Loads a page handle's library page when it is missing (caller holds the lock). Returns 0
    when the page is loaded. */
 int vq_page_ensure_loaded(struct document* d, struct page_t* pg);

@@ -6,6 +6,7 @@
  */
 #include "header.h"
 #include "vq-appearance.h"
+#include "vq-pdf-testing.h"
 
 #include <math.h>
 #include <string.h>
@@ -27,7 +28,7 @@ static struct page_t* handle_for(struct document* d, int pagenum)
     pagenum = clamp_page(d, pagenum);
     if (pagenum < 0 || pagenum >= d->page_slots)
         return NULL;
-    return d->pages[pagenum];
+    return vq_page_slot(d, pagenum);
 }
 
 /* The page handle for a number, loaded (unloaded first when fresh), under the lock. An unloaded
@@ -585,3 +586,20 @@ VQ_API void vq_page_delete(vq_document* d, vq_page* page)
 VQ_API void vq_page_insert(vq_document* doc, vq_page* page, int at)
 {
 }
+
+#ifdef VQ_TEST_HOOKS
+VQ_API size_t vq_test_recorded_bytes(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    size_t n = d->list_bytes;
+    vq_doc_unlock(d);
+    return n;
+}
+
+VQ_API size_t vq_test_recording_budget(void)
+{
+    return VQ_LIST_BUDGET;
+}
+#endif /* VQ_TEST_HOOKS */

@@ -173,7 +173,10 @@ int sign(const std::string& file, const std::string& keyPem, const std::string& 
         std::fclose(kf);
     const std::string cert = readText(certB64);
     if (!g_key || cert.empty())
+    {
+        EVP_PKEY_free(g_key);
         return 2;
+    }
     const auto t0 = Clock::now();
     int code = -1;
     vq_document* doc = vq_document_open_file(file.c_str(), &code);
@@ -189,6 +192,8 @@ int sign(const std::string& file, const std::string& keyPem, const std::string& 
         code = vq_document_save(doc);
     vq_document_close(doc);
     const double t = since(t0);
+    EVP_PKEY_free(g_key);
+    g_key = nullptr;
     std::printf("seconds=%.6f code=%d\n", t, code);
     return code == 0 ? 0 : 1;
 }
@@ -336,11 +341,17 @@ int sm3verify(const std::string& file, const std::string& certB64)
     EVP_PKEY* pub = x ? X509_get0_pubkey(x) : nullptr;
     if (!pub || !EVP_PKEY_get_octet_string_param(pub, "encoded-pub-key", point, sizeof point, &pointLen) ||
         pointLen != 65)
+    {
+        X509_free(x);
         return 2;
+    }
     const auto t0 = Clock::now();
     unsigned char z[32], e[32];
     if (sm2_compute_z(point, 65, z) != 0 || hashFile(file, z, e) != 0)
+    {
+        X509_free(x);
         return 1;
+    }
     // One SM2 verification (of a value that does not hold: the arithmetic is the same).
     unsigned char rs[64];
     std::memcpy(rs, e, 32);

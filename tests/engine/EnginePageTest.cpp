@@ -1,8 +1,10 @@
 // Pages, rendering, pixmaps, outline and the document lock.
 #include "EngineTestSupport.h"
+#include "vq-pdf-testing.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -175,6 +177,66 @@ TEST(EnginePages, SizeBoxesOfPagesReadWhenOpening)
             vq_page_drop_display_image(doc.get(), page, img);
         }
     }
+}
+
+TEST(EngineRender, RecordingsStayWithinTheirBudgetAndPixmapsComeBackClean)
+{
+    // Pages of dense text: every page's recording is large, so drawing them all in turn passes
+    // the budget many times over.
+    std::vector<PageSpec> pages;
+    for (int i = 0; i < 120; i++)
+    {
+        std::string text = "BT /F1 9 Tf 10 TL 20 820 Td\n";
+        for (int line = 0; line < 80; line++)
+            text += "(Page " + std::to_string(i) + " line " + std::to_string(line) +
+                    ": the quick brown fox jumps over the lazy dog) '\n";
+        pages.push_back(PageSpec{"[0 0 595 842]", "", text + "ET"});
+    }
+    pages.push_back(PageSpec{"[0 0 595 842]", "", "0 0 0 rg 0 0 595 842 re f"}); // all black
+    pages.push_back(PageSpec{"[0 0 595 842]", "", ""});                          // blank
+    DocPtr doc = openBytes(simpleDocument(pages));
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+
+    // An annotation handle on page 1 stays valid however many pages are drawn after it.
+    vq_page* first = vq_page_index(doc.get(), 0);
+    vq_annot* square = vq_page_add_annot(doc.get(), first, VQ_ANNOT_SQUARE);
+    ASSERT_NE(square, nullptr);
+    ASSERT_EQ(vq_annot_set_rect(doc.get(), square, vq_rect{10, 10, 60, 40}), VQ_OK);
+    // The update ends the handles of the page's annotations: take the new one.
+    square = vq_annot_first(doc.get(), vq_page_update(doc.get(), 0));
+    ASSERT_NE(square, nullptr);
+    auto drawn = [&](int n) {
+        vq_page* page = vq_page_index(doc.get(), n);
+        vq_page_image* img = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+        EXPECT_NE(img, nullptr);
+        std::vector<unsigned char> px;
+        if (img)
+        {
+            const unsigned char* s = vq_pixmap_sample(doc.get(), img);
+            px.assign(s, s + static_cast<size_t>(vq_pixmap_width(doc.get(), img)) * vq_pixmap_height(doc.get(), img) * 4);
+        }
+        vq_page_drop_display_image(doc.get(), page, img);
+        return px;
+    };
+    const std::vector<unsigned char> before = drawn(0);
+    size_t most = 0;
+    for (int i = 1; i < 120; i++)
+    {
+        drawn(i);
+        most = std::max(most, vq_test_recorded_bytes(doc.get()));
+    }
+    EXPECT_GT(most, vq_test_recording_budget() / 2) << "the pages filled the budget";
+    EXPECT_LE(most, vq_test_recording_budget() + (1u << 20)) << "beyond the budget by more than a page";
+    EXPECT_FLOAT_EQ(vq_annot_get_rect(doc.get(), square).x1, 60);
+    EXPECT_EQ(drawn(0), before) << "page 1 recorded again draws the same";
+
+    // A pixmap given back is drawn into again: a blank page after a black one of the same size
+    // is white all over.
+    drawn(120);
+    const std::vector<unsigned char> blank = drawn(121);
+    ASSERT_FALSE(blank.empty());
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), 255), static_cast<long>(blank.size()));
 }
 
 // A 100 × 50 page with a red square in its top-left corner (page space 0..10).
