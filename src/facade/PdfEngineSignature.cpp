@@ -614,6 +614,17 @@ void useServiceTrust()
 
 } // namespace
 
+QString PdfEngine::saveCodeText(int code)
+{
+    switch (code)
+    {
+    case VQ_FILE_CHANGED:
+        return QStringLiteral("文件已被其他程序修改，请重新打开文件后再试");
+    default:
+        return QString();
+    }
+}
+
 QString PdfEngine::verifyCodeText(int vcode)
 {
     switch (vcode)

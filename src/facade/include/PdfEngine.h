@@ -187,15 +187,21 @@ public:
     QMap<int, QVector<rect>> GetErrorSignature();
 
     // ---- saving ------------------------------------------------------------------------
-    // Incremental save in place; armed signatures are completed (the sign callback runs
-    // inside). 0, 104, 108 or a signing code. A failure leaves the file byte-identical.
+    // Incremental save in place: the update is appended to the file; armed signatures are
+    // completed (the sign callback runs inside). 0, 104, 107 (the file changed on disk since it
+    // was opened or last saved), 108 or a signing code. A failure leaves the file
+    // byte-identical.
     int Save();
     // Saves into memory; byteArray receives the bytes on success.
     int SaveAs(QByteArray& byteArray, int doincremental);
-    // Saves to a path through a temporary file beside it. Onto the document's own path the
-    // document is closed after success (the owner discards the facade) and kept after a
-    // failure. 0, 104, 106, 108 or a signing code; a failure leaves every file as it was.
+    // Saves to a path through a temporary file beside it (the document's bytes copied by the
+    // kernel, then the update). Onto the document's own path the document is closed after
+    // success (the owner discards the facade) and kept after a failure. 0, 104, 106, 107, 108
+    // or a signing code; a failure leaves every file as it was.
     int SaveAs(QString& strfile, int doincremental, bool bini);
+    // The text shown for a save's result code that the signing and saving messages do not
+    // name themselves (empty when none).
+    static QString saveCodeText(int code);
     // Drops the changes made since the last save (or the open): the document is read again
     // from the bytes the file holds. Annotation and signature handles become invalid.
     int DiscardChanges();
@@ -303,6 +309,5 @@ private:
     int m_pageCount = 0;
     mutable QRecursiveMutex mutex;
     bool m_saving = false;     // a save runs (read and written under mutex)
-    bool m_unwritten = false;  // the document holds an update its file failed to receive
     QString m_registeredPath;  // this facade's entry in the list of open documents
 };
