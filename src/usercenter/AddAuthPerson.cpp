@@ -32,6 +32,8 @@ CAddAuthPerson::CAddAuthPerson(QWidget* parent)
     grid->setHorizontalSpacing(designPx(15));
     grid->setVerticalSpacing(designPx(30));
     grid->setContentsMargins(0, 0, designPx(108), 0);
+    // The captions' column takes the spare width, so the calendar button stays by its field.
+    grid->setColumnStretch(0, 1);
     auto caption = [&](const QString& text, int row, Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
         auto* l = new QLabel(text, _content);
         l->setStyleSheet(captionStyle);
@@ -98,7 +100,6 @@ CAddAuthPerson::CAddAuthPerson(QWidget* parent)
     buttons->addStretch();
     for (QPushButton* b : {m_confirmBtn, m_cancelBtn}) {
         b->setFixedSize(designPx(117), designPx(33));
-        b->setProperty("mode", "style2");
         buttons->addWidget(b);
     }
     buttons->addStretch();

@@ -60,7 +60,6 @@ AuthPersonInfo::AuthPersonInfo(QWidget* parent)
 
     m_confirmBtn = new QPushButton(QStringLiteral("确认"), _content);
     m_confirmBtn->setFixedSize(designPx(117), designPx(33));
-    m_confirmBtn->setProperty("mode", "style2");
 
     auto* layout = new QVBoxLayout(_content);
     layout->setSpacing(designPx(30));

@@ -328,6 +328,7 @@ void CSealCellWidgetTwo::setSecondWid(QWidget* wid, const QString& companyName, 
     nameValue = new QLabel(companyName, wid);
     nameValue->setWordWrap(true);
     nameValue->setMinimumHeight(designPx(27));
+    nameValue->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     createDate = new QLabel(QStringLiteral("备案单位"), wid);
     typeValue = new QLabel(sealType, wid);
     auto* typeCaption = new QLabel(QStringLiteral("签章类型"), wid);

@@ -78,6 +78,8 @@ void SignListCellWidgetTwo::setSecondWid(QWidget* wid, QString nameStr, QString 
     const QString style =
         QStringLiteral("color:rgb(112,112,112);font:%1px '微软雅黑';").arg(toFixString(9.5));
     auto* grid = new QGridLayout(wid);
+    grid->setContentsMargins(designPx(6), designPx(4), designPx(4), designPx(4));
+    grid->setHorizontalSpacing(designPx(6));
     auto label = [&](const QString& text) {
         auto* l = new QLabel(text, wid);
         l->setStyleSheet(style);
@@ -85,6 +87,8 @@ void SignListCellWidgetTwo::setSecondWid(QWidget* wid, QString nameStr, QString 
     };
     nameValue = label(nameStr);
     countValue = label(createStr);
+    // A date with seconds is wider than the area: it breaks after the day instead of being cut.
+    countValue->setWordWrap(true);
     grid->addWidget(label(QStringLiteral("签名名称")), 0, 0);
     grid->addWidget(nameValue, 0, 1);
     grid->addWidget(label(QStringLiteral("创建时间")), 1, 0);

@@ -21,7 +21,7 @@ void initSealPageResources()
 QString cardDeleteButtonStyle()
 {
     return QStringLiteral("QPushButton{background-color:rgb(49,202,132);border-radius:%1px;"
-                          "font:%2px '微软雅黑';color:rgb(255,255,255);padding:0px;}"
+                          "font:%2px '微软雅黑';color:rgb(255,255,255);padding:0px 0px 3px 0px;}"
                           "QPushButton:hover{color:rgb(255,84,57);}"
                           "QPushButton:pressed{color:rgb(224,74,50);}")
         .arg(toFixString(5.5), toFixString(17.5));

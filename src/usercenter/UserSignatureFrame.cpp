@@ -16,6 +16,7 @@
 #include "UserManageFrame.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -57,6 +58,8 @@ UserSignatureFrame::UserSignatureFrame(QWidget* parent)
     comBox->setProperty("mode", "style2");
     comBox->hide();
     _sealBlockwidget->setTitler(QStringLiteral("我的电子印章"), addSealBtn, 0, QString(), comBox);
+    // The filter stays beside the title, the button at the right end.
+    _sealBlockwidget->m_topLayout->insertStretch(_sealBlockwidget->m_topLayout->indexOf(addSealBtn), 1);
     _sealBlockwidget->setFixedWidth(designPx(889));
 
     const QIcon left(kLeftArrow), right(kRightArrow);
