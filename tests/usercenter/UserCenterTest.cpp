@@ -33,10 +33,13 @@ PendingUserPage* pendingPage(UserManageFrame* frame, int id)
     return qobject_cast<PendingUserPage*>(frame->page(id));
 }
 
+// Pages that have content of their own keep no record of calls: they are skipped here and their
+// reloads are checked by their own tests.
 void clearAllCalls(UserManageFrame* frame)
 {
     for (int id = 1; id < UserManageFrame::PageCount; ++id)
-        pendingPage(frame, id)->clearCalls();
+        if (PendingUserPage* p = pendingPage(frame, id))
+            p->clearCalls();
 }
 
 // The account page reloads its package figures with every reload.
@@ -114,7 +117,9 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
         EXPECT_EQ(sent(kHeldPackagesPath), id == 0 ? 1 : 0);
         for (int other = 1; other < UserManageFrame::PageCount; ++other)
-            EXPECT_EQ(pendingPage(frame, other)->calls(), other == id ? expected[id] : QStringList());
+            if (PendingUserPage* p = pendingPage(frame, other)) {
+                EXPECT_EQ(p->calls(), other == id ? expected[id] : QStringList());
+            }
     }
     // Checking an entry from code reloads nothing.
     clearAllCalls(frame);

@@ -922,12 +922,12 @@ void standinSeedAccountArea(StandinState& state, const QString& caDir)
         a.signPasswords.insert(account, QString::fromLatin1(kStandinSignPassword));
     seedSeal(state, person, QStringLiteral("演示用户个人章"), "1", "40*40", QString(), QString(), false);
     seedSignature(state, person, QStringLiteral("演示用户签名"));
-    seedSeal(state, company, QStringLiteral("演示科技有限公司公章"), "2", "42*42", creditCode, companyName, true);
-    seedSeal(state, company, QStringLiteral("合同专用章"), "3", "40*30", creditCode, companyName, true);
+    seedSeal(state, company, QStringLiteral("演示科技有限公司公章"), "01", "42*42", creditCode, companyName, true);
+    seedSeal(state, company, QStringLiteral("合同专用章"), "04", "40*30", creditCode, companyName, true);
     seedSignature(state, company, QStringLiteral("张经理签名"));
     a.certificationFailures[company].append(QJsonObject{{"id", "cf-0001"},
                                                         {"name", QStringLiteral("财务专用章")},
-                                                        {"sealType", "4"},
+                                                        {"sealType", "02"},
                                                         {"creditCode", creditCode},
                                                         {"errorReason", QStringLiteral("印章图片不清晰")},
                                                         {"status", 2}});
