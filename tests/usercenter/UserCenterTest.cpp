@@ -31,10 +31,13 @@ PendingUserPage* pendingPage(UserManageFrame* frame, int id)
     return qobject_cast<PendingUserPage*>(frame->page(id));
 }
 
+// Pages that have content of their own keep no record of calls: they are skipped here and their
+// reloads are checked by their own tests.
 void clearAllCalls(UserManageFrame* frame)
 {
     for (int id = 0; id < UserManageFrame::PageCount; ++id)
-        pendingPage(frame, id)->clearCalls();
+        if (PendingUserPage* p = pendingPage(frame, id))
+            p->clearCalls();
 }
 
 // The stack as page ids (-1 for a widget that is not one of the seven pages).
@@ -106,7 +109,9 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
         for (int other = 0; other < UserManageFrame::PageCount; ++other)
-            EXPECT_EQ(pendingPage(frame, other)->calls(), other == id ? expected[id] : QStringList());
+            if (PendingUserPage* p = pendingPage(frame, other)) {
+                EXPECT_EQ(p->calls(), other == id ? expected[id] : QStringList());
+            }
     }
     // Checking an entry from code reloads nothing.
     clearAllCalls(frame);
