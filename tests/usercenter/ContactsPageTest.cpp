@@ -127,6 +127,31 @@ TEST_F(ContactsPage, PageCountsAndAnEmptyList)
     EXPECT_EQ(groupEntry(page), u8("全部联系人（0）"));
 }
 
+TEST_F(ContactsPage, ARowsPerPageReloadRenewsTheCountAndAFailedOneEmptiesTheTable)
+{
+    ASSERT_TRUE(loginAs("13800000000"));
+    seedContacts(numberedContacts(12));
+    LinkManFrame page;
+    page.showInfo();
+    ASSERT_EQ(groupEntry(page), u8("全部联系人（12）"));
+
+    seedContacts(numberedContacts(20));
+    page.pageBar()->ComCurrentIndexChanged(1);
+    EXPECT_EQ(page.pageBar()->pageCount(), 2);
+    EXPECT_EQ(groupEntry(page), u8("全部联系人（20）"));
+
+    StandinScript refused = StandinScript::withEnvelope(QJsonObject{{"code", 4006}, {"msg", u8("查询失败")}});
+    refused.times = 1;
+    standin.script(kContactsPath, refused);
+    page.pageBar()->ComCurrentIndexChanged(0);
+    EXPECT_EQ(page.rowsPerPage(), 10);
+    EXPECT_TRUE(page.contacts().isEmpty());
+    EXPECT_EQ(page.dataModel()->rowCount(), 0);
+    EXPECT_EQ(page.pageBar()->pageCount(), 0);
+    EXPECT_EQ(groupEntry(page), u8("全部联系人（20）"));
+    EXPECT_FALSE(page.loadingWidget()->isVisible());
+}
+
 TEST_F(ContactsPage, AccountStateOfEachRow)
 {
     struct Case {
