@@ -9,6 +9,8 @@ void initContactsPictures()
     static bool done = false;
     if (!done) {
         Q_INIT_RESOURCE(contacts);
+        // The default avatars of persons and companies come with the account page's pictures.
+        Q_INIT_RESOURCE(account);
         done = true;
     }
 }
