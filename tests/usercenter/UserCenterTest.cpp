@@ -31,10 +31,19 @@ PendingUserPage* pendingPage(UserManageFrame* frame, int id)
     return qobject_cast<PendingUserPage*>(frame->page(id));
 }
 
+// The calls a page still to be built has received; a built page keeps none (its own tests
+// check what it does when the container calls it).
+QStringList callsOf(UserManageFrame* frame, int id)
+{
+    PendingUserPage* page = pendingPage(frame, id);
+    return page ? page->calls() : QStringList();
+}
+
 void clearAllCalls(UserManageFrame* frame)
 {
     for (int id = 0; id < UserManageFrame::PageCount; ++id)
-        pendingPage(frame, id)->clearCalls();
+        if (PendingUserPage* page = pendingPage(frame, id))
+            page->clearCalls();
 }
 
 // The stack as page ids (-1 for a widget that is not one of the seven pages).
@@ -97,7 +106,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         {"showInfo()"},
         {"setPageBtn(false)", "showInfo()"},
         {"setPageBtn(false)", "showInfo()"},
-        {"setPageBtn(false)", "showListInfo(\"\")", "showinfo()"},
+        {},   // the authorisation page: UserAuthFrameTest checks its reload
         {},
     };
     for (int id = UserManageFrame::PageCount - 1; id >= 0; --id) {
@@ -106,7 +115,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
         for (int other = 0; other < UserManageFrame::PageCount; ++other)
-            EXPECT_EQ(pendingPage(frame, other)->calls(), other == id ? expected[id] : QStringList());
+            EXPECT_EQ(callsOf(frame, other), other == id ? expected[id] : QStringList());
     }
     // Checking an entry from code reloads nothing.
     clearAllCalls(frame);
@@ -176,7 +185,6 @@ TEST_F(UserCenter, LogoutPutsEveryPageBackAndTheStandInScreensReturn)
     EXPECT_EQ(stackIds(frame), kStandardOrder);
     EXPECT_EQ(frame->getUserAccount()->getUpImg(), 0);
     EXPECT_EQ(pendingPage(frame, 0)->calls(), QStringList{"setUpImg(0)"});
-    EXPECT_EQ(pendingPage(frame, 5)->calls(), QStringList{"clearAuthCon()"});
     for (int id = 0; id < UserManageFrame::PageCount; ++id) {
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
