@@ -587,14 +587,27 @@ typedef struct SM2SIGN_DATA_VALUE_V2
    unusable, 3059 seal structure unreadable, 3001, 3111, 3115, 3117 to 3122 or a negative
    certificate-parser status for the checks of a seal. "result" holds, where they apply:
    addinfo, tsaret, tsatime, tsacert, docret, signtime, certsn, signer, cert, recordunitname,
-   recordtime, issuser, theme, issuerplus; it is {} for 3056, 3057, 3059 and the seal codes and
-   missing for 3053 to 3055.
+   recordtime, issuser, theme, issuerplus, chainret; it is {} for 3056, 3057, 3059 and the seal
+   codes and missing for 3053 to 3055.
+   chainret says what the certificate is worth (it does not change vcode or docret): 0 when the
+   signer's certificate leads to a trusted root (vq_set_trusted_certificates) and was valid at
+   the signing time; otherwise the sum of 1 (no chain to a trusted root) and 2 (the certificate
+   was not valid at the signing time). Revocation is not checked.
+   docret is 1 also when anything written to the file after the signed bytes is neither a later
+   signature that verifies nor a change that needs none (document information, metadata, a
+   signature field without a visible appearance).
    Time stamps are checked through the callback: it gets the MD5 text of the signed bytes and
    the stored time-stamp text, a zeroed answer buffer and, in *len, the room it may fill (3051
    bytes); it sets *len to the length of the XML answer it wrote (0 for none) and returns 0
    when the time stamp is confirmed. An answer said to be longer than the room is not read and
    the time-stamp check fails. */
 VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify_callbackfun callback);
+
+/* The certificates (PEM text, one or more) a signer's certificate may lead to, besides the
+   system's trust store: the CA certificates of the cloud service. Replaces those given before;
+   NULL or 0 bytes clears them. Returns how many were taken, or -1 (nothing changed) when the
+   text holds anything that is no certificate. Process-wide; safe while verifications run. */
+VQ_API int vq_set_trusted_certificates(const char* pem, int len);
 
 /* ---------------------------------------------------------------------------------------- */
 /* Appearances set from a picture, a PDF page or a text line                                */

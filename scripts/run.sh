@@ -47,6 +47,9 @@ for _ in $(seq 1 100); do
 done
 CONFIG_I=$(sed -n 's/^config_i=//p' "$RUN_DIR/out")
 [ -n "$CONFIG_I" ] || { echo "The stand-in service did not report its address." >&2; exit 1; }
+# The CA that issues the stand-in's signing certificates: signatures made through it verify to
+# a trusted root.
+CONFIG_CA=$(sed -n 's/^config_ca=//p' "$RUN_DIR/out")
 echo "Stand-in cloud service: $(sed -n 's/^port=/127.0.0.1:/p' "$RUN_DIR/out")"
 
 # The application trusts the service's certificate through the system store only.
@@ -56,14 +59,14 @@ if ! cmp -s "$STATE_DIR/ca.crt" "$CA_TARGET"; then
   $SUDO update-ca-certificates > /dev/null 2>&1
 fi
 
-# config.ini beside the executable: Config/i is the service's base address in Base64; other
-# groups of an existing file are kept.
+# config.ini beside the executable: Config/i is the service's base address in Base64, Config/ca
+# the file of the service's CA certificates; other groups of an existing file are kept.
 CONFIG="$BUILD_DIR/src/app/config.ini"
 touch "$CONFIG"
-awk -v value="$CONFIG_I" '
+awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
   /^\[/ { skip = ($0 == "[Config]") }
   !skip { print }
-  END { print "[Config]"; print "i=" value }
+  END { print "[Config]"; print "i=" value; if (ca != "") print "ca=" ca }
 ' "$CONFIG" > "$CONFIG.new"
 mv "$CONFIG.new" "$CONFIG"
 

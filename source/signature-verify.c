@@ -1,6 +1,6 @@
 /*
  * Engine interface of the signature verifier (the checks live in
- * pdfcore/source/helpers/pkcs7/vq-verify.c).
+ * pdfcore/source/helpers/pkcs7/vq-verify.c, the chain check in vq-trust.c).
  */
 #include "annot-internal.h"
 #include "vq-verify.h"
@@ -14,4 +14,11 @@ VQ_API char* vq_signautre_verify(vq_document* doc, vq_signature* sign, vq_verify
     char* out = widget ? vq_verify_signature_json(doc, widget, callback) : NULL;
     vq_doc_unlock(doc);
     return out;
+}
+
+VQ_API int vq_set_trusted_certificates(const char* pem, int len)
+{
+    if (len < 0)
+        return -1;
+    return vq_trust_set_anchors(pem, (size_t)len);
 }

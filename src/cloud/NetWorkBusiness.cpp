@@ -3,7 +3,10 @@
 #include "CLog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QHttpMultiPart>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -361,6 +364,19 @@ QString NetWorkBusiness::readServiceAddress(const QString& iniPath)
     if (value.isEmpty())
         return defaultServiceAddress();
     return QString::fromUtf8(QByteArray::fromBase64(value));
+}
+
+QByteArray NetWorkBusiness::readServiceCaCertificates(const QString& iniPath)
+{
+    QSettings settings(iniPath, QSettings::IniFormat);
+    const QString name = settings.value("Config/ca").toString();
+    if (name.isEmpty())
+        return QByteArray();
+    QFile file(QFileInfo(iniPath).dir().absoluteFilePath(name));
+    // A CA list is a few certificates: anything larger is no CA list.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
+        return QByteArray();
+    return file.readAll();
 }
 
 int NetWorkBusiness::sendOneValue(ServiceCall& description, const QString& label, const QString& key,

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -383,18 +384,34 @@ void VerifySignatureDialog::docVerifyResult(int state, QString docName, QString 
 
 void VerifySignatureDialog::certVerifyResult(int state)
 {
+    // The verdict on the signer's certificate: 0 it leads to a trusted root and was valid when
+    // the document was signed; 1 no chain to a trusted root (whoever it names is not
+    // confirmed: a warning); 2 not valid at the signing time; 3 both; anything else: the
+    // certificate could not be checked.
+    const bool known = state >= 0 && state <= 3;
+    const bool chainVerified = state == 0 || state == 2;
+    const bool validThen = state == 0 || state == 1;
     if (state == 0) {
         setIcon(m_certIcon, "cert");
         m_certResult->setText(QString::fromUtf8("证书验证成功"));
-        m_certTime->setText(QString::fromUtf8("证书在有效期内"));
+    } else if (state == 1) {
+        setIcon(m_certIcon, "cert_warning");
+        m_certResult->setText(QString::fromUtf8("证书未验证"));
+        m_certResult->setProperty("mode", "style67");
+        m_certResult->style()->unpolish(m_certResult);
+        m_certResult->style()->polish(m_certResult);
+        m_certWarn = true;
     } else {
         setIcon(m_certIcon, "cert_error");
         m_certResult->setText(QString::fromUtf8("证书验证失败"));
-        m_certTime->setText(QString::fromUtf8("证书在有效性内"));
         m_certSucc = true;
     }
-    m_parentCert->setText(QString::fromUtf8("验证根证书成功"));
-    m_certrevList->setText(QString::fromUtf8("证书未被吊销"));
+    m_parentCert->setText(QString::fromUtf8(chainVerified ? "验证根证书成功" : "根证书未验证"));
+    m_certTime->setText(QString::fromUtf8(validThen    ? "证书在有效期内"
+                                          : known      ? "签名时证书不在有效期内"
+                                                       : "证书有效期未验证"));
+    // Revocation lists are not consulted.
+    m_certrevList->setText(QString::fromUtf8("未检查吊销状态"));
 }
 
 void VerifySignatureDialog::timestapVerifyResult(int state, QByteArray cert, QByteArray time)
@@ -445,6 +462,11 @@ void VerifySignatureDialog::result(int nRet)
             m_totalIcon->setFixedSize(scaled(15), scaled(15));
             m_totalIconPath = QString(kVerifyIcons) + "error.svg";
             m_totalResult->setText(QString::fromUtf8("签章无效！"));
+        } else if (m_certWarn) {
+            // The document is as signed, but nothing confirms who signed it.
+            m_totalIcon->setFixedSize(scaled(15), scaled(15));
+            m_totalIconPath = QString(kVerifyIcons) + "warning.svg";
+            m_totalResult->setText(QString::fromUtf8("签章有效，但签名者身份未验证！"));
         } else {
             m_totalIcon->setFixedSize(scaled(15), scaled(18));
             m_totalIconPath = QString(kVerifyIcons) + "medal.svg";
@@ -575,6 +597,7 @@ QLabel* VerifySignatureDialog::label(const char* name) const
     if (n == "certIcon") return m_certIcon;
     if (n == "certTime") return m_certTime;
     if (n == "parentCert") return m_parentCert;
+    if (n == "certrevList") return m_certrevList;
     if (n == "tsResult") return m_tsResult;
     if (n == "tsIcon") return m_tsIcon;
     if (n == "timeStamp") return m_timeStamp;

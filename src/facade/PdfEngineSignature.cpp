@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -587,6 +588,32 @@ void PdfEngine::ParserCert(QByteArray cert, QString& signer, QString& strsn)
 
 // ---- verification -----------------------------------------------------------------------------
 
+namespace {
+
+// Hands the cloud service's CA certificates to the engine as trusted roots (besides the system's
+// store), whenever the configured list differs from the one handed over last.
+void useServiceTrust()
+{
+    static QMutex lock;
+    static bool applied = false;
+    static QByteArray current;
+    const QByteArray pem = NetWorkBusiness::Instance()->serviceCaCertificates();
+    QMutexLocker locked(&lock);
+    if (applied && pem == current)
+        return;
+    if (vq_set_trusted_certificates(pem.isEmpty() ? nullptr : pem.constData(), pem.size()) < 0)
+    {
+        // A list that is not all certificates is not used at all.
+        CLog::writeLogs(QStringLiteral("src/pdfEngine"), __LINE__, QStringLiteral("useServiceTrust"),
+                        QStringLiteral("Config/ca names no list of PEM certificates; only the system's trust store is used"));
+        vq_set_trusted_certificates(nullptr, 0);
+    }
+    current = pem;
+    applied = true;
+}
+
+} // namespace
+
 QString PdfEngine::verifyCodeText(int vcode)
 {
     switch (vcode)
@@ -651,7 +678,9 @@ bool PdfEngine::readVerifyJson(const char* json, int& vcode, int& docVerifyRet, 
     if (result.isEmpty())
         return false;
     docVerifyRet = result.value(QStringLiteral("docret")).toInt(0);
-    certverifyRet = 0;
+    // What the signer's certificate is worth (0 leads to a trusted root and was valid when
+    // signing); a result that does not say counts as not verified.
+    certverifyRet = result.value(QStringLiteral("chainret")).toInt(1);
     signer = result.value(QStringLiteral("signer")).toString();
     signTime = result.value(QStringLiteral("signtime")).toString();
     certData = result.value(QStringLiteral("cert")).toString().toUtf8();
@@ -668,6 +697,7 @@ void PdfEngine::VerifySinature(vq_signature* signature, int& vcode, int& docVeri
                                int& certverifyRet, QString& signer, QByteArray& certData, QString& signTime,
                                QByteArray& tsCert, QByteArray& tsTime, bool /*needReturnValue*/)
 {
+    useServiceTrust();
     QMutexLocker lock(&mutex);
     if (!_doc || !signature)
         return;
@@ -705,6 +735,7 @@ void PdfEngine::VerifySinature(vq_signature* signature, int& vcode, int& docVeri
 
 void PdfEngine::batchVerifySinature()
 {
+    useServiceTrust();
     QHash<int, CVerifyResult> verified;
     int index = 0;
     int pages = 0;
@@ -776,10 +807,13 @@ void PdfEngine::batchVerifySinature()
                         result.signTime = getSignatureTime(f);
                         verified.insert(objnum, result);
                     }
+                    const bool intact = result.docVerifyRet == 0 && result.tsVerifyRet < 1;
                     if (result.tsVerifyRet == 4)
                         code = 2;
-                    else if (result.docVerifyRet == 0 && result.certverifyRet == 0 && result.tsVerifyRet < 1)
+                    else if (intact && result.certverifyRet == 0)
                         code = 1;
+                    else if (intact && result.certverifyRet == 1)
+                        code = 2; // unchanged, but whether the signer is who the certificate says is unknown
                     else
                         code = 0;
                     info.signer = result.signer;

@@ -15,6 +15,7 @@
 
 #include <QJsonDocument>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -254,12 +255,41 @@ TEST_F(CanvasSigning, VerificationFromTheListShowsTheResult)
     const QString field = signAt(v, seals[0].id);
     ASSERT_FALSE(field.isEmpty());
 
-    driver.on<VerifySignatureDialog>([](VerifySignatureDialog* d) { d->accept(); });
+    QMap<QString, QString> shown;
+    driver.on<VerifySignatureDialog>([&shown](VerifySignatureDialog* d) {
+        shown.clear();
+        shown["verdict"] = d->verdictText();
+        for (const char* name : {"docResult", "docsignedName", "parentCert", "certrevList"})
+            shown[name] = d->label(name)->text();
+        d->accept();
+    });
     v.canvas->verifySignatureByName(QStringLiteral("no such field"));
     QTest::qWait(20);
     EXPECT_EQ(0, driver.count<VerifySignatureDialog>());
     v.canvas->verifySignatureByName(field);
     EXPECT_EQ(1, driver.count<VerifySignatureDialog>());
+    // The service's CA is configured: the signer's certificate leads to a trusted root.
+    EXPECT_EQ(u8("签章有效！"), shown["verdict"]);
+    EXPECT_EQ(u8("验证根证书成功"), shown["parentCert"]);
+    EXPECT_EQ(u8("未检查吊销状态"), shown["certrevList"]);
+    const QString signer = shown["docsignedName"];
+    ASSERT_TRUE(signer.contains(u8("有"))) << signer.toStdString();
+
+    // The subject inside the signature's certificate changed ("有" to "无", as many bytes): the
+    // document still reads as unchanged, but the name is no longer vouched for.
+    const QString forgedName = QString(signer).replace(u8("有"), u8("无"));
+    std::string bytes = v.fileBytes();
+    auto hexOf = [](const QString& t) { return t.toUtf8().toHex().toStdString(); };
+    const size_t at = bytes.find(hexOf(signer));
+    ASSERT_NE(std::string::npos, at);
+    bytes.replace(at, hexOf(signer).size(), hexOf(forgedName));
+    SigningView forged(bytes);
+    forged.canvas->verifySignatureByName(field);
+    EXPECT_EQ(2, driver.count<VerifySignatureDialog>());
+    EXPECT_EQ(u8("文档验证成功"), shown["docResult"]);
+    EXPECT_EQ(forgedName, shown["docsignedName"]);
+    EXPECT_EQ(u8("根证书未验证"), shown["parentCert"]);
+    EXPECT_EQ(u8("签章有效，但签名者身份未验证！"), shown["verdict"]);
 }
 
 TEST_F(CanvasSigning, ContractItemsArePlacedListedAndRemoved)

@@ -5,17 +5,21 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
+#include <QSslCertificate>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 
 namespace {
 
-// Starts the program and reads the lines it prints at start.
+// Starts the program and reads the lines it prints at start (three with a CA folder).
 bool startProgram(QProcess& p, const QStringList& extra, QMap<QString, QString>& printed)
 {
     p.start(ORV_STANDIN_EXE, QStringList{"--listen", "127.0.0.1:0"} + extra);
     if (!p.waitForStarted(10000))
         return false;
-    while (printed.size() < 2 && p.waitForReadyRead(10000)) {
+    const int lines = extra.contains("--ca-dir") ? 3 : 2;
+    while (printed.size() < lines && p.waitForReadyRead(10000)) {
         while (p.canReadLine()) {
             const QString line = QString::fromUtf8(p.readLine()).trimmed();
             printed.insert(line.section('=', 0, 0), line.section('=', 1));
@@ -48,6 +52,52 @@ TEST_F(StandinProgram, AnswersALoginAndStopsAtEndOfInput)
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+}
+
+// The SM2 CA that issues the signing certificates is published in the CA folder and kept across
+// starts; Config/ca naming that file gives the client the service's CA certificates.
+TEST_F(StandinProgram, PublishesItsSigningCaAndKeepsItAcrossStarts)
+{
+    QTemporaryDir caDir;
+    QByteArray first;
+    for (int start = 0; start < 2; ++start) {
+        QProcess program;
+        QMap<QString, QString> printed;
+        ASSERT_TRUE(startProgram(program, {"--ca-dir", caDir.path(), "--max-seconds", "60"}, printed));
+        const QString path = printed.value("config_ca");
+        EXPECT_EQ(path, caDir.filePath("signing-ca.crt"));
+        QTemporaryDir configDir;
+        const QString ini = configDir.filePath("config.ini");
+        {
+            QSettings config(ini, QSettings::IniFormat);
+            config.setValue("Config/ca", path);
+        }
+        const QByteArray pem = NetWorkBusiness::readServiceCaCertificates(ini);
+        const QList<QSslCertificate> certs = QSslCertificate::fromData(pem, QSsl::Pem);
+        ASSERT_EQ(certs.size(), 1);
+        EXPECT_EQ(certs.first().subjectInfo(QSslCertificate::CommonName).value(0), "Orvessa stand-in SM2 CA");
+        if (start == 0)
+            first = pem;
+        else
+            EXPECT_EQ(pem, first) << "the CA is kept across starts";
+        program.closeWriteChannel();
+        ASSERT_TRUE(program.waitForFinished(10000));
+    }
+    // A relative name is taken beside the INI file; a missing key or file gives nothing.
+    QTemporaryDir configDir;
+    const QString ini = configDir.filePath("config.ini");
+    EXPECT_TRUE(NetWorkBusiness::readServiceCaCertificates(ini).isEmpty());
+    QFile::copy(caDir.filePath("signing-ca.crt"), configDir.filePath("service-ca.pem"));
+    {
+        QSettings config(ini, QSettings::IniFormat);
+        config.setValue("Config/ca", "service-ca.pem");
+    }
+    EXPECT_EQ(NetWorkBusiness::readServiceCaCertificates(ini), first);
+    {
+        QSettings config(ini, QSettings::IniFormat);
+        config.setValue("Config/ca", "missing.pem");
+    }
+    EXPECT_TRUE(NetWorkBusiness::readServiceCaCertificates(ini).isEmpty());
 }
 
 TEST_F(StandinProgram, StopsAfterMaxSecondsAndOnTerminate)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -102,6 +103,26 @@ TEST_F(DialogsScreen, VerificationResult)
     bad.result(0);
     bad.resizeInterface();
     shoot(bad, "verify_result_invalid.png");
+
+    // An unchanged document whose signer's certificate leads to no trusted root.
+    VerifySignatureDialog unverified(nullptr);
+    unverified.docVerifyResult(0, QString(), "2024-05-06 15:08:09", "", u8("李四"));
+    unverified.certVerifyResult(1);
+    unverified.timestapVerifyResult(0, "", "Mar 5 02:07:09.123456 2021");
+    unverified.sourceInfo(u8("某某科技有限公司"), u8("某某市公安局"), "1600000000");
+    unverified.result(0);
+    unverified.resizeInterface();
+    const QImage chain = shoot(unverified, "verify_result_chain_unverified.png");
+    EXPECT_EQ(chain.size(), QSize(513, 400));
+    // The certificate verdict is drawn in the warning colour.
+    QLabel* verdict = unverified.label("certResult");
+    bool orange = false;
+    for (int y = 0; y < verdict->height() && !orange; ++y)
+        for (int x = 0; x < verdict->width() && !orange; ++x) {
+            const QColor c(chain.pixel(verdict->mapTo(&unverified, QPoint(x, y))));
+            orange = c.red() > 200 && c.green() > 140 && c.green() < 200 && c.blue() < 120;
+        }
+    EXPECT_TRUE(orange);
 
     VerifySignatureDialog net(nullptr);
     net.result(1);

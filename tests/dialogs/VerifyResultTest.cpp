@@ -144,6 +144,45 @@ TEST_F(VerifyResult, ChangedDocumentAndUnknownCertificateAreInvalid)
     EXPECT_EQ(badTs.label("timeStamp")->text(), u8("时间戳验证无效"));
 }
 
+// The certificate frame says only what was checked: the chain to a trusted root and the
+// validity at the signing time; revocation is never checked.
+TEST_F(VerifyResult, CertificateFrameSaysWhatWasChecked)
+{
+    struct Case {
+        int state;
+        const char* verdict;
+        const char* icon;
+        const char* root;
+        const char* time;
+        const char* overall;
+    } cases[] = {
+        {0, "证书验证成功", "cert", "验证根证书成功", "证书在有效期内", "签章有效！"},
+        {1, "证书未验证", "cert_warning", "根证书未验证", "证书在有效期内", "签章有效，但签名者身份未验证！"},
+        {2, "证书验证失败", "cert_error", "验证根证书成功", "签名时证书不在有效期内", "签章无效！"},
+        {3, "证书验证失败", "cert_error", "根证书未验证", "签名时证书不在有效期内", "签章无效！"},
+        {3057, "证书验证失败", "cert_error", "根证书未验证", "证书有效期未验证", "签章无效！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        VerifySignatureDialog d(nullptr);
+        fill(d, 0, c.state, 0);
+        EXPECT_EQ(d.label("certResult")->text(), u8(c.verdict));
+        EXPECT_EQ(d.label("certIcon")->property("icon").toString(), c.icon);
+        EXPECT_EQ(d.label("parentCert")->text(), u8(c.root));
+        EXPECT_EQ(d.label("certTime")->text(), u8(c.time));
+        EXPECT_EQ(d.label("certrevList")->text(), u8("未检查吊销状态"));
+        EXPECT_EQ(d.verdictText(), u8(c.overall));
+    }
+    // A warning never outweighs a failure elsewhere.
+    VerifySignatureDialog changed(nullptr);
+    fill(changed, 1, 1, 0);
+    EXPECT_EQ(changed.verdictText(), u8("签章无效！"));
+    VerifySignatureDialog warned(nullptr);
+    fill(warned, 0, 1, 0);
+    EXPECT_TRUE(warned.verdictIcon().endsWith("warning.svg"));
+    EXPECT_EQ(warned.label("certResult")->property("mode").toString(), "style67");
+}
+
 TEST_F(VerifyResult, HiddenFramesShrinkTheDialogWithoutSpoilingTheVerdict)
 {
     VerifySignatureDialog noTs(nullptr);

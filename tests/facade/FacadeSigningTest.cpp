@@ -190,6 +190,55 @@ TEST_F(FacadeSigning, SignedFieldSavesVerifiesAndReadsBack)
     EXPECT_FALSE(tsCert.isEmpty());
 }
 
+// The service's CA certificates come from the configuration (Config/ca): with them the signer's
+// certificate leads to a trusted root; without them, or with a file that holds no certificates,
+// it does not, and batch verification cannot call the unchanged signature valid.
+TEST_F(FacadeSigning, SignerChainFollowsTheConfiguredServiceCa)
+{
+    PdfEngine engine;
+    ASSERT_EQ(0, engine.Load(q(path), false, nullptr));
+    engine.CutOutPages();
+    ToolSignatureInfo info;
+    int res = -1;
+    const QString name = signOnce(engine, info, res);
+    ASSERT_EQ(0, res);
+    ASSERT_EQ(0, engine.Save());
+
+    auto verifyOne = [&](int& docRet) {
+        int vcode = -1, ts = -1, certRet = -1;
+        docRet = -1;
+        QString signer, signTime;
+        QByteArray certData, tsCert, tsTime;
+        engine.VerifySinature(engine.getSignatureByName(name), vcode, docRet, ts, certRet, signer, certData,
+                              signTime, tsCert, tsTime);
+        return certRet;
+    };
+    int docRet = -1;
+    EXPECT_EQ(0, verifyOne(docRet));
+    EXPECT_EQ(0, docRet);
+    EXPECT_EQ(1, verifyAll(engine).value(0).code);
+
+    QSettings ini(client->m_exePath, QSettings::IniFormat);
+    ini.remove("Config/ca");
+    ini.sync();
+    EXPECT_EQ(1, verifyOne(docRet));
+    EXPECT_EQ(0, docRet);
+    QList<BatchResult> results = verifyAll(engine);
+    ASSERT_EQ(1, results.size());
+    EXPECT_EQ(2, results[0].code);
+    EXPECT_EQ(1, results[0].result.certverifyRet);
+    EXPECT_EQ(signerName, results[0].info.signer);
+
+    fixture::writeFile(QDir(m_configDir.path()).filePath("garbage.pem").toStdString(), "no certificate here");
+    ini.setValue("Config/ca", "garbage.pem");
+    ini.sync();
+    EXPECT_EQ(1, verifyOne(docRet));
+
+    ini.setValue("Config/ca", "service-ca.pem");
+    ini.sync();
+    EXPECT_EQ(0, verifyOne(docRet));
+}
+
 TEST_F(FacadeSigning, ThreeWidgetsSharingOneValueAreVerifiedOnce)
 {
     const std::string target = dir.file("batch.pdf");
@@ -473,12 +522,51 @@ std::string signAt(std::string file, const std::function<Bytes(const Bytes&)>& s
     return file;
 }
 
+// The signers' certificates of these tests come from a CA of their own, which the configuration
+// lists beside the service's.
+const TestCa& testCa()
+{
+    static const TestCa* ca = new TestCa(makeTestCa(true, "Orvessa Test CA"));
+    return *ca;
+}
+
+const TestCa& rsaTestCa()
+{
+    static const TestCa* ca = new TestCa(makeTestCa(false, "Orvessa Test RSA CA"));
+    return *ca;
+}
+
+Sm2Identity issuedSm2Identity(const std::string& cn)
+{
+    Sm2Identity id = makeSm2Identity(cn);
+    id.certDer = issueCertificate(testCa(), id.key.get(), cn);
+    return id;
+}
+
+RsaIdentity issuedRsaIdentity(const std::string& cn)
+{
+    RsaIdentity id = makeRsaIdentity(cn);
+    const Bytes der = issueCertificate(rsaTestCa(), id.key.get(), cn);
+    const unsigned char* p = der.data();
+    id.cert.reset(d2i_X509(nullptr, &p, long(der.size())));
+    return id;
+}
+
+void trustTestCas(const QString& configDir)
+{
+    QFile ca(QDir(configDir).filePath("service-ca.pem"));
+    ASSERT_TRUE(ca.open(QIODevice::Append));
+    ca.write(QByteArray::fromStdString(testCa().pem() + rsaTestCa().pem()));
+}
+
 TEST_F(FacadeSigning, EachKindGivesItsText)
 {
-    static const Sm2Identity sm2 = makeSm2Identity("SM2 Signer");
+    static const Sm2Identity sm2 = issuedSm2Identity("SM2 Signer");
+    static const Sm2Identity selfMade = makeSm2Identity("Self-made Signer");
     static const Sm2Identity maker = makeSm2Identity("Seal Maker", "digitalSignature");
     static const Sm2Identity encMaker = makeSm2Identity("Enc Maker", "keyEncipherment,dataEncipherment");
-    static const RsaIdentity rsa = makeRsaIdentity("RSA Signer");
+    static const RsaIdentity rsa = issuedRsaIdentity("RSA Signer");
+    trustTestCas(m_configDir.path());
     auto seal = [](const SealSpec& recipe, const Sm2Identity& m) {
         return signAt(baseDocument(valueDict("vqsign.gb2018.sm3", 6000)),
                       [&](const Bytes& d) { return sealSignature(m, sm2, d, recipe); });
@@ -512,6 +600,12 @@ TEST_F(FacadeSigning, EachKindGivesItsText)
         {"valid RSA", signAt(baseDocument(valueDict("adbe.pkcs7.detached", 6000)),
                              [](const Bytes& d) { return rsaPkcs7(rsa, d); }),
          1, "RSA Signer"},
+        // An unchanged document whose signer's certificate leads to no trusted root cannot be
+        // called valid: who signed it is not known.
+        {"SM2 signer certificate from no trusted CA",
+         signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)),
+                [](const Bytes& d) { return sm2Pkcs7(selfMade, d, ""); }),
+         2, "Self-made Signer"},
         // A time stamp the service does not recognise makes the signature invalid.
         {"SM2 with a foreign time stamp",
          signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)),

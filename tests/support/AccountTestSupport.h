@@ -26,6 +26,12 @@ protected:
         client->m_exePath = m_configDir.filePath("config.ini");
         QSettings ini(client->m_exePath, QSettings::IniFormat);
         ini.setValue("Config/i", QString::fromLatin1(standin.configValue()));
+        // The service's CA certificates: what the stand-in's signing certificates lead to.
+        QFile ca(m_configDir.filePath("service-ca.pem"));
+        ASSERT_TRUE(ca.open(QIODevice::WriteOnly));
+        ca.write(standin.signingCaCertificatePem());
+        ca.close();
+        ini.setValue("Config/ca", "service-ca.pem");
         ini.sync();
         g_cerData.clear();
         g_certTime = CCertTime();

@@ -143,6 +143,35 @@ Sm2Identity makeSm2Identity(const std::string& cn, const std::string& keyUsage)
     return id;
 }
 
+std::string TestCa::pem() const { return toPem(cert.get()); }
+
+TestCa makeTestCa(bool sm2, const std::string& cn)
+{
+    TestCa ca;
+    ca.key = sm2 ? makeSm2Key() : makeRsaKey(2048);
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"CN", cn}};
+    recipe.issuerCn = cn;
+    recipe.keyUsage = "keyCertSign,cRLSign";
+    recipe.notBefore = "20200101000000Z";
+    recipe.notAfter = "20400101000000Z";
+    ca.cert = makeCert(ca.key.get(), recipe);
+    ca.cn = cn;
+    return ca;
+}
+
+Bytes issueCertificate(const TestCa& ca, EVP_PKEY* key, const std::string& cn, const std::string& notAfter)
+{
+    CertSpec recipe;
+    recipe.subject = {{"C", "CN"}, {"O", "Orvessa Test"}, {"CN", cn}};
+    recipe.issuerCn = ca.cn;
+    recipe.keyUsage = "digitalSignature,nonRepudiation";
+    recipe.serial = randomBytes(8);
+    recipe.serial[0] = 0x22;
+    recipe.notAfter = notAfter;
+    return toDer(makeCert(key, recipe, ca.key.get()).get());
+}
+
 Bytes md5(const Bytes& data)
 {
     Bytes out(16);

@@ -52,6 +52,19 @@ struct Sm2Identity
 };
 Sm2Identity makeSm2Identity(const std::string& cn, const std::string& keyUsage = "digitalSignature,nonRepudiation");
 
+// A CA made by the tests (SM2 or RSA key), self-signed, valid 2020 to 2040.
+struct TestCa
+{
+    PkeyPtr key;
+    X509Ptr cert;
+    std::string cn;
+    std::string pem() const;
+};
+TestCa makeTestCa(bool sm2, const std::string& cn);
+// A signer certificate for key, issued by ca (UTCTime or GeneralizedTime notAfter).
+Bytes issueCertificate(const TestCa& ca, EVP_PKEY* key, const std::string& cn,
+                       const std::string& notAfter = "350101000000Z");
+
 Bytes md5(const Bytes& data);
 std::string md5Hex(const Bytes& data);
 // e = SM3(Z || msg) for the identity's key.

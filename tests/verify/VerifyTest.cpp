@@ -11,6 +11,9 @@
 #include <cjson/cJSON.h>
 #include <gtest/gtest.h>
 
+#include <openssl/objects.h>
+#include <openssl/x509.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -236,6 +239,17 @@ std::string freeTextUpdate(const std::string& file)
     return appendUpdate(file, objs, 9);
 }
 
+// An update that adds a page object nothing refers to (a reader that rebuilds the file from
+// its objects would find it).
+std::string unreferencedUpdate(const std::string& file)
+{
+    return appendUpdate(file,
+                        {{FIRST_FREE, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents " +
+                                          std::to_string(FIRST_FREE + 1) + " 0 R >>"},
+                         {FIRST_FREE + 1, fixture::PdfBuilder::stream("BT /F1 12 Tf 10 50 Td (Void) Tj ET")}},
+                        FIRST_FREE + 2);
+}
+
 // ---- the table ----------------------------------------------------------------------------
 
 struct Case
@@ -306,6 +320,9 @@ const Case kCases[] = {
      },
      "Sig1", 1, 1, 0, false},
     {"Sm2ThenFreeTextAnnotation", [] { return freeTextUpdate(sm2File()); }, "Sig1", 1, 1, 0, false},
+    {"Sm2ThenUnreferencedObject", [] { return unreferencedUpdate(sm2File()); }, "Sig1", 1, 1, 0, false},
+    {"RsaThenUnreferencedObject", [] { return unreferencedUpdate(rsaFile()); }, "Sig1", 1, 1, -1, false},
+    {"SealThenUnreferencedObject", [] { return unreferencedUpdate(sealFile()); }, "Sig1", 1, 1, -1, false},
     {"ArmedNeverSaved",
      [] {
          return baseDocument("<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /vqsign.pkcs7.sm3.3 /ByteRange [] "
@@ -389,8 +406,8 @@ TEST(Verify, ValidSm2ResultCarriesCertificateTimeStampAndKeysInOrder)
     Bytes d;
     Result r = verify(sm2File("TS-OK", &d));
     ASSERT_EQ(r.vcode, 0);
-    const std::vector<std::string> order = {"addinfo", "tsaret", "tsatime", "tsacert", "docret", "signtime",
-                                            "certsn",  "signer", "cert",    "issuser", "theme",  "issuerplus"};
+    const std::vector<std::string> order = {"addinfo", "tsaret", "tsatime", "tsacert", "docret",     "signtime", "certsn",
+                                            "signer",  "cert",   "issuser", "theme",   "issuerplus", "chainret"};
     EXPECT_EQ(r.keys, order);
     EXPECT_EQ(r.text["addinfo"], "seal-record-1");
     EXPECT_EQ(r.text["tsatime"], "2026-03-15 12:30:05");
@@ -400,6 +417,8 @@ TEST(Verify, ValidSm2ResultCarriesCertificateTimeStampAndKeysInOrder)
     EXPECT_EQ(r.text["cert"], base64Text(ids().sm2.certDer));
     EXPECT_NE(r.text["theme"].find("CN=Zhang San"), std::string::npos);
     EXPECT_FALSE(r.text["signtime"].empty());
+    // Nothing makes the test's certificate trusted: its chain is not verified.
+    EXPECT_EQ(r.get("chainret"), 1);
     // The callback saw the MD5 of exactly the signed bytes and the stored time stamp.
     EXPECT_EQ(g_tsa.calls, 1);
     EXPECT_EQ(g_tsa.md5, md5Hex(d));
@@ -519,6 +538,207 @@ TEST(Verify, CraftedByteRangesAreInvalidEvenWhenSignedAsTheyStand)
         EXPECT_EQ(res.vcode, 1) << r.name;
         EXPECT_EQ(res.get("docret"), 1) << r.name;
     }
+}
+
+// /ByteRange entries beyond 32 bits: the PDF library alone reads them wrapped (2^32 + n as n),
+// so signing what the wrapped numbers name made such a file verify.
+TEST(Verify, ByteRangeBeyond32BitsIsRefused)
+{
+    const long long wrap = 4294967296LL;
+    struct Variant
+    {
+        const char* name;
+        long long add[4];
+    };
+    const Variant variants[] = {
+        {"AsWritten", {0, 0, 0, 0}},
+        {"FirstLengthWrapped", {0, wrap, 0, 0}},
+        {"SecondStartWrapped", {0, 0, wrap, 0}},
+        {"LengthsWrapped", {0, wrap, 0, wrap}},
+    };
+    std::string base = baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000));
+    const Placeholder p = fillByteRange(base);
+    const long long real[4] = {0, (long long)p.a, (long long)p.b, (long long)(base.size() - p.b)};
+    const size_t br = base.find("/ByteRange [") + std::strlen("/ByteRange [");
+    for (const Variant& v : variants)
+    {
+        std::string f = base;
+        char text[64];
+        std::snprintf(text, sizeof text, "%-10lld %-10lld %-10lld %-10lld", real[0] + v.add[0], real[1] + v.add[1],
+                      real[2] + v.add[2], real[3] + v.add[3]);
+        f.replace(br, 43, text, 43);
+        // Signed over the bytes the wrapped numbers name: the real ranges.
+        putContents(f, p, sm2Pkcs7(ids().sm2, signedBytes(f, p), "TS-OK"));
+        const Result r = verify(f);
+        ASSERT_TRUE(r.ok) << v.name;
+        const bool plain = v.add[1] == 0 && v.add[2] == 0 && v.add[3] == 0;
+        EXPECT_EQ(r.vcode, plain ? 0 : 1) << v.name;
+        EXPECT_EQ(r.get("docret"), plain ? 0 : 1) << v.name;
+    }
+}
+
+// Replaces the last occurrence of one object identifier by another of the same encoded length.
+void replaceLastOid(Bytes& der, const char* from, const char* to)
+{
+    auto encode = [](const char* oid) {
+        ASN1_OBJECT* o = OBJ_txt2obj(oid, 1);
+        unsigned char* out = nullptr;
+        const int n = i2d_ASN1_OBJECT(o, &out);
+        Bytes b(out, out + n);
+        OPENSSL_free(out);
+        ASN1_OBJECT_free(o);
+        return b;
+    };
+    const Bytes a = encode(from), b = encode(to);
+    ASSERT_EQ(a.size(), b.size());
+    auto it = std::find_end(der.begin(), der.end(), a.begin(), a.end());
+    ASSERT_NE(it, der.end()) << from;
+    std::copy(b.begin(), b.end(), it);
+}
+
+// A signer information that names other algorithms than the signature's kind uses is invalid,
+// even where the numbers still verify.
+TEST(Verify, ChangedAlgorithmIdentifiersAreInvalid)
+{
+    struct Case
+    {
+        const char* name;
+        const char* subfilter;
+        std::function<Bytes(const Bytes&)> sign;
+        const char* from;
+        const char* to;
+        int vcode;
+    };
+    const auto sm2 = [](const Bytes& d) { return sm2Pkcs7(ids().sm2, d, ""); };
+    const auto rsa = [](const Bytes& d) { return rsaPkcs7(ids().rsa, d); };
+    const auto seal = [](const Bytes& d) { return sealSignature(ids().maker, ids().sm2, d, SealSpec()); };
+    const Case cases[] = {
+        {"Sm2DigestNotSm3", "vqsign.pkcs7.sm3.3", sm2, "1.2.156.197.1.401.2", "1.2.156.197.1.401.3", 1},
+        {"Sm2SignatureNotSm2", "vqsign.pkcs7.sm3.3", sm2, "1.2.156.10197.1.301.1", "1.2.156.10197.1.301.2", 1},
+        // The standard SM3 identifier is as good as the one our signer stores.
+        {"Sm2StandardSm3Arc", "vqsign.pkcs7.sm3.3", sm2, "1.2.156.197.1.401.2", "1.2.156.10197.1.401.2", 0},
+        // RSA signed with SHA-256: a signature algorithm naming SHA-1 does not match; one naming
+        // SHA-256 does.
+        {"RsaSignatureNamesOtherDigest", "adbe.pkcs7.detached", rsa, "1.2.840.113549.1.1.1", "1.2.840.113549.1.1.5", 1},
+        {"RsaSignatureNamesItsDigest", "adbe.pkcs7.detached", rsa, "1.2.840.113549.1.1.1", "1.2.840.113549.1.1.11", 0},
+        {"SealSignatureNotSm2", "vqsign.gb2018.sm3", seal, "1.2.156.10197.1.501", "1.2.156.10197.1.502", 1},
+    };
+    for (const Case& c : cases)
+    {
+        std::string f = baseDocument(valueDict(c.subfilter, 6000));
+        const Placeholder p = fillByteRange(f);
+        Bytes value = c.sign(signedBytes(f, p));
+        putContents(f, p, value);
+        ASSERT_EQ(verify(f).vcode, 0) << c.name << " as signed";
+        replaceLastOid(value, c.from, c.to);
+        putContents(f, p, value);
+        const Result r = verify(f);
+        EXPECT_EQ(r.vcode, c.vcode) << c.name;
+        EXPECT_EQ(r.get("docret"), c.vcode) << c.name;
+    }
+}
+
+// ---- the signer's certificate chain --------------------------------------------------------
+
+class VerifyChain : public ::testing::Test
+{
+protected:
+    void TearDown() override { vq_set_trusted_certificates(nullptr, 0); }
+
+    static void trust(const std::vector<const TestCa*>& cas)
+    {
+        std::string pem;
+        for (const TestCa* ca : cas)
+            pem += ca->pem();
+        ASSERT_EQ(vq_set_trusted_certificates(pem.data(), (int)pem.size()), (int)cas.size());
+    }
+};
+
+TEST_F(VerifyChain, SignerCertificateLeadsToATrustedRootAtTheSigningTime)
+{
+    const TestCa sm2Ca = makeTestCa(true, "Orvessa Test CA");
+    const TestCa rsaCa = makeTestCa(false, "Orvessa Test CA");
+    Sm2Identity signer = makeSm2Identity("Zhang San");
+    signer.certDer = issueCertificate(sm2Ca, signer.key.get(), "Zhang San");
+    Sm2Identity expired = makeSm2Identity("Wang Wu");
+    // /M of the test files is 2026-03-15; this certificate ended before.
+    expired.certDer = issueCertificate(sm2Ca, expired.key.get(), "Wang Wu", "260101000000Z");
+    const std::string good = signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)), 0, sm2Signer("TS-OK", &signer));
+    const std::string late = signAt(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)), 0, sm2Signer("TS-OK", &expired));
+    RsaIdentity rsaSigner;
+    rsaSigner.key = makeRsaKey(2048);
+    const Bytes rsaDer = issueCertificate(rsaCa, rsaSigner.key.get(), "RSA Signer");
+    const unsigned char* p = rsaDer.data();
+    rsaSigner.cert.reset(d2i_X509(nullptr, &p, (long)rsaDer.size()));
+    const std::string rsa = signAt(baseDocument(valueDict("adbe.pkcs7.detached", 6000)), 0,
+                                   [&](const Bytes& d) { return rsaPkcs7(rsaSigner, d); });
+    const std::string seal = signAt(baseDocument(valueDict("vqsign.gb2018.sm3", 6000)), 0,
+                                    [&](const Bytes& d) { return sealSignature(ids().maker, signer, d, SealSpec()); });
+
+    // Nothing trusted yet: every chain is unverified, and the documents stay valid.
+    for (const std::string* f : {&good, &rsa, &seal})
+    {
+        const Result r = verify(*f);
+        EXPECT_EQ(r.vcode, 0);
+        EXPECT_EQ(r.get("chainret"), 1);
+    }
+    EXPECT_EQ(verify(late).get("chainret"), 3);
+
+    trust({&sm2Ca, &rsaCa});
+    for (const std::string* f : {&good, &rsa, &seal})
+    {
+        const Result r = verify(*f);
+        EXPECT_EQ(r.vcode, 0);
+        EXPECT_EQ(r.get("chainret"), 0);
+    }
+    const Result r = verify(late);
+    EXPECT_EQ(r.vcode, 0) << "the document check does not depend on the certificate";
+    EXPECT_EQ(r.get("chainret"), 2);
+
+    // Another CA with the same name is no anchor for these certificates.
+    const TestCa impostor = makeTestCa(true, "Orvessa Test CA");
+    trust({&impostor});
+    EXPECT_EQ(verify(good).get("chainret"), 1);
+}
+
+// The certificate inside a signature value is not covered by the signature: a changed subject
+// still verifies as a document signature, but its chain no longer does.
+TEST_F(VerifyChain, ChangedSubjectInTheEmbeddedCertificateIsNotVerified)
+{
+    const TestCa ca = makeTestCa(true, "Orvessa Test CA");
+    Sm2Identity signer = makeSm2Identity("Zhang San");
+    signer.certDer = issueCertificate(ca, signer.key.get(), "Zhang San");
+    trust({&ca});
+    std::string f = baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000));
+    const Placeholder p = fillByteRange(f);
+    Bytes value = sm2Pkcs7(signer, signedBytes(f, p), "TS-OK");
+    putContents(f, p, value);
+    Result r = verify(f);
+    ASSERT_EQ(r.vcode, 0);
+    EXPECT_EQ(r.get("chainret"), 0);
+    EXPECT_EQ(r.text["signer"], "Zhang San");
+
+    const std::string from = "Zhang San", to = "Zhang Sam";
+    auto it = std::search(value.begin(), value.end(), from.begin(), from.end());
+    ASSERT_NE(it, value.end());
+    std::copy(to.begin(), to.end(), it);
+    putContents(f, p, value);
+    r = verify(f);
+    EXPECT_EQ(r.vcode, 0);
+    EXPECT_EQ(r.get("docret"), 0);
+    EXPECT_EQ(r.text["signer"], "Zhang Sam");
+    EXPECT_EQ(r.get("chainret"), 1);
+}
+
+TEST_F(VerifyChain, TrustedCertificatesMustAllBeCertificates)
+{
+    const TestCa a = makeTestCa(true, "CA One"), b = makeTestCa(false, "CA Two");
+    const std::string two = toPem(a.cert.get()) + toPem(b.cert.get());
+    EXPECT_EQ(vq_set_trusted_certificates(two.data(), (int)two.size()), 2);
+    const std::string bad = toPem(a.cert.get()) + "-----BEGIN CERTIFICATE-----\nAAAA\n-----END CERTIFICATE-----\n";
+    EXPECT_EQ(vq_set_trusted_certificates(bad.data(), (int)bad.size()), -1);
+    EXPECT_EQ(vq_set_trusted_certificates("not a certificate", 17), -1);
+    EXPECT_EQ(vq_set_trusted_certificates(nullptr, 0), 0);
 }
 
 size_t findIn(const Bytes& hay, const Bytes& needle)

@@ -5,6 +5,8 @@
 
 #include <QBuffer>
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,7 @@
 #include <openssl/bn.h>
 #include <openssl/ec.h>
 #include <openssl/evp.h>
+#include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
@@ -799,12 +802,78 @@ bool standinRenewCertificate(StandinState& state, const QString& account)
     return standinIssueCertificate(state, account, StandinCertScenario::Valid);
 }
 
-void standinSeedAccountArea(StandinState& state)
+namespace {
+
+// The SM2 CA kept in caDir (signing-ca.crt and signing-ca.key), when both are there, readable,
+// an SM2 pair and the certificate still valid.
+bool readSigningCa(const QString& caDir, StandinAccountArea& a)
 {
-    state.account = std::make_shared<StandinAccountArea>();
+    QFile c(caDir + "/" + kStandinSigningCaFile), k(caDir + "/signing-ca.key");
+    if (caDir.isEmpty() || !c.open(QIODevice::ReadOnly) || !k.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray certPem = c.readAll(), keyPem = k.readAll();
+    BIO* cb = BIO_new_mem_buf(certPem.constData(), certPem.size());
+    BIO* kb = BIO_new_mem_buf(keyPem.constData(), keyPem.size());
+    X509* cert = cb ? PEM_read_bio_X509(cb, nullptr, nullptr, nullptr) : nullptr;
+    EVP_PKEY* key = kb ? PEM_read_bio_PrivateKey(kb, nullptr, nullptr, nullptr) : nullptr;
+    BIO_free(cb);
+    BIO_free(kb);
+    const bool usable = cert && key && EVP_PKEY_is_a(key, "SM2") && X509_check_private_key(cert, key) == 1 &&
+                        X509_cmp_time(X509_get0_notAfter(cert), nullptr) > 0;
+    if (usable) {
+        a.caKey = std::shared_ptr<EVP_PKEY>(key, EVP_PKEY_free);
+        a.caDer = toDer(cert);
+    } else {
+        EVP_PKEY_free(key);
+    }
+    X509_free(cert);
+    return usable;
+}
+
+// Publishes the SM2 CA into caDir, so that the application can be configured to trust it and
+// documents signed once stay verifiable across starts.
+void writeSigningCa(const QString& caDir, StandinAccountArea& a)
+{
+    if (caDir.isEmpty() || !a.caKey)
+        return;
+    QDir().mkpath(caDir);
+    BIO* kb = BIO_new(BIO_s_mem());
+    if (!kb || !PEM_write_bio_PrivateKey(kb, a.caKey.get(), nullptr, nullptr, 0, nullptr, nullptr)) {
+        BIO_free(kb);
+        return;
+    }
+    char* data = nullptr;
+    const long len = BIO_get_mem_data(kb, &data);
+    QFile k(caDir + "/signing-ca.key"), c(caDir + "/" + kStandinSigningCaFile);
+    if (k.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        k.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        k.write(data, len);
+    }
+    BIO_free(kb);
+    if (c.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        c.write(standinSigningCaPem(a));
+}
+
+} // namespace
+
+QByteArray standinSigningCaPem(const StandinAccountArea& a)
+{
+    if (a.caDer.isEmpty())
+        return QByteArray();
+    QByteArray pem = "-----BEGIN CERTIFICATE-----\n";
+    const QByteArray b64 = a.caDer.toBase64();
+    for (int i = 0; i < b64.size(); i += 64)
+        pem += b64.mid(i, 64) + "\n";
+    return pem + "-----END CERTIFICATE-----\n";
+}
+
+namespace {
+
+void seedSigningCa(StandinState& state, const QString& caDir)
+{
     StandinAccountArea& a = *state.account;
-    a.stampSecret.resize(32);
-    RAND_bytes(reinterpret_cast<unsigned char*>(a.stampSecret.data()), 32);
+    if (readSigningCa(caDir, a))
+        return;
     a.caKey = newSm2Key();
     const qint64 now = state.now();
     X509* ca = a.caKey ? makeSm2Certificate(a.caKey.get(), QStringLiteral("Orvessa stand-in SM2 CA"), QString(),
@@ -814,6 +883,18 @@ void standinSeedAccountArea(StandinState& state)
         a.caDer = toDer(ca);
         X509_free(ca);
     }
+    writeSigningCa(caDir, a);
+}
+
+} // namespace
+
+void standinSeedAccountArea(StandinState& state, const QString& caDir)
+{
+    state.account = std::make_shared<StandinAccountArea>();
+    StandinAccountArea& a = *state.account;
+    a.stampSecret.resize(32);
+    RAND_bytes(reinterpret_cast<unsigned char*>(a.stampSecret.data()), 32);
+    seedSigningCa(state, caDir);
 
     const QString person = QStringLiteral("13800000000");
     const QString company = QStringLiteral("13900000000");

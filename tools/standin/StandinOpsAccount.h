@@ -51,10 +51,17 @@ struct StandinAccountArea {
     int nextId = 1;
 };
 
+// The file in the CA folder that holds the SM2 CA issuing the user certificates (PEM), which
+// the application's Config/ca may name so that signatures made through the stand-in verify.
+constexpr const char* kStandinSigningCaFile = "signing-ca.crt";
+
 // Creates the area: the SM2 CA, the extra accounts (company, unverified, certificate expiring and
 // expired) and, for the seeded accounts, pictures, seals, signatures, signing passwords and
-// certificates. Called once when the service starts.
-void standinSeedAccountArea(StandinState& state);
+// certificates. Called once when the service starts. With caDir, the SM2 CA is read from there
+// when it was kept before, and kept there otherwise.
+void standinSeedAccountArea(StandinState& state, const QString& caDir = QString());
+// The SM2 CA certificate as PEM text.
+QByteArray standinSigningCaPem(const StandinAccountArea& area);
 // Issues (or re-issues, as a renewal does) the account's certificate for a scenario, relative to
 // the service's present time, with a fresh key and serial.
 bool standinIssueCertificate(StandinState& state, const QString& account, StandinCertScenario scenario);

@@ -520,7 +520,7 @@ bool StandinService::start(quint16 port, const QByteArray& seedJson, const QStri
         QMutexLocker lock(&server->m_mutex);
         server->m_state.origin = QString("https://127.0.0.1:%1").arg(actual);
         server->m_state.filesOrigin = QString("https://127.0.0.1:%1").arg(files);
-        standinSeedAccountArea(server->m_state);
+        standinSeedAccountArea(server->m_state, caDir);
     }
     if (!listening) {
         if (error)
@@ -585,6 +585,14 @@ QSslCertificate StandinService::caCertificate() const
 QByteArray StandinService::caCertificatePem() const
 {
     return m_server ? m_server->m_certs.caCertificatePem : QByteArray();
+}
+
+QByteArray StandinService::signingCaCertificatePem() const
+{
+    if (!m_server)
+        return QByteArray();
+    QMutexLocker lock(&m_server->m_mutex);
+    return m_server->m_state.account ? standinSigningCaPem(*m_server->m_state.account) : QByteArray();
 }
 
 void StandinService::setMode(Mode mode)

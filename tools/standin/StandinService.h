@@ -174,6 +174,9 @@ public:
     QByteArray configValue() const;
     QSslCertificate caCertificate() const;
     QByteArray caCertificatePem() const;
+    // The SM2 CA that issues the users' signing certificates (PEM); with a CA folder it is also
+    // kept there as signing-ca.crt.
+    QByteArray signingCaCertificatePem() const;
 
     // BrokenTls answers every connection with plain text, so the TLS handshake fails.
     void setMode(Mode mode);

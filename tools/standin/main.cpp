@@ -1,13 +1,17 @@
 // orvessa-standin: runs the stand-in cloud service on loopback for the application's run command.
 //   orvessa-standin --listen 127.0.0.1:0 [--seed state.json] [--ca-dir DIR] [--max-seconds N]
 // Prints "port=<port>" and "config_i=<Base64 base address>" (the value of Config/i in
-// config.ini) and, with --ca-dir, keeps its CA in DIR/ca.crt. Stops on end of standard input,
-// SIGTERM or SIGINT, or after --max-seconds.
+// config.ini) and, with --ca-dir, keeps its TLS CA in DIR/ca.crt and the SM2 CA that issues the
+// users' signing certificates in DIR/signing-ca.crt, whose path it prints as "config_ca=<path>"
+// (the value of Config/ca). Stops on end of standard input, SIGTERM or SIGINT, or after
+// --max-seconds.
 
+#include "StandinOpsAccount.h"
 #include "StandinService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -81,6 +85,9 @@ int main(int argc, char* argv[])
         QObject::connect(sig, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     }
     std::printf("port=%u\nconfig_i=%s\n", unsigned(service.port()), service.configValue().constData());
+    if (parser.isSet(caDir))
+        std::printf("config_ca=%s\n",
+                    qPrintable(QDir(parser.value(caDir)).absoluteFilePath(QString::fromLatin1(kStandinSigningCaFile))));
     std::fflush(stdout);
     auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
     QObject::connect(input, &QSocketNotifier::activated, &app, [input, &app] {

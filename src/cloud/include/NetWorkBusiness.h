@@ -327,6 +327,11 @@ public:
     static QString readServiceAddress(const QString& iniPath);
     static QString defaultServiceAddress();
     QString serviceAddress() const { return m_strIP; }
+    // The CA certificates of the service (PEM text) that signers' certificates lead to: the file
+    // that Config/ca of the INI file names (relative to the INI file's folder); empty when the
+    // key is not set or the file cannot be read.
+    static QByteArray readServiceCaCertificates(const QString& iniPath);
+    QByteArray serviceCaCertificates() const { return readServiceCaCertificates(m_exePath); }
     // Test seam: points the client at another base address.
     void setServiceAddress(const QString& address) { m_strIP = address; }
 

@@ -30,6 +30,9 @@ public:
 
     void setError(int errorCode);
     void docVerifyResult(int state, QString docName, QString time, QByteArray signCert, QString signer);
+    // state: 0 the signer's certificate leads to a trusted root and was valid when signing;
+    // 1 no chain to a trusted root (a warning); 2 not valid at the signing time; 3 both; any
+    // other value: not checked (a failure).
     void certVerifyResult(int state);
     void timestapVerifyResult(int state, QByteArray cert, QByteArray time);
     void sourceInfo(QString unitName, QString sealrecordUnit, QString sealrecordTime);
@@ -72,6 +75,7 @@ private:
 
     bool m_docSucc = false;
     bool m_certSucc = false;
+    bool m_certWarn = false;   // the signer's certificate leads to no trusted root
     bool m_timestampSucc = false;
     QStackedWidget* m_contentStacked = nullptr;
     QByteArray m_tsCert;

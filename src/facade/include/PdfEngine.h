@@ -251,11 +251,17 @@ public:
     void ParserCert(QByteArray cert, QString& signer, QString& strsn);
 
     // ---- verification ------------------------------------------------------------------
+    // Verifies one signature. certverifyRet: 0 when the signer's certificate leads to a trusted
+    // root (the system's store and the service's CA certificates, Config/ca) and was valid at
+    // the signing time; otherwise 1 (no chain to a trusted root), 2 (not valid at the signing
+    // time) or 3 (both). Revocation is not checked.
     void VerifySinature(vq_signature* signature, int& vcode, int& docVerifyRet, int& tsVerifyRet,
                         int& certverifyRet, QString& signer, QByteArray& certData, QString& signTime,
                         QByteArray& tsCert, QByteArray& tsTime, bool needReturnValue = false);
     // Verifies every signature field, one sigBatchVerifyResult per field; a value shared by
-    // several widgets is verified once.
+    // several widgets is verified once. Codes: -2 a field waiting to be signed, 1 valid, 0
+    // invalid, 2 not decidable (unsupported kind, time-stamp service unreachable, or an
+    // unchanged document whose signer certificate leads to no trusted root).
     void batchVerifySinature();
     // The verifier's time-stamp check: asks the cloud service. len holds the room on entry.
     static int verifyfunc(const char* md5, const char* retvalue, char* revalue, int* len);

@@ -133,6 +133,19 @@ int vq_p7_decode(const unsigned char *der, int len, vq_p7_view *out)
     return VQ_P7_OK;
 }
 
+vq_bytes vq_p7_certificate(const vq_p7_view *view, int i)
+{
+    vq_bytes none = {NULL, 0};
+    if (!view || !view->priv || i < 0)
+        return none;
+    const p7_priv *priv = view->priv;
+    const SignedData_t *sd = priv->ci ? priv->ci->content : NULL;
+    if (!sd || !sd->certificates || i >= sd->certificates->list.count)
+        return none;
+    const Certificate_t *c = sd->certificates->list.array[i];
+    return bytes_of(c->buf, c->size);
+}
+
 void vq_p7_view_free(vq_p7_view *view)
 {
     if (!view || !view->priv)

@@ -57,6 +57,9 @@ typedef struct vq_p7_view {
  * VQ_P7_OK or one of the errors above; the view holds whatever was read and must be freed. */
 int vq_p7_decode(const unsigned char *der, int len, vq_p7_view *out);
 void vq_p7_view_free(vq_p7_view *view);
+/* Certificate i (0-based, below certificate_count) of a decoded view, its whole encoding;
+ * {NULL, 0} when there is none. */
+vq_bytes vq_p7_certificate(const vq_p7_view *view, int i);
 
 /* Decodes a DER SEQUENCE { r INTEGER, s INTEGER } into two 32-byte values (made 32 bytes as
  * above). 0 or -1. */

@@ -54,6 +54,16 @@ typedef struct verify_state
     char* addinfo;             /* the widget's /Addinfo */
 
     int appended;              /* -1 not computed yet, else the appended-objects result */
+    int crypto_only;           /* only whether the value itself holds: no time stamp, no chain,
+                                  nothing appended */
+
+    /* The signer certificate (DER) and the further certificates the signature carries, for
+       the chain check; when the certificate had to be valid (0: the signing date /M). */
+    unsigned char* leaf;
+    int leaflen;
+    vq_bytes* others;
+    int nothers;
+    int64_t chain_time;
 
     /* Result. */
     int vcode;
@@ -74,6 +84,8 @@ typedef struct verify_state
     char* issuerplus;
     int want_addinfo;
     int want_records;
+    int has_chain;
+    int chainret;              /* VQ_CHAIN_* bits */
 
     unsigned char pubkey[65];  /* the signer's key, uncompressed point */
 } verify_state;
@@ -232,45 +244,349 @@ static int gap_is_contents(const unsigned char* file, int64_t a, int64_t b, cons
     return object_ofs >= 0 && object_ofs < p - 9;
 }
 
+/* ---- the value dictionary as written in the file ---------------------------------------- */
+
+/* The PDF library reads integers into 32 bits, so a /ByteRange entry beyond that range reads
+   wrapped (4294967970 as 674). The numbers and the place of the /Contents string are therefore
+   read again from the dictionary's own text with a tokenizer of our own. */
+
+enum
+{
+    TK_END,
+    TK_ERROR,
+    TK_INT,
+    TK_REAL,
+    TK_NAME,
+    TK_STRING,
+    TK_HEX,
+    TK_OPEN_ARRAY,
+    TK_CLOSE_ARRAY,
+    TK_OPEN_DICT,
+    TK_CLOSE_DICT,
+    TK_KEYWORD
+};
+
+typedef struct raw_lexer
+{
+    const unsigned char* p;
+    int64_t len;
+    int64_t at;
+} raw_lexer;
+
+typedef struct raw_token
+{
+    int type;
+    int64_t start, end; /* [start, end) in the file */
+    int64_t value;      /* TK_INT: the number */
+    int plain;          /* TK_INT: digits only, no sign, within 64 bits */
+} raw_token;
+
+static int is_pdf_delim(unsigned char c)
+{
+    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
+           c == '/' || c == '%';
+}
+
+static void raw_skip_white(raw_lexer* lx)
+{
+    while (lx->at < lx->len)
+    {
+        unsigned char c = lx->p[lx->at];
+        if (is_pdf_white(c))
+            lx->at++;
+        else if (c == '%')
+        {
+            while (lx->at < lx->len && lx->p[lx->at] != '\r' && lx->p[lx->at] != '\n')
+                lx->at++;
+        }
+        else
+            break;
+    }
+}
+
+static raw_token raw_next(raw_lexer* lx)
+{
+    raw_token t;
+    memset(&t, 0, sizeof t);
+    raw_skip_white(lx);
+    t.start = lx->at;
+    if (lx->at >= lx->len)
+    {
+        t.type = TK_END;
+        t.end = lx->at;
+        return t;
+    }
+    const unsigned char* p = lx->p;
+    unsigned char c = p[lx->at];
+    if (c == '[' || c == ']')
+    {
+        t.type = c == '[' ? TK_OPEN_ARRAY : TK_CLOSE_ARRAY;
+        lx->at++;
+    }
+    else if (c == '<' && lx->at + 1 < lx->len && p[lx->at + 1] == '<')
+    {
+        t.type = TK_OPEN_DICT;
+        lx->at += 2;
+    }
+    else if (c == '>' && lx->at + 1 < lx->len && p[lx->at + 1] == '>')
+    {
+        t.type = TK_CLOSE_DICT;
+        lx->at += 2;
+    }
+    else if (c == '<')
+    {
+        t.type = TK_HEX;
+        while (++lx->at < lx->len && p[lx->at] != '>')
+            ;
+        if (lx->at >= lx->len)
+            t.type = TK_ERROR;
+        else
+            lx->at++;
+    }
+    else if (c == '(')
+    {
+        int depth = 0;
+        t.type = TK_ERROR;
+        for (; lx->at < lx->len; lx->at++)
+        {
+            unsigned char k = p[lx->at];
+            if (k == '\\')
+                lx->at++;
+            else if (k == '(')
+                depth++;
+            else if (k == ')' && --depth == 0)
+            {
+                lx->at++;
+                t.type = TK_STRING;
+                break;
+            }
+        }
+    }
+    else if (c == '/')
+    {
+        t.type = TK_NAME;
+        lx->at++;
+        while (lx->at < lx->len && !is_pdf_white(p[lx->at]) && !is_pdf_delim(p[lx->at]))
+            lx->at++;
+    }
+    else if (is_pdf_delim(c))
+    {
+        t.type = TK_ERROR;
+        lx->at++;
+    }
+    else
+    {
+        while (lx->at < lx->len && !is_pdf_white(p[lx->at]) && !is_pdf_delim(p[lx->at]))
+            lx->at++;
+        /* A number: an optional sign, digits, at most one point. */
+        int64_t i = t.start, digits = 0, points = 0, sign = 0;
+        if (p[i] == '+' || p[i] == '-')
+        {
+            sign = 1;
+            i++;
+        }
+        int overflow = 0;
+        int64_t v = 0;
+        for (; i < lx->at; i++)
+        {
+            if (p[i] >= '0' && p[i] <= '9')
+            {
+                digits++;
+                if (v > (INT64_MAX - (p[i] - '0')) / 10)
+                    overflow = 1;
+                else
+                    v = v * 10 + (p[i] - '0');
+            }
+            else if (p[i] == '.')
+                points++;
+            else
+                break;
+        }
+        if (i == lx->at && digits > 0 && points <= 1)
+        {
+            t.type = points ? TK_REAL : TK_INT;
+            t.value = (sign && p[t.start] == '-') ? -v : v;
+            t.plain = !sign && !points && !overflow;
+        }
+        else
+            t.type = TK_KEYWORD;
+    }
+    t.end = lx->at;
+    return t;
+}
+
+static int hex_digit_value(unsigned char c)
+{
+    return is_hex(c) ? hex_value(c) : -1;
+}
+
+/* The name token (its "#xx" escapes decoded) equals `name`. */
+static int raw_name_is(const raw_lexer* lx, const raw_token* t, const char* name)
+{
+    int64_t i = t->start + 1;
+    size_t k = 0, n = strlen(name);
+    while (i < t->end)
+    {
+        int c = lx->p[i];
+        if (c == '#' && i + 2 < t->end && hex_digit_value(lx->p[i + 1]) >= 0 && hex_digit_value(lx->p[i + 2]) >= 0)
+        {
+            c = hex_digit_value(lx->p[i + 1]) * 16 + hex_digit_value(lx->p[i + 2]);
+            i += 3;
+        }
+        else
+            i++;
+        if (k >= n || (unsigned char)name[k] != (unsigned char)c)
+            return 0;
+        k++;
+    }
+    return k == n;
+}
+
+/* Skips one value whose first token is t (containers to their end, "n g R" as one value). */
+static int raw_skip_value(raw_lexer* lx, raw_token t, int depth)
+{
+    if (depth > 32)
+        return 0;
+    switch (t.type)
+    {
+    case TK_OPEN_ARRAY:
+        for (;;)
+        {
+            raw_token e = raw_next(lx);
+            if (e.type == TK_CLOSE_ARRAY)
+                return 1;
+            if (e.type == TK_END || e.type == TK_ERROR || !raw_skip_value(lx, e, depth + 1))
+                return 0;
+        }
+    case TK_OPEN_DICT:
+        for (;;)
+        {
+            raw_token k = raw_next(lx);
+            if (k.type == TK_CLOSE_DICT)
+                return 1;
+            if (k.type != TK_NAME)
+                return 0;
+            if (!raw_skip_value(lx, raw_next(lx), depth + 1))
+                return 0;
+        }
+    case TK_INT:
+    {
+        /* An indirect reference "n g R" is one value. */
+        raw_lexer save = *lx;
+        raw_token g = raw_next(lx);
+        raw_token r = raw_next(lx);
+        if (!(g.type == TK_INT && r.type == TK_KEYWORD && r.end - r.start == 1 && lx->p[r.start] == 'R'))
+            *lx = save;
+        return 1;
+    }
+    case TK_REAL:
+    case TK_NAME:
+    case TK_STRING:
+    case TK_HEX:
+    case TK_KEYWORD:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+typedef struct raw_value
+{
+    int64_t range[4];
+    int64_t contents_a, contents_b; /* the /Contents string, [a, b) */
+} raw_value;
+
+/* Reads the value dictionary written at `ofs` ("n g obj << … >>"): its one /ByteRange of four
+   plain integers and its one /Contents string. 0, or -1 when the text is not that. */
+static int read_raw_value(const unsigned char* file, int64_t filelen, int64_t ofs, raw_value* out)
+{
+    raw_lexer lx = {file, filelen, ofs};
+    raw_token a = raw_next(&lx), b = raw_next(&lx), obj = raw_next(&lx), open = raw_next(&lx);
+    if (a.type != TK_INT || b.type != TK_INT || obj.type != TK_KEYWORD || obj.end - obj.start != 3 ||
+        memcmp(file + obj.start, "obj", 3) != 0 || open.type != TK_OPEN_DICT)
+        return -1;
+    int ranges = 0, contents = 0;
+    for (;;)
+    {
+        raw_token k = raw_next(&lx);
+        if (k.type == TK_CLOSE_DICT)
+            break;
+        if (k.type != TK_NAME)
+            return -1;
+        if (raw_name_is(&lx, &k, "ByteRange"))
+        {
+            if (ranges++ || raw_next(&lx).type != TK_OPEN_ARRAY)
+                return -1;
+            for (int i = 0; i < 4; i++)
+            {
+                raw_token n = raw_next(&lx);
+                if (n.type != TK_INT || !n.plain)
+                    return -1;
+                out->range[i] = n.value;
+            }
+            if (raw_next(&lx).type != TK_CLOSE_ARRAY)
+                return -1;
+        }
+        else if (raw_name_is(&lx, &k, "Contents"))
+        {
+            raw_token v = raw_next(&lx);
+            if (contents++ || (v.type != TK_HEX && v.type != TK_STRING))
+                return -1;
+            out->contents_a = v.start;
+            out->contents_b = v.end;
+        }
+        else if (!raw_skip_value(&lx, raw_next(&lx), 1))
+            return -1;
+    }
+    return ranges == 1 && contents == 1 ? 0 : -1;
+}
+
 /* Checks /ByteRange and copies the signed bytes: exactly two ranges, the first at 0, ascending,
-   inside the file, and the gap between them exactly the /Contents string. */
+   inside the file, and the gap between them exactly the /Contents string of the value
+   dictionary. The numbers are taken from the dictionary's text, as 64-bit values, and must be
+   the ones the PDF library read. */
 static void read_signed_bytes(fz_context* ctx, pdf_document* pdf, verify_state* st, pdf_obj* v, pdf_obj* vref)
 {
     const unsigned char* file = st->d->filebuf->data;
     int64_t filelen = (int64_t)st->d->filebuf->len;
     pdf_obj* br = pdf_dict_get(ctx, v, PDF_NAME(ByteRange));
-    int64_t r[4];
 
     st->range_ok = 0;
     st->end = 0;
     if (!pdf_is_array(ctx, br) || pdf_array_len(ctx, br) != 4)
         return;
+
+    /* Where the signature dictionary lives in the file: a value kept inside an object stream
+       has no text of its own to check the gap against. */
+    int64_t object_ofs = -1;
+    if (pdf_is_indirect(ctx, vref))
+    {
+        int num = pdf_to_num(ctx, vref);
+        if (num > 0 && num < pdf_xref_len(ctx, pdf))
+        {
+            pdf_xref_entry* e = pdf_get_xref_entry_no_null(ctx, pdf, num);
+            if (e->type == 'n' && e->ofs >= 0 && e->ofs < filelen)
+                object_ofs = e->ofs;
+        }
+    }
+    raw_value raw;
+    memset(&raw, 0, sizeof raw);
+    if (object_ofs < 0 || read_raw_value(file, filelen, object_ofs, &raw) != 0)
+        return;
+
+    int64_t* r = raw.range;
     for (int i = 0; i < 4; i++)
     {
         pdf_obj* o = pdf_array_get(ctx, br, i);
-        if (!pdf_is_int(ctx, o))
-            return;
-        r[i] = pdf_to_int64(ctx, o);
-        if (r[i] < 0 || r[i] > filelen)
+        if (!pdf_is_int(ctx, o) || pdf_to_int64(ctx, o) != r[i] || r[i] < 0 || r[i] > filelen)
             return;
     }
     if (r[0] != 0 || r[1] > filelen - r[0] || r[2] < r[0] + r[1] || r[3] > filelen - r[2])
         return;
+    if (r[1] != raw.contents_a || r[2] != raw.contents_b)
+        return;
     st->end = r[2] + r[3];
 
-    /* Where the signature dictionary lives in the file. */
-    int64_t object_ofs = -1;
-    pdf_obj* holder = pdf_is_indirect(ctx, vref) ? vref : NULL;
-    if (holder)
-    {
-        int num = pdf_to_num(ctx, holder);
-        if (num > 0 && num < pdf_xref_len(ctx, pdf))
-        {
-            pdf_xref_entry* e = pdf_get_xref_entry_no_null(ctx, pdf, num);
-            if (e->type == 'n')
-                object_ofs = e->ofs;
-        }
-    }
     if (!gap_is_contents(file, r[1], r[2], st->ct, st->ctlen, object_ofs))
         return;
 
@@ -291,13 +607,10 @@ static char* text_of(fz_context* ctx, pdf_obj* o)
     return dup_text(pdf_to_text_string(ctx, o));
 }
 
-/* Reads what the checks need. Returns 0, or a vcode that ends the verification (no result). */
-static int read_signature(fz_context* ctx, pdf_document* pdf, pdf_annot* widget, verify_state* st)
+/* Reads the signature value `vref` (kind, contents, byte range, signing date, older keys).
+   Returns 0, or a vcode that ends the verification (no result). */
+static int read_value(fz_context* ctx, pdf_document* pdf, pdf_obj* vref, verify_state* st)
 {
-    pdf_obj* field = pdf_annot_obj(ctx, widget);
-    if (!pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig)))
-        return VQ_SIGNATURE_NOSIGNED;
-    pdf_obj* vref = pdf_dict_get_inheritable(ctx, field, PDF_NAME(V));
     pdf_obj* v = pdf_resolve_indirect_chain(ctx, vref);
     if (!pdf_is_dict(ctx, v))
         return VQ_SIGNATURE_NOSIGNED;
@@ -326,6 +639,18 @@ static int read_signature(fz_context* ctx, pdf_document* pdf, pdf_annot* widget,
     st->vqc = text_of(ctx, pdf_dict_gets(ctx, v, "VqC"));
     st->vqsru = text_of(ctx, pdf_dict_gets(ctx, v, "VqSru"));
     st->vqsrt = text_of(ctx, pdf_dict_gets(ctx, v, "VqSrt"));
+    return 0;
+}
+
+/* Reads what the checks need. Returns 0, or a vcode that ends the verification (no result). */
+static int read_signature(fz_context* ctx, pdf_document* pdf, pdf_annot* widget, verify_state* st)
+{
+    pdf_obj* field = pdf_annot_obj(ctx, widget);
+    if (!pdf_name_eq(ctx, pdf_dict_get_inheritable(ctx, field, PDF_NAME(FT)), PDF_NAME(Sig)))
+        return VQ_SIGNATURE_NOSIGNED;
+    int code = read_value(ctx, pdf, pdf_dict_get_inheritable(ctx, field, PDF_NAME(V)), st);
+    if (code)
+        return code;
     st->addinfo = text_of(ctx, pdf_dict_gets(ctx, field, "Addinfo"));
     return 0;
 }
@@ -381,6 +706,8 @@ static int rs_in_range(const unsigned char* der, int len)
 
 static int appended_ok(verify_state* st)
 {
+    if (st->crypto_only)
+        return 1;
     if (st->appended < 0)
         st->appended = st->range_ok ? vq_appended_is_signature(st->d, st->end) : 0;
     return st->appended;
@@ -431,6 +758,8 @@ static const char* first_text(fz_xml* node)
 static void timestamp_verify(verify_state* st, const unsigned char* ts, size_t tslen)
 {
     fz_context* ctx = st->d->ctx;
+    if (st->crypto_only)
+        return;
     st->has_tsa = 1;
     free(st->tsatime);
     free(st->tsacert);
@@ -527,6 +856,8 @@ static int read_certificate(verify_state* st, const unsigned char* bytes, int le
         pkcs7_openssl_parse_issuer(cert, &st->issuser);
         pkcs7_openssl_prase_theme(cert, &st->theme);
         pkcs7_openssl_parse_issuers(cert, &st->issuerplus);
+        free(st->leaf);
+        st->leaf = conver_x509toder(pkcs7_openssl_get_x509(cert), &st->leaflen);
     }
     pkcs7_openssl_prase_drop(cert);
     return code;
@@ -536,6 +867,44 @@ static void set_signtime_from_m(verify_state* st)
 {
     free(st->signtime);
     st->signtime = st->sign_date > 0 ? vq_verify_time_text(st->sign_date) : dup_text("");
+}
+
+/* The signer information names the algorithms its value is checked with: a digest the library
+   knows, and a signature algorithm of the certificate key's kind which, when it names a digest
+   as well, names that same digest. */
+static int signer_algorithms_match(PKCS7_SIGNER_INFO* si, X509* x)
+{
+    const ASN1_OBJECT* dobj = NULL;
+    const ASN1_OBJECT* sobj = NULL;
+    X509_ALGOR_get0(&dobj, NULL, NULL, si->digest_alg);
+    X509_ALGOR_get0(&sobj, NULL, NULL, si->digest_enc_alg);
+    const int md = OBJ_obj2nid(dobj), sig = OBJ_obj2nid(sobj);
+    EVP_PKEY* key = X509_get0_pubkey(x);
+    if (md == NID_undef || !EVP_get_digestbynid(md) || sig == NID_undef || !key)
+        return 0;
+    const int keyid = EVP_PKEY_get_base_id(key);
+    int sig_md = NID_undef, sig_pk = NID_undef;
+    if (OBJ_find_sigid_algs(sig, &sig_md, &sig_pk))
+        return sig_md == md && sig_pk == keyid;
+    return sig == keyid; /* the key's algorithm alone, e.g. rsaEncryption */
+}
+
+/* Keeps a copy of certificates the signature carries, for building the signer's chain. */
+static void keep_other_certificate(verify_state* st, const unsigned char* der, int len)
+{
+    if (!der || len <= 0)
+        return;
+    vq_bytes* grown = realloc(st->others, sizeof *grown * (size_t)(st->nothers + 1));
+    if (!grown)
+        return;
+    st->others = grown;
+    unsigned char* copy = malloc((size_t)len);
+    if (!copy)
+        return;
+    memcpy(copy, der, (size_t)len);
+    st->others[st->nothers].data = copy;
+    st->others[st->nothers].len = len;
+    st->nothers++;
 }
 
 /* Detached RSA PKCS#7, checked with OpenSSL over the signed bytes. */
@@ -572,6 +941,14 @@ static void verify_rsa(verify_state* st)
     while (BIO_read(chain, buf, sizeof buf) > 0)
         ;
 
+    for (int i = 0; i < sk_X509_num(p7->d.sign->cert); i++)
+    {
+        int derlen = 0;
+        unsigned char* der = conver_x509toder(sk_X509_value(p7->d.sign->cert, i), &derlen);
+        keep_other_certificate(st, der, derlen);
+        free(der);
+    }
+
     ok = 1;
     for (int i = 0; i < sk_PKCS7_SIGNER_INFO_num(infos); i++)
     {
@@ -600,10 +977,12 @@ static void verify_rsa(verify_state* st)
                     pkcs7_openssl_parse_issuers(c, &st->issuerplus);
                     pkcs7_openssl_prase_drop(c);
                 }
-                free(der);
+                free(st->leaf);
+                st->leaf = der;
+                st->leaflen = derlen;
             }
         }
-        if (PKCS7_signatureVerify(chain, p7, si, x) <= 0)
+        if (!signer_algorithms_match(si, x) || PKCS7_signatureVerify(chain, p7, si, x) <= 0)
         {
             ok = 0;
             break;
@@ -618,6 +997,29 @@ done:
        after it is signature material. */
     st->docret = (ok && st->range_ok && appended_ok(st)) ? 0 : 1;
     st->vcode = st->docret;
+}
+
+static int oid_in(const char* oid, const char* const* set)
+{
+    for (; *set; set++)
+        if (!strcmp(oid, *set))
+            return 1;
+    return 0;
+}
+
+/* The digest of the SM2 kinds: SM3 (its standard arcs, and the identifier our signer stores). */
+static int is_sm3_oid(const char* oid)
+{
+    static const char* const sm3[] = {"1.2.156.10197.1.401", "1.2.156.10197.1.401.1", "1.2.156.10197.1.401.2",
+                                      "1.2.156.197.1.401.2", NULL};
+    return oid_in(oid, sm3);
+}
+
+/* The SM2 signature, alone or as SM2 with SM3. */
+static int is_sm2_signature_oid(const char* oid)
+{
+    static const char* const sm2[] = {"1.2.156.10197.1.301", "1.2.156.10197.1.301.1", "1.2.156.10197.1.501", NULL};
+    return oid_in(oid, sm2);
 }
 
 /* Our SM2 PKCS#7 (kind 3) and its MD5-text variant (kind 4). */
@@ -641,11 +1043,19 @@ static void verify_p7(verify_state* st)
     }
     st->cert = base64_text(view.certificate.data, (size_t)view.certificate.len);
     st->result = RESULT_FULL;
+    for (int i = 1; i < view.certificate_count; i++)
+    {
+        vq_bytes c = vq_p7_certificate(&view, i);
+        keep_other_certificate(st, c.data, c.len);
+    }
 
     unsigned char rs[64];
     memcpy(rs, view.r, 32);
     memcpy(rs + 32, view.s, 32);
-    const int rs_ok = rs_in_range(view.encrypted_digest.data, view.encrypted_digest.len);
+    /* A value whose signer information names other algorithms than SM3 and SM2 is not one of
+       ours, whatever its numbers verify as. */
+    const int rs_ok = rs_in_range(view.encrypted_digest.data, view.encrypted_digest.len) &&
+                      is_sm3_oid(view.signer_digest_algorithm) && is_sm2_signature_oid(view.signature_algorithm);
     if (st->kind == SM2_V3)
     {
         st->want_addinfo = 1;
@@ -790,8 +1200,10 @@ static int verify_seal_struct(verify_state* st, const vq_seal_view* seal, int64_
         unsigned char e[32];
         unsigned int elen = 0;
         unsigned char rs[64];
-        if (pkcs7_sm3(seal->eseal_info_der.data, (unsigned int)seal->eseal_info_der.len, maker.public_key, 65, e,
-                      &elen) != 0)
+        if (!is_sm2_signature_oid(seal->sign_alg))
+            code = VQ_VERIFY_SM2_ERROR;
+        else if (pkcs7_sm3(seal->eseal_info_der.data, (unsigned int)seal->eseal_info_der.len, maker.public_key, 65, e,
+                           &elen) != 0)
             code = VQ_CREATE_SM3_ERROR;
         else if (vq_decode_sm2_rs(seal->sign_value.data, seal->sign_value.len, rs, rs + 32) != 0)
             code = VQ_SIGNATURE_ASN1ERROR;
@@ -863,8 +1275,9 @@ static void verify_seal(verify_state* st)
         return;
     }
     st->result = RESULT_FULL;
+    st->chain_time = sign_time;
 
-    if (!rs_in_range(seal.signature.data, seal.signature.len) ||
+    if (!is_sm2_signature_oid(seal.signature_alg) || !rs_in_range(seal.signature.data, seal.signature.len) ||
         !sm2_over(st, seal.to_sign_der.data, (size_t)seal.to_sign_der.len, rs))
     {
         st->docret = 1;
@@ -936,6 +1349,8 @@ static char* build_json(verify_state* st)
             add_text(r, "issuser", st->issuser);
             add_text(r, "theme", st->theme);
             add_text(r, "issuerplus", st->issuerplus);
+            if (st->has_chain)
+                cJSON_AddNumberToObject(r, "chainret", st->chainret);
         }
     }
     char* out = cJSON_Print(root);
@@ -962,6 +1377,10 @@ static void free_state(verify_state* st)
     free(st->issuser);
     free(st->theme);
     free(st->issuerplus);
+    free(st->leaf);
+    for (int i = 0; i < st->nothers; i++)
+        free((void*)st->others[i].data);
+    free(st->others);
 }
 
 char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_callbackfun callback)
@@ -1017,7 +1436,70 @@ char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_
             break;
         }
     }
+    /* Whoever the certificate names is only as good as its chain: report whether it leads to
+       a trusted root and whether the certificate was valid when the document was signed. */
+    if (st.result == RESULT_FULL)
+    {
+        st.has_chain = 1;
+        st.chainret = st.leaf ? vq_trust_check(st.leaf, st.leaflen, st.others, st.nothers,
+                                               st.chain_time ? st.chain_time : st.sign_date)
+                              : VQ_CHAIN_UNTRUSTED;
+    }
     char* out = build_json(&st);
     free_state(&st);
     return out;
+}
+
+int vq_verify_value_holds(struct document* d, pdf_document* pdf, int num, int64_t* end)
+{
+    if (!d || !pdf || !d->filebuf || num <= 0)
+        return 0;
+    fz_context* ctx = d->ctx;
+    verify_state st;
+    memset(&st, 0, sizeof st);
+    st.d = d;
+    st.appended = 1;
+    st.crypto_only = 1;
+
+    int code = 0, failed = 0;
+    pdf_obj* vref = NULL;
+    fz_var(code);
+    fz_var(failed);
+    fz_var(vref);
+    fz_try(ctx)
+    {
+        vref = pdf_new_indirect(ctx, pdf, num, 0);
+        code = read_value(ctx, pdf, vref, &st);
+    }
+    fz_always(ctx)
+        pdf_drop_obj(ctx, vref);
+    fz_catch(ctx)
+        failed = 1;
+
+    int holds = 0;
+    if (!failed && !code && st.range_ok)
+    {
+        switch (st.kind)
+        {
+        case RSA_Detached:
+            verify_rsa(&st);
+            break;
+        case SM2_V1:
+        case SM2_V2:
+            verify_record(&st);
+            break;
+        case SM2_V3:
+        case SM2_V4:
+            verify_p7(&st);
+            break;
+        default:
+            verify_seal(&st);
+            break;
+        }
+        holds = st.result == RESULT_FULL && st.docret == 0;
+        if (holds && end)
+            *end = st.end;
+    }
+    free_state(&st);
+    return holds;
 }

@@ -7,6 +7,10 @@
 #define VQ_VERIFY_H
 
 #include "header.h"
+#include "sigstruct.h"
+
+#include <stddef.h>
+#include <stdint.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -21,11 +25,38 @@ extern "C" {
    ran out. The caller holds the document's lock. */
 char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_callbackfun callback);
 
-/* 1 when every object that later updates wrote into the file after the signed range ending at
-   `end` leaves the signed document as it was, apart from adding signature fields and their
-   material; 0 otherwise (also when the check cannot be made). Reads the bytes the document
+/* 1 when everything written to the file after the signed range ending at `end` leaves the
+   signed document as it was, apart from later signatures that verify and the few changes that
+   need no signature (document information, metadata, signature fields without a visible
+   appearance); 0 otherwise (also when the check cannot be made). Reads the bytes the document
    was opened from; the document itself is not changed. The caller holds the lock. */
 int vq_appended_is_signature(struct document* d, int64_t end);
+
+/* Whether the signature value `num` of `pdf` (a document opened over the bytes of d) holds:
+   its byte range is sound and its signature verifies over those bytes. Nothing else is
+   checked (no time stamp, no chain, nothing appended). 1 with *end set to the end of its
+   signed range, else 0. The caller holds the lock of d. */
+int vq_verify_value_holds(struct document* d, pdf_document* pdf, int num, int64_t* end);
+
+/* ---- certificate chains (vq-trust.c) ---- */
+
+/* Verdict bits of vq_trust_check. */
+enum
+{
+    VQ_CHAIN_TRUSTED = 0,
+    VQ_CHAIN_UNTRUSTED = 1,      /* no chain to a trusted root */
+    VQ_CHAIN_NOT_VALID_THEN = 2  /* the certificate was not valid at the signing time */
+};
+
+/* Certificates (PEM text, one or more) trusted besides the system's trust store; replaces
+   those set before; NULL or 0 bytes clears them. Returns how many were taken, or -1 (nothing
+   changed) when the text holds anything that is no certificate. Process-wide. */
+int vq_trust_set_anchors(const char* pem, size_t len);
+
+/* Checks the signer certificate (DER) against the trusted roots, with `others` (certificates
+   carried by the signature) as possible intermediates, at the time `when` (seconds since
+   1970; 0: now). Returns VQ_CHAIN_* bits. Thread-safe. */
+int vq_trust_check(const unsigned char* leaf_der, int leaf_len, const vq_bytes* others, int nothers, int64_t when);
 
 #ifdef __cplusplus
 }
