@@ -1,8 +1,12 @@
 #include "UserPackageFrame.h"
 
+#include "BuyMealInfoWidget.h"
+
 UserPackageFrame::UserPackageFrame(QWidget* parent)
     : PendingUserPage(parent)
 {
+    _buyMealInfoWidfget = new CBuyMealInfoWidget(this);
+    _buyMealInfoWidfget->hide();
 }
 
 UserPackageFrame::~UserPackageFrame() = default;

@@ -308,6 +308,7 @@ StandinAnswer updatePassword(StandinContext& ctx)
     if (u->password != str(ctx, "userPassword"))
         return fail(4006, QStringLiteral("原密码错误"));
     u->password = str(ctx, "newUserPassword");
+    u->data.insert("passwordChangeNum", u->data.value("passwordChangeNum").toInt() + 1);
     return ok(QJsonValue(), QStringLiteral("密码修改成功"));
 }
 
@@ -399,7 +400,11 @@ StandinAnswer checkSignPassword(StandinContext& ctx)
 
 StandinAnswer updateUser(StandinContext& ctx)
 {
-    const QString id = str(ctx, "imgUrl");
+    // The avatar is named by a stored file's id or by its download address.
+    QString id = str(ctx, "imgUrl");
+    const int at = id.lastIndexOf(QLatin1String(StandinState::kFilesPath));
+    if (!ctx.state.files.contains(id) && at >= 0)
+        id = id.mid(at + int(qstrlen(StandinState::kFilesPath)));
     if (!ctx.state.files.contains(id))
         return fail(4011, QStringLiteral("头像文件不存在"));
     const QString url = ctx.state.fileUrl(id);

@@ -283,7 +283,8 @@ StandinAnswer heldPackages(StandinContext& ctx)
     QJsonArray rows;
     for (const QJsonValue& v : area(ctx.state).value("heldPackages").toArray()) {
         QJsonObject row = v.toObject();
-        row.insert("noDate", QDateTime::currentDateTime().toString("yyyy-M-d hh:mm:ss"));
+        // The service's present time, from which the client counts the days left.
+        row.insert("noDate", QDateTime::fromSecsSinceEpoch(ctx.state.now()).toString("yyyy-M-d hh:mm:ss"));
         rows.append(row);
     }
     return ok(rows);

@@ -4,6 +4,8 @@
 
 #include "PendingUserPage.h"
 
+class CBuyMealInfoWidget;
+
 class UserPackageFrame : public PendingUserPage
 {
     Q_OBJECT
@@ -15,6 +17,9 @@ public:
     void setPageBtn(bool isPageBtn);
     // Reloads the page from the service.
     void showInfo();
+
+    // The package purchase block, shown in this page's place by "购买套餐".
+    CBuyMealInfoWidget* _buyMealInfoWidfget = nullptr;
 
 signals:
     void loginAgain(int type);
