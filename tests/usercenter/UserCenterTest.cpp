@@ -33,13 +33,19 @@ PendingUserPage* pendingPage(UserManageFrame* frame, int id)
     return qobject_cast<PendingUserPage*>(frame->page(id));
 }
 
-// Pages that have content of their own keep no record of calls: they are skipped here and their
-// reloads are checked by their own tests.
+// The calls a page still to be built has received; a built page keeps none (its own tests
+// check what it does when the container calls it).
+QStringList callsOf(UserManageFrame* frame, int id)
+{
+    PendingUserPage* page = pendingPage(frame, id);
+    return page ? page->calls() : QStringList();
+}
+
 void clearAllCalls(UserManageFrame* frame)
 {
     for (int id = 1; id < UserManageFrame::PageCount; ++id)
-        if (PendingUserPage* p = pendingPage(frame, id))
-            p->clearCalls();
+        if (PendingUserPage* page = pendingPage(frame, id))
+            page->clearCalls();
 }
 
 // The account page reloads its package figures with every reload.
@@ -106,7 +112,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         {"showInfo()"},
         {"setPageBtn(false)", "showInfo()"},
         {"setPageBtn(false)", "showInfo()"},
-        {"setPageBtn(false)", "showListInfo(\"\")", "showinfo()"},
+        {},   // the authorisation page: UserAuthListTest checks its reload
         {},
     };
     for (int id = UserManageFrame::PageCount - 1; id >= 0; --id) {
@@ -117,9 +123,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
         EXPECT_EQ(sent(kHeldPackagesPath), id == 0 ? 1 : 0);
         for (int other = 1; other < UserManageFrame::PageCount; ++other)
-            if (PendingUserPage* p = pendingPage(frame, other)) {
-                EXPECT_EQ(p->calls(), other == id ? expected[id] : QStringList());
-            }
+            EXPECT_EQ(callsOf(frame, other), other == id ? expected[id] : QStringList());
     }
     // Checking an entry from code reloads nothing.
     clearAllCalls(frame);
@@ -194,7 +198,6 @@ TEST_F(UserCenter, LogoutPutsEveryPageBackAndTheStandInScreensReturn)
     EXPECT_EQ(page.stackWidget()->currentWidget(), page.getUserUnloginFrame());
     EXPECT_EQ(stackIds(frame), kStandardOrder);
     EXPECT_EQ(frame->getUserAccount()->getUpImg(), 0);
-    EXPECT_EQ(pendingPage(frame, 5)->calls(), QStringList{"clearAuthCon()"});
     for (int id = 0; id < UserManageFrame::PageCount; ++id) {
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
