@@ -48,7 +48,7 @@ void clearAllCalls(UserManageFrame* frame)
             page->clearCalls();
 }
 
-// The account page reloads its package figures with every reload.
+// The account page and the packages page both reload the package figures.
 const char* const kHeldPackagesPath = "/eseal-meal/centreBalanceController/getUserId";
 
 // The stack as page ids (-1 for a widget that is not one of the seven pages).
@@ -121,7 +121,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         standin.clearRequests();
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
-        EXPECT_EQ(sent(kHeldPackagesPath), id == 0 ? 1 : 0);
+        EXPECT_EQ(sent(kHeldPackagesPath), (id == UserManageFrame::AccountPage || id == UserManageFrame::PackagePage) ? 1 : 0);
         for (int other = 1; other < UserManageFrame::PageCount; ++other)
             EXPECT_EQ(callsOf(frame, other), other == id ? expected[id] : QStringList());
     }
@@ -130,7 +130,6 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
     standin.clearRequests();
     frame->getLevel2MenuBar()->setMenuBtnClicked(3, true);
     frame->getLevel2MenuBar()->setMenuBtnClicked(0, true);
-    EXPECT_TRUE(pendingPage(frame, 3)->calls().isEmpty());
     EXPECT_TRUE(standin.requests().isEmpty());
 }
 
