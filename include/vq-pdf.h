@@ -136,6 +136,8 @@ typedef enum
     VQ_FILE_IS_BUSY = 104,              /* the output file cannot be opened for writing */
     VQ_SIGNATURE_ERROR = 105,
     VQ_SAVE_FILE_FAIL = 106,            /* saving to a new path failed */
+    VQ_FILE_CHANGED = 107,              /* the file changed on disk since the engine read it or
+                                           last wrote it: saving is refused, nothing is written */
     VQ_PDF_ERROR_GENERIC = 108,         /* saving failed with the library's generic error */
     VQ_SET_SIGNATURE_VALUE_ERROR = 109,
     VQ_NEED_PASSWORD = 400,
@@ -244,6 +246,10 @@ VQ_API int vq_document_has_unsaved(vq_document* doc);
 VQ_API int vq_document_revert(vq_document* doc);
 /* 0 when the document's file can be opened for update, 1 otherwise. */
 VQ_API int vq_document_canbe_save(vq_document* doc);
+/* 0 while the file at the document's path is the one the engine read or last wrote, unchanged;
+   VQ_FILE_CHANGED when it was changed, replaced or removed since (a save in place would then be
+   refused). 0 for a document without a path. */
+VQ_API int vq_document_file_changed(vq_document* doc);
 /* 0, or VQ_REPAIR_ATTEMPTED, VQ_CRYPTED, VQ_NEED_PASSWORD in that order of precedence. */
 VQ_API int vq_document_canbe_sign(vq_document* doc);
 /* Number of signature fields listed in the document's AcroForm. */
@@ -257,21 +263,33 @@ VQ_API int vq_document_convertto_doc(vq_document* doc, char* filepath, int pagef
 VQ_API int vq_document_convertto_image(vq_document* doc, char* dirpath, vq_convert_image_type type,
                                        int pagefrom, int pageto);
 
-/* Saving. Every save first writes the complete result into memory; the user's file is only
-   replaced (or appended to) once that succeeded, so a failed save leaves it byte-identical.
+/* Saving. The document reads its file through a descriptor it keeps open (the file is never
+   read whole into memory). An incremental save builds only the update in memory (pending
+   signatures are completed there, so the sign callback runs inside the save) and then appends
+   it to the file, or, to another path, copies the document's bytes with the kernel's copy
+   into a temporary file beside the target, appends the update and renames it over the target.
+   A failed append is cut back to the old length, so a failed save leaves every file
+   byte-identical. A full save writes the complete new file into memory first. A save that
+   would write over a file changed on disk since the engine read it or last wrote it is refused
+   with 107 (VQ_FILE_CHANGED) before anything is written.
    After a successful save the document is reopened from the bytes written, so that the next
    incremental save appends after this one; page handles stay valid, annotation handles do not.
 
    vq_document_save: incremental update of the file the document was opened from.
-     0, 104 (cannot write there), 108 (generic failure) or a signing code passed on.
-   vq_document_saveas: writes to newutf8path (incremental: the original bytes followed by the
-     update). An existing file there is replaced only by a complete new file. Afterwards the
-     document belongs to the new path. 0, 104 (cannot write there) or 106.
-   vq_document_saveas_stream: into memory. Incremental: the document's own buffer (the bytes
-     it was opened from followed by the update), valid until the next save or close. Full: a
-     new buffer the caller releases with vq_buffer_drop. *ret as for vq_document_save. */
+     0, 104 (cannot write there), 107, 108 (generic failure) or a signing code passed on.
+   vq_document_saveas: writes to newutf8path (incremental: the document's bytes followed by
+     the update). An existing file there is replaced only by a complete new file. Afterwards the
+     document belongs to the new path. 0, 104 (cannot write there), 106 or 107.
+   vq_document_savecopy: writes a copy to path as vq_document_saveas does, but the document
+     keeps its own file: an incremental update stays with the document (in memory) and reaches
+     its file with the next vq_document_save. 0, 104, 107, or as vq_document_save for any other
+     failure (signing codes are passed on).
+   vq_document_saveas_stream: into memory. Incremental: the document's own buffer (its bytes
+     followed by the update), valid until the next save or close. Full: a new buffer the caller
+     releases with vq_buffer_drop. *ret as for vq_document_save. */
 VQ_API int vq_document_save(vq_document* doc);
 VQ_API int vq_document_saveas(vq_document* doc, int do_incremental, const char* newutf8path);
+VQ_API int vq_document_savecopy(vq_document* doc, int do_incremental, const char* path);
 VQ_API vq_buffer* vq_document_saveas_stream(vq_document* doc, int do_incremental, int* ret);
 
 /* The document's re-entrant lock: every vq_lock is matched by one vq_unlock. */

@@ -331,8 +331,7 @@ VQ_API int vq_annot_delete(vq_document* d, vq_annot* annot)
             }
             pdf_delete_annot(ctx, pp, a);
             /* The annotation list is drawn from the page's recording: record it afresh. */
-            fz_drop_display_list(ctx, owner->annotations_list);
-            owner->annotations_list = NULL;
+            vq_page_drop_list(d, owner, 1);
             fz_drop_stext_page(ctx, owner->text_page);
             owner->text_page = NULL;
             code = VQ_OK;

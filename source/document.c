@@ -2,18 +2,22 @@
  * Documents: opening from a file or from memory, the page table, document questions, closing.
  *
  * Every document has its own library context whose locks all map onto the document's
- * re-entrant lock, and keeps the complete bytes it was opened from (filebuf). The library
- * document always reads from that memory copy, never from the user's file, so the file on disk
- * is free to be replaced by a save.
+ * re-entrant lock. A document opened from a file reads it through a descriptor it keeps open
+ * (docsource.c), never a copy of the whole file in memory; one opened from memory keeps its
+ * own copy of the bytes.
  */
 #include "header.h"
 #include "vq-appearance-writers.h"
 
 #include <errno.h>
+#include <malloc.h>
+#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 /* Page trees deeper than this are refused (a hostile file must not exhaust the stack). */
 #define VQ_MAX_TREE_DEPTH 64
@@ -36,6 +40,57 @@ static void message_cb(void* user, const char* message)
         snprintf(d->lastmsg, sizeof d->lastmsg, "%s", message);
 }
 
+/* The library context allocates through these, which count what it holds (malloc's own
+   measure of each block): the page recordings are sized by what recording them kept. */
+static void* counting_malloc(void* user, size_t size)
+{
+    struct document* d = (struct document*)user;
+    void* p = malloc(size);
+    if (p)
+        atomic_fetch_add_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    return p;
+}
+
+static void* counting_realloc(void* user, void* old, size_t size)
+{
+    struct document* d = (struct document*)user;
+    const size_t before = old ? malloc_usable_size(old) : 0;
+    /* A block that grows is given room to grow further: the library grows some arrays by a
+       few entries at a time (the glyphs of a text run while a page is recorded), and each growth
+       past the block's end would copy it all again. The next growths then fit in place. */
+    /* It still fits: keep the block as it is (realloc would cut the room off again). A block
+       asked to shrink by more than half is given back to malloc. */
+    if (old && size <= before && size >= before / 2)
+        return old;
+    size_t want = size;
+    if (old && size > before && size < SIZE_MAX / 2)
+        want = size + size / 2;
+    void* p = realloc(old, want);
+    if (!p && want != size)
+        p = realloc(old, size);
+    if (p)
+    {
+        atomic_fetch_sub_explicit(&d->alloc_live, before, memory_order_relaxed);
+        atomic_fetch_add_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    }
+    else if (old && size == 0)
+        atomic_fetch_sub_explicit(&d->alloc_live, before, memory_order_relaxed);
+    return p;
+}
+
+static void counting_free(void* user, void* p)
+{
+    struct document* d = (struct document*)user;
+    if (p)
+        atomic_fetch_sub_explicit(&d->alloc_live, malloc_usable_size(p), memory_order_relaxed);
+    free(p);
+}
+
+size_t vq_doc_memory(struct document* d)
+{
+    return atomic_load_explicit(&d->alloc_live, memory_order_relaxed);
+}
+
 static struct document* new_record(int* code)
 {
     struct document* d = (struct document*)calloc(1, sizeof *d);
@@ -52,7 +107,8 @@ static struct document* new_record(int* code)
     d->fz_locks_ctx.user = &d->ctxAccess;
     d->fz_locks_ctx.lock = lock_cb;
     d->fz_locks_ctx.unlock = unlock_cb;
-    d->ctx = fz_new_context(NULL, &d->fz_locks_ctx, VQ_STORE_LIMIT);
+    fz_alloc_context alloc = {d, counting_malloc, counting_realloc, counting_free};
+    d->ctx = fz_new_context(&alloc, &d->fz_locks_ctx, VQ_STORE_LIMIT);
     if (!d->ctx)
     {
         pthread_mutex_destroy(&d->ctxAccess);
@@ -71,10 +127,7 @@ void vq_page_unload(struct document* d, struct page_t* pg)
     vq_handles_forget_page(d, pg);
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
-    fz_drop_display_list(ctx, pg->page_list);
-    pg->page_list = NULL;
-    fz_drop_display_list(ctx, pg->annotations_list);
-    pg->annotations_list = NULL;
+    vq_page_drop_lists(d, pg);
     fz_drop_link(ctx, pg->link);
     pg->link = NULL;
     fz_drop_page(ctx, pg->page);
@@ -152,6 +205,7 @@ static int safe_count_pages(fz_context* ctx, pdf_document* pdf)
 typedef struct
 {
     pdf_obj** out;  /* page objects, in page-tree order; NULL to count only */
+    fz_rect* boxes; /* their size boxes where the walk could tell them (else left empty) */
     int limit;      /* at most this many pages */
     int index;      /* pages found so far */
     long visits;
@@ -171,7 +225,53 @@ static void remember_marked(fz_context* ctx, tree_walk* w, pdf_obj* kids)
     w->marked[w->nmarked++] = pdf_keep_obj(ctx, kids);
 }
 
-static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
+static fz_rect rect_of(const float v[4])
+{
+    return fz_make_rect(fz_min(v[0], v[2]), fz_min(v[1], v[3]), fz_max(v[0], v[2]), fz_max(v[1], v[3]));
+}
+
+/* The size box of a page read from its text, its inherited values taken from node (the page's
+   /Parent, whose kids are being walked); an empty box when it cannot be told here (the page
+   is then read when its box is first asked for). */
+static fz_rect box_of_text(fz_context* ctx, pdf_obj* node, const vq_page_text* t, int pagenum)
+{
+    fz_rect box = fz_empty_rect;
+    const int inherits = t->media_state == 0 || t->crop_state == 0 || t->rotate_state == 0;
+    if (t->media_state < 0 || t->crop_state < 0 || t->rotate_state < 0 || t->userunit_state < 0)
+        return box;
+    if (inherits && (!pdf_is_indirect(ctx, node) || t->parent != pdf_to_num(ctx, node)))
+        return box;
+    fz_try(ctx)
+    {
+        fz_rect media = t->media_state ? rect_of(t->media)
+                                       : pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, node, PDF_NAME(MediaBox)));
+        fz_rect crop = t->crop_state ? rect_of(t->crop)
+                                     : pdf_to_rect(ctx, pdf_dict_get_inheritable(ctx, node, PDF_NAME(CropBox)));
+        int rotate = t->rotate_state ? t->rotate
+                                     : pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, node, PDF_NAME(Rotate)));
+        if (!vq_size_box(ctx, media, crop, rotate, t->userunit_state ? t->userunit : 1.0f, pagenum, 0, &box))
+            box = fz_empty_rect;
+    }
+    fz_catch(ctx)
+        box = fz_empty_rect;
+    return box;
+}
+
+/* Takes one page into the walk's result. */
+static void found_page(fz_context* ctx, tree_walk* w, pdf_obj* page, fz_rect box)
+{
+    if (w->index >= w->limit)
+        fz_throw(ctx, FZ_ERROR_GENERIC, "found more /Page objects than anticipated");
+    if (w->out)
+        w->out[w->index] = pdf_keep_obj(ctx, page);
+    if (w->boxes)
+        w->boxes[w->index] = box;
+    w->index++;
+}
+
+/* Walks the kids of node. A kid whose own text says it is a page is taken as it stands, read
+   but not loaded (see pagescan.c); every other kid is loaded and judged as before. */
+static void walk_kids(fz_context* ctx, tree_walk* w, pdf_document* pdf, pdf_obj* parent, pdf_obj* kids, int depth)
 {
     if (!pdf_is_array(ctx, kids) || depth > VQ_MAX_TREE_DEPTH)
         return;
@@ -185,6 +285,12 @@ static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
         if (++w->visits > w->max_visits)
             fz_throw(ctx, FZ_ERROR_GENERIC, "page tree too large");
         pdf_obj* node = pdf_array_get(ctx, kids, i);
+        vq_page_text text;
+        if (vq_read_page_text(ctx, pdf, node, &text) && text.type_seen && text.is_page)
+        {
+            found_page(ctx, w, node, w->boxes ? box_of_text(ctx, parent, &text, w->index) : fz_empty_rect);
+            continue;
+        }
         if (!pdf_is_dict(ctx, node))
             continue;
         pdf_obj* type = pdf_dict_get_inheritable(ctx, node, PDF_NAME(Type));
@@ -194,35 +300,34 @@ static void walk_kids(fz_context* ctx, tree_walk* w, pdf_obj* kids, int depth)
         if (intermediate)
         {
             if (pdf_dict_get_int(ctx, node, PDF_NAME(Count)) > 0)
-                walk_kids(ctx, w, pdf_dict_get(ctx, node, PDF_NAME(Kids)), depth + 1);
+                walk_kids(ctx, w, pdf, node, pdf_dict_get(ctx, node, PDF_NAME(Kids)), depth + 1);
             continue;
         }
         if ((type && !pdf_name_eq(ctx, type, PDF_NAME(Page))) ||
             (!type && !pdf_dict_get(ctx, node, PDF_NAME(MediaBox))))
             fz_warn(ctx, "non-page object in page tree (%s)", type ? pdf_to_name(ctx, type) : "");
-        if (w->index >= w->limit)
-            fz_throw(ctx, FZ_ERROR_GENERIC, "found more /Page objects than anticipated");
-        if (w->out)
-            w->out[w->index] = pdf_keep_obj(ctx, node);
-        w->index++;
+        found_page(ctx, w, node, fz_empty_rect);
     }
     pdf_unmark_obj(ctx, kids);
 }
 
 /* Walks the page tree from Root/Pages/Kids, taking at most limit pages (into out when not
-   NULL, one reference each). Returns the number of pages found; a tree that cannot be walked
-   to its end keeps the pages found before the fault. */
-static int walk_page_tree(fz_context* ctx, pdf_document* pdf, pdf_obj** out, int limit)
+   NULL, one reference each, and their size boxes into boxes when not NULL). Returns the number
+   of pages found; a tree that cannot be walked to its end keeps the pages found before the
+   fault. */
+static int walk_page_tree(fz_context* ctx, pdf_document* pdf, pdf_obj** out, fz_rect* boxes, int limit)
 {
     tree_walk w;
     memset(&w, 0, sizeof w);
     w.out = out;
+    w.boxes = boxes;
     w.limit = limit > 0 ? limit : 0;
     w.max_visits = 16L * (w.limit + 1) + 100000L;
     fz_try(ctx)
     {
-        pdf_obj* kids = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages/Kids");
-        walk_kids(ctx, &w, kids, 0);
+        pdf_obj* pages = pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages");
+        walk_kids(ctx, &w, pdf, pdf_dict_getp(ctx, pdf_trailer(ctx, pdf), "Root/Pages"),
+                  pdf_dict_get(ctx, pages, PDF_NAME(Kids)), 0);
     }
     fz_always(ctx)
     {
@@ -241,12 +346,44 @@ static int walk_page_tree(fz_context* ctx, pdf_document* pdf, pdf_obj** out, int
     return w.index;
 }
 
-/* The pages the document has: those its page tree holds, never more than its /Count claims.
-   The page table is sized by this number, not by the claim. */
-static int count_pages(fz_context* ctx, pdf_document* pdf)
+/* Drops what the open's walk found and the page table did not take. */
+static void drop_found(struct document* d)
 {
+    for (int i = 0; i < d->found_count; i++)
+        pdf_drop_obj(d->ctx, d->found_objs ? d->found_objs[i] : NULL);
+    free(d->found_objs);
+    free(d->found_boxes);
+    d->found_objs = NULL;
+    d->found_boxes = NULL;
+    d->found_count = 0;
+}
+
+/* The pages the document has: those its page tree holds, never more than its /Count claims.
+   The page table is sized by this number, not by the claim. The page objects and the size
+   boxes found on the way are kept for the page table (found_*). */
+static int count_pages(struct document* d, pdf_document* pdf)
+{
+    fz_context* ctx = d->ctx;
+    drop_found(d);
     int claimed = safe_count_pages(ctx, pdf);
-    return claimed > 0 ? walk_page_tree(ctx, pdf, NULL, claimed) : 0;
+    if (claimed <= 0)
+        return 0;
+    /* The claim is at most the number of objects the file has (checked before). */
+    pdf_obj** objs = (pdf_obj**)calloc((size_t)claimed, sizeof *objs);
+    fz_rect* boxes = (fz_rect*)calloc((size_t)claimed, sizeof *boxes);
+    if (!objs || !boxes)
+    {
+        free(objs);
+        free(boxes);
+        return walk_page_tree(ctx, pdf, NULL, NULL, claimed);
+    }
+    for (int i = 0; i < claimed; i++)
+        boxes[i] = fz_empty_rect;
+    int n = walk_page_tree(ctx, pdf, objs, boxes, claimed);
+    d->found_objs = objs;
+    d->found_boxes = boxes;
+    d->found_count = n;
+    return n;
 }
 
 /* Whether the catalogue and its page tree can be reached: without them the file is damaged,
@@ -270,14 +407,17 @@ static int catalogue_reachable(fz_context* ctx, pdf_document* pdf)
 static int open_pdf(struct document* d)
 {
     fz_context* ctx = d->ctx;
-    const unsigned char* data = d->filebuf->data;
-    size_t len = d->filebuf->len;
+    const int64_t len = vq_src_len(d);
     int64_t startxref = 0;
     int code;
 
-    if ((code = vq_core_check_version_marker(data, len, NULL)) != 0)
+    unsigned char head[20];
+    const ptrdiff_t nhead = vq_src_read(d, 0, head, len < (int64_t)sizeof head ? (size_t)len : sizeof head);
+    if (nhead < 0)
+        return VQ_NOFOUND_FILE;
+    if ((code = vq_core_check_version_marker(head, (size_t)nhead, NULL)) != 0)
         return vq_map_open_error(code);
-    if ((code = vq_core_find_startxref(data, len, &startxref)) != 0)
+    if ((code = vq_src_find_startxref(d, len, &startxref)) != 0)
         return code;
 
     fz_stream* stm = NULL;
@@ -287,7 +427,7 @@ static int open_pdf(struct document* d)
     fz_var(pdf);
     fz_try(ctx)
     {
-        stm = fz_open_buffer(ctx, d->filebuf);
+        stm = vq_src_open_stream(ctx, d, -1);
         pdf = pdf_open_document_with_stream(ctx, stm);
     }
     fz_always(ctx)
@@ -311,12 +451,13 @@ static int open_pdf(struct document* d)
        page count beyond anything the file could hold (more pages than it has objects). */
     int damaged = vq_core_prev_chain_loops(ctx, pdf, startxref) || !catalogue_reachable(ctx, pdf) ||
                   safe_count_pages(ctx, pdf) > pdf_xref_len(ctx, pdf);
-    int count = damaged ? 0 : count_pages(ctx, pdf);
+    int count = damaged ? 0 : count_pages(d, pdf);
 
     /* The library repairs a broken cross-reference silently; such a file is refused: it
        cannot be updated incrementally without breaking what it holds. */
     if (damaged || pdf->repair_attempted)
     {
+        drop_found(d);
         pdf_drop_document(ctx, pdf);
         return VQ_DAMAGED_FILE;
     }
@@ -326,6 +467,7 @@ static int open_pdf(struct document* d)
     ofs = (int64_t*)calloc((size_t)n, sizeof *ofs);
     if (!ofs)
     {
+        drop_found(d);
         pdf_drop_document(ctx, pdf);
         return VQ_FAIL;
     }
@@ -343,9 +485,23 @@ static void free_record(struct document* d)
     if (!d)
         return;
     fz_context* ctx = d->ctx;
+    drop_found(d);
     fz_drop_document(ctx, d->doc);
     d->doc = NULL;
+    for (int i = 0; i < d->page_block_count; i++)
+        free(d->page_blocks[i]);
+    free(d->page_blocks);
+    d->page_blocks = NULL;
+    d->page_block_count = 0;
+    d->page_block_used = 0;
+    for (int i = 0; i < (int)(sizeof d->spare / sizeof d->spare[0]); i++)
+    {
+        fz_drop_pixmap(ctx, d->spare[i]);
+        d->spare[i] = NULL;
+    }
     fz_drop_buffer(ctx, d->filebuf);
+    vq_file_drop(d->srcfile);
+    d->srcfile = NULL;
     free(d->section_ofs);
     vq_handles_free(d);
     free(d->docpath);
@@ -360,46 +516,28 @@ static void free_record(struct document* d)
     free(d);
 }
 
-/* Reads a whole file into memory with the system's calls. */
-static int read_file(fz_context* ctx, const char* path, fz_buffer** out)
+static fz_buffer* copy_bytes(fz_context* ctx, const unsigned char* data, size_t len);
+
+/* Opens the file the document will read (kept open while the document lives). */
+static int open_source_file(struct document* d, const char* path)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f)
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return VQ_NOFOUND_FILE;
+    vq_file_id id;
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode))
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || vq_file_id_of_fd(fd, &id) != 0)
     {
-        fclose(f);
+        close(fd);
         return VQ_NOFOUND_FILE;
     }
-    fz_buffer* buf = NULL;
-    int code = 0;
-    fz_var(buf);
-    fz_try(ctx)
+    vq_file* f = vq_file_new(fd);
+    if (!f)
     {
-        size_t want = st.st_size > 0 ? (size_t)st.st_size + 1 : 4096;
-        buf = fz_new_buffer(ctx, want);
-        for (;;)
-        {
-            if (buf->len == buf->cap)
-                fz_grow_buffer(ctx, buf);
-            size_t n = fread(buf->data + buf->len, 1, buf->cap - buf->len, f);
-            buf->len += n;
-            if (n == 0)
-                break;
-        }
-        if (ferror(f))
-            code = VQ_NOFOUND_FILE;
+        close(fd);
+        return VQ_FAIL;
     }
-    fz_catch(ctx)
-        code = VQ_FAIL;
-    fclose(f);
-    if (code)
-    {
-        fz_drop_buffer(ctx, buf);
-        return code;
-    }
-    *out = buf;
+    vq_src_set_file(d, f, (int64_t)st.st_size, &id);
     return 0;
 }
 
@@ -420,7 +558,8 @@ VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret)
         *nret = code;
         return NULL;
     }
-    code = read_file(d->ctx, fpath, &d->filebuf);
+    d->filebuf = copy_bytes(d->ctx, NULL, 0);
+    code = d->filebuf ? open_source_file(d, fpath) : VQ_FAIL;
     if (!code)
         code = open_pdf(d);
     if (!code)
@@ -479,12 +618,26 @@ VQ_API vq_document* vq_document_open_stream(unsigned char* unfiledata, unsigned 
 
 /* ---- page table ---- */
 
-/* Fills pageobjs from the page tree (caller holds the lock; arrays sized for counts). */
+/* Fills pageobjs (and the size boxes the walk could tell) from what the open's walk of the
+   page tree found, or from a new walk (caller holds the lock; arrays sized for counts). */
 static void collect_page_objects(struct document* d)
 {
     pdf_document* pdf = vq_pdf(d);
+    const int n = d->page_slots < d->counts ? d->page_slots : d->counts;
+    if (pdf && d->found_objs)
+    {
+        for (int i = 0; i < n && i < d->found_count; i++)
+        {
+            d->pageobjs[i] = d->found_objs[i];
+            d->found_objs[i] = NULL;
+            if (!fz_is_empty_rect(d->found_boxes[i]))
+                d->mediaboxs[i] = d->found_boxes[i];
+        }
+        drop_found(d);
+        return;
+    }
     if (pdf)
-        walk_page_tree(d->ctx, pdf, d->pageobjs, d->page_slots < d->counts ? d->page_slots : d->counts);
+        walk_page_tree(d->ctx, pdf, d->pageobjs, NULL, n);
 }
 
 /* Sizes the page table for counts pages, keeping existing handles. */
@@ -511,15 +664,37 @@ static int ensure_page_slots(struct document* d)
         d->pageobjs[i] = NULL;
         memset(&d->mediaboxs[i], 0, sizeof d->mediaboxs[i]);
     }
-    for (int i = d->page_slots; i < need; i++)
-    {
-        d->pages[i] = (struct page_t*)calloc(1, sizeof(struct page_t));
-        if (!d->pages[i])
-            return -1;
-        d->pages[i]->number = i;
-        d->page_slots = i + 1;
-    }
+    d->page_slots = need;
     return 0;
+}
+
+/* Page handles are made when first asked for, in blocks (a document of many pages would
+   otherwise make as many small allocations, most for pages never shown); blocks are freed at
+   close. */
+#define PAGE_BLOCK 256
+
+struct page_t* vq_page_slot(struct document* d, int i)
+{
+    if (!d->pages || i < 0 || i >= d->page_slots)
+        return NULL;
+    if (d->pages[i])
+        return d->pages[i];
+    if (d->page_block_used == 0 || d->page_block_used == PAGE_BLOCK)
+    {
+        void** blocks = (void**)realloc(d->page_blocks, (size_t)(d->page_block_count + 1) * sizeof *blocks);
+        if (!blocks)
+            return NULL;
+        d->page_blocks = blocks;
+        struct page_t* block = (struct page_t*)calloc(PAGE_BLOCK, sizeof(struct page_t));
+        if (!block)
+            return NULL;
+        d->page_blocks[d->page_block_count++] = block;
+        d->page_block_used = 0;
+    }
+    struct page_t* pg = &((struct page_t*)d->page_blocks[d->page_block_count - 1])[d->page_block_used++];
+    pg->number = i;
+    d->pages[i] = pg;
+    return pg;
 }
 
 static void drop_page_objects(struct document* d)
@@ -539,7 +714,7 @@ static void drop_page_objects(struct document* d)
 static int count_pages_locked(struct document* d)
 {
     pdf_document* pdf = vq_pdf(d);
-    return pdf ? count_pages(d->ctx, pdf) : 0;
+    return pdf ? count_pages(d, pdf) : 0;
 }
 
 VQ_API int vq_document_page_count(vq_document* d)
@@ -568,7 +743,7 @@ VQ_API void vq_document_cut_page(vq_document* d)
 
 /* After a save: the library document is replaced by one opened from the bytes just written.
    Page handles keep their identity; what they held is released and reloaded on demand. */
-int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
+int vq_doc_reopen(struct document* d)
 {
     fz_context* ctx = d->ctx;
     int had_table = d->pages != NULL;
@@ -576,6 +751,8 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
        copying one right now. */
     for (int i = 0; i < d->page_slots; i++)
     {
+        if (!d->pages[i])
+            continue;
         fz_pixmap* image = d->pages[i]->image;
         d->pages[i]->image = NULL;
         vq_page_release(d, d->pages[i]);
@@ -585,27 +762,10 @@ int vq_doc_reopen(struct document* d, fz_buffer* bytes, int appended)
     d->focus_annot = NULL;
     d->hotspot_num = 0;
     d->hotspot_state = 0;
+    drop_found(d);
     fz_drop_document(ctx, d->doc);
     d->doc = NULL;
 
-    if (bytes != d->filebuf)
-    {
-        int failed = 0;
-        fz_try(ctx)
-        {
-            if (appended && bytes->len >= d->filebuf->len)
-                fz_append_data(ctx, d->filebuf, bytes->data + d->filebuf->len, bytes->len - d->filebuf->len);
-            else
-            {
-                fz_clear_buffer(ctx, d->filebuf);
-                fz_append_buffer(ctx, d->filebuf, bytes);
-            }
-        }
-        fz_catch(ctx)
-            failed = 1;
-        if (failed)
-            return VQ_FAIL;
-    }
     int code = open_pdf(d);
     if (code)
         return code;
@@ -629,7 +789,7 @@ VQ_API void vq_document_close(vq_document* d)
         for (int i = 0; i < d->page_slots; i++)
         {
             vq_page_release(d, d->pages[i]);
-            free(d->pages[i]);
+            d->pages[i] = NULL;
         }
         drop_page_objects(d);
         free(d->pages);
@@ -666,7 +826,7 @@ VQ_API long long vq_document_file_size(vq_document* d)
     if (!d)
         return 0;
     vq_doc_lock(d);
-    long long n = d->filebuf ? (long long)d->filebuf->len : 0;
+    long long n = (long long)vq_src_len(d);
     vq_doc_unlock(d);
     return n;
 }
@@ -676,7 +836,7 @@ VQ_API int vq_document_revert(vq_document* d)
     if (!d)
         return VQ_FAIL;
     vq_doc_lock(d);
-    int code = vq_doc_reopen(d, d->filebuf, 0);
+    int code = vq_doc_reopen(d);
     vq_doc_unlock(d);
     return code;
 }

@@ -52,10 +52,7 @@ VQ_API vq_field* vq_page_add_field(vq_document* d, vq_page* page, vq_field_type 
             w = NULL;
         }
         if (w && pg)
-        {
-            fz_drop_display_list(ctx, pg->annotations_list);
-            pg->annotations_list = NULL;
-        }
+            vq_page_drop_list(d, pg, 1);
         handle = vq_handle_of(d, pg, w);
     }
     vq_doc_unlock(d);
@@ -100,10 +97,7 @@ VQ_API int vq_field_drop(vq_document* d, vq_field* field)
         if (!vq_page_holds(ctx, pp, w))
             vq_handles_forget_annot(d, w);
         if (owner)
-        {
-            fz_drop_display_list(ctx, owner->annotations_list);
-            owner->annotations_list = NULL;
-        }
+            vq_page_drop_list(d, owner, 1);
     }
     vq_doc_unlock(d);
     return code;

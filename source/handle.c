@@ -202,6 +202,14 @@ void vq_handles_forget_page(struct document* d, struct page_t* pg)
             release_slot(d, i);
 }
 
+int vq_handles_on_page(struct document* d, struct page_t* pg)
+{
+    for (int i = 0; d && i < d->handle_count; i++)
+        if (d->handles[i].stamp && d->handles[i].owner == pg)
+            return 1;
+    return 0;
+}
+
 void vq_handles_free(struct document* d)
 {
     if (!d)

@@ -6,6 +6,7 @@
  */
 #include "header.h"
 #include "vq-appearance.h"
+#include "vq-pdf-testing.h"
 
 #include <math.h>
 #include <string.h>
@@ -27,7 +28,7 @@ static struct page_t* handle_for(struct document* d, int pagenum)
     pagenum = clamp_page(d, pagenum);
     if (pagenum < 0 || pagenum >= d->page_slots)
         return NULL;
-    return d->pages[pagenum];
+    return vq_page_slot(d, pagenum);
 }
 
 /* The page handle for a number, loaded (unloaded first when fresh), under the lock. An unloaded
@@ -118,10 +119,26 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     {
         /* keep what was read */
     }
+    fz_rect box;
+    if (vq_size_box(ctx, media, crop, rotate, userunit, pagenum, 1, &box))
+    {
+        *cached = box;
+        out->x1 = box.x1;
+        out->y1 = box.y1;
+    }
+    vq_doc_unlock(d);
+    return out;
+}
+
+int vq_size_box(fz_context* ctx, fz_rect media, fz_rect crop, int rotate, float userunit, int pagenum, int warn,
+                fz_rect* out)
+{
     if (!(userunit > 0) || !isfinite(userunit))
         userunit = 1.0f;
     if (rect_is_empty(media))
     {
+        if (!warn)
+            return 0;
         fz_warn(ctx, "cannot find page size for page %d", pagenum);
         media = fz_make_rect(0, 0, 612, 792);
     }
@@ -129,22 +146,16 @@ VQ_API vq_rect* vq_page_mediabox(vq_document* d, int pagenum, vq_rect* out)
     {
         media = fz_intersect_rect(media, crop);
         if (rect_is_empty(media))
-        {
-            vq_doc_unlock(d);
-            return out;
-        }
+            return 0;
     }
     if (rotate % 90 != 0)
         rotate = 0;
     fz_rect r = fz_transform_rect(media, fz_rotate((float)rotate));
-    cached->x0 = 0;
-    cached->y0 = 0;
-    cached->x1 = (r.x1 - r.x0) * userunit;
-    cached->y1 = (r.y1 - r.y0) * userunit;
-    out->x1 = cached->x1;
-    out->y1 = cached->y1;
-    vq_doc_unlock(d);
-    return out;
+    out->x0 = 0;
+    out->y0 = 0;
+    out->x1 = (r.x1 - r.x0) * userunit;
+    out->y1 = (r.y1 - r.y0) * userunit;
+    return 1;
 }
 
 /* Bounds of a loaded page in page space. */
@@ -211,17 +222,92 @@ static void run_annotations(fz_context* ctx, fz_page* page, fz_device* dev)
     fz_run_page_widgets(ctx, page, dev, fz_identity, NULL);
 }
 
-/* Records what run draws of the page into *slot once (caller holds the lock). Absorbs failures
-   and keeps what was recorded: a broken content stream still shows what came before. what
-   names the recording in the warning. */
-static void record_once(struct document* d, struct page_t* pg, fz_display_list** slot,
+/* ---- recordings, kept within a memory budget ----------------------------------------------- */
+
+/* Pages holding recordings form a list, the most recently drawn first. When together they hold
+   more than the budget, the pages drawn longest ago give theirs up (recorded again when drawn
+   again); a reader of many pages thus keeps memory flat. */
+
+static int lru_linked(struct document* d, struct page_t* pg)
+{
+    return pg->lru_prev || pg->lru_next || d->lru_first == pg;
+}
+
+static void lru_unlink(struct document* d, struct page_t* pg)
+{
+    if (!lru_linked(d, pg))
+        return;
+    if (pg->lru_prev)
+        pg->lru_prev->lru_next = pg->lru_next;
+    else
+        d->lru_first = pg->lru_next;
+    if (pg->lru_next)
+        pg->lru_next->lru_prev = pg->lru_prev;
+    else
+        d->lru_last = pg->lru_prev;
+    pg->lru_prev = pg->lru_next = NULL;
+}
+
+/* The page was drawn: it goes to the front. */
+static void lru_touch(struct document* d, struct page_t* pg)
+{
+    if (d->lru_first == pg)
+        return;
+    lru_unlink(d, pg);
+    pg->lru_next = d->lru_first;
+    if (d->lru_first)
+        d->lru_first->lru_prev = pg;
+    d->lru_first = pg;
+    if (!d->lru_last)
+        d->lru_last = pg;
+}
+
+void vq_page_drop_list(struct document* d, struct page_t* pg, int annotations)
+{
+    fz_display_list** slot = annotations ? &pg->annotations_list : &pg->page_list;
+    fz_drop_display_list(d->ctx, *slot);
+    *slot = NULL;
+    d->list_bytes -= pg->list_size[annotations ? 1 : 0];
+    pg->list_size[annotations ? 1 : 0] = 0;
+    if (!pg->page_list && !pg->annotations_list)
+        lru_unlink(d, pg);
+}
+
+void vq_page_drop_lists(struct document* d, struct page_t* pg)
+{
+    vq_page_drop_list(d, pg, 0);
+    vq_page_drop_list(d, pg, 1);
+}
+
+/* Brings what the recordings hold back within the budget; the page being drawn keeps its own.
+   A page that gives its recordings up is unloaded as well unless something of it is in use (an
+   annotation handle given out, its display image): the library keeps a list of loaded pages that
+   it searches whenever a page is loaded, and the next drawing loads it again anyway. */
+static void trim_lists(struct document* d, struct page_t* keep)
+{
+    while (d->list_bytes > VQ_LIST_BUDGET && d->lru_last && d->lru_last != keep)
+    {
+        struct page_t* pg = d->lru_last;
+        vq_page_drop_lists(d, pg);
+        if (pg->page && !pg->image && !vq_handles_on_page(d, pg))
+            vq_page_unload(d, pg);
+    }
+}
+
+/* Records what run draws of the page into the slot of its contents (0) or annotations (1)
+   once (caller holds the lock). Absorbs failures and keeps what was recorded: a broken content
+   stream still shows what came before. What the recording holds is the memory the library
+   context kept from it. */
+static void record_once(struct document* d, struct page_t* pg, int annotations,
                         void (*run)(fz_context*, fz_page*, fz_device*), const char* what)
 {
+    fz_display_list** slot = annotations ? &pg->annotations_list : &pg->page_list;
     if (*slot || !pg->page)
         return;
     fz_context* ctx = d->ctx;
     fz_display_list* list = NULL;
     fz_device* dev = NULL;
+    const size_t before = vq_doc_memory(d);
     fz_var(list);
     fz_var(dev);
     fz_try(ctx)
@@ -236,18 +322,72 @@ static void record_once(struct document* d, struct page_t* pg, fz_display_list**
     fz_catch(ctx)
         fz_warn(ctx, "page %d %s: %s", pg->number, what, fz_caught_message(ctx));
     *slot = list;
+    if (!list)
+        return;
+    const size_t after = vq_doc_memory(d);
+    const size_t size = after > before ? after - before : 0;
+    pg->list_size[annotations ? 1 : 0] = size;
+    d->list_bytes += size;
+    lru_touch(d, pg);
 }
 
 /* Records the page's contents once (caller holds the lock). */
 static void ensure_content_list(struct document* d, struct page_t* pg)
 {
-    record_once(d, pg, &pg->page_list, run_contents, "contents");
+    record_once(d, pg, 0, run_contents, "contents");
 }
 
 /* Records the page's annotations and widgets once (caller holds the lock). */
 static void ensure_annot_list(struct document* d, struct page_t* pg)
 {
-    record_once(d, pg, &pg->annotations_list, run_annotations, "annotations");
+    record_once(d, pg, 1, run_annotations, "annotations");
+}
+
+/* ---- pixmaps drawn into again ------------------------------------------------------------------ */
+
+/* A pixmap nobody else holds goes back to the document instead of being freed, and the next
+   drawing of the same size takes it: no fresh memory to fault in and clear for every tile the
+   render thread draws. Two are kept, each at most this large. */
+#define SPARE_PIXMAP_MAX (32u << 20)
+
+void vq_pixmap_give_back(struct document* d, fz_pixmap* pix)
+{
+    if (!pix)
+        return;
+    fz_context* ctx = d->ctx;
+    const size_t bytes = (size_t)pix->stride * (size_t)pix->h;
+    if (pix->storable.refs != 1 || !pix->samples || !(pix->flags & FZ_PIXMAP_FLAG_FREE_SAMPLES) ||
+        bytes > SPARE_PIXMAP_MAX)
+    {
+        fz_drop_pixmap(ctx, pix);
+        return;
+    }
+    const int n = (int)(sizeof d->spare / sizeof d->spare[0]);
+    fz_drop_pixmap(ctx, d->spare[n - 1]);
+    for (int i = n - 1; i > 0; i--)
+        d->spare[i] = d->spare[i - 1];
+    d->spare[0] = pix;
+}
+
+/* A spare pixmap of the colour space and size of bbox, placed at bbox, or NULL. */
+static fz_pixmap* take_spare(struct document* d, fz_colorspace* cs, fz_irect bbox)
+{
+    const int w = bbox.x1 - bbox.x0, h = bbox.y1 - bbox.y0;
+    const int n = (int)(sizeof d->spare / sizeof d->spare[0]);
+    for (int i = 0; i < n; i++)
+    {
+        fz_pixmap* p = d->spare[i];
+        if (p && p->w == w && p->h == h && p->colorspace == cs && p->alpha == 1 && p->s == 0)
+        {
+            for (int k = i; k < n - 1; k++)
+                d->spare[k] = d->spare[k + 1];
+            d->spare[n - 1] = NULL;
+            p->x = bbox.x0;
+            p->y = bbox.y0;
+            return p;
+        }
+    }
+    return NULL;
 }
 
 /* Replays the lists into pix over bbox (caller holds the lock). Absorbs failures. */
@@ -285,11 +425,12 @@ static fz_pixmap* render(struct document* d, struct page_t* pg, const vq_rect* a
     fz_irect bbox = fz_round_rect(fz_transform_rect(r, ctm));
     if (bbox.x1 <= bbox.x0 || bbox.y1 <= bbox.y0)
         return NULL;
-    fz_pixmap* pix = NULL;
+    fz_pixmap* pix = take_spare(d, cs, bbox);
     fz_var(pix);
     fz_try(ctx)
     {
-        pix = fz_new_pixmap_with_bbox(ctx, cs, bbox, NULL, 1);
+        if (!pix)
+            pix = fz_new_pixmap_with_bbox(ctx, cs, bbox, NULL, 1);
         fz_clear_pixmap_with_value(ctx, pix, 255);
     }
     fz_catch(ctx)
@@ -313,10 +454,12 @@ VQ_API vq_page_image* vq_page_display_image(vq_document* d, vq_page* page, vq_re
     {
         ensure_content_list(d, page);
         ensure_annot_list(d, page);
-        fz_drop_pixmap(d->ctx, page->image);
+        vq_pixmap_give_back(d, page->image);
         page->image = NULL;
         pix = render(d, page, area, zoomfactor, rotate, fz_device_bgr(d->ctx), 1, 1);
         page->image = pix;
+        lru_touch(d, page);
+        trim_lists(d, page);
     }
     vq_doc_unlock(d);
     return (vq_page_image*)pix;
@@ -327,7 +470,7 @@ VQ_API void vq_page_drop_display_image(vq_document* d, vq_page* page, vq_page_im
     if (!d || !page)
         return;
     vq_doc_lock(d);
-    fz_drop_pixmap(d->ctx, page->image);
+    vq_pixmap_give_back(d, page->image);
     page->image = NULL;
     vq_doc_unlock(d);
 }
@@ -348,19 +491,16 @@ VQ_API vq_pixmap* vq_page_generate_pixmap(vq_document* d, vq_page* page, vq_pixm
         if (content)
             ensure_content_list(d, page);
         else
-        {
-            fz_drop_display_list(ctx, page->page_list);
-            page->page_list = NULL;
-        }
+            vq_page_drop_list(d, page, 0);
         if (annots)
             ensure_annot_list(d, page);
         else
-        {
-            fz_drop_display_list(ctx, page->annotations_list);
-            page->annotations_list = NULL;
-        }
+            vq_page_drop_list(d, page, 1);
         fz_colorspace* cs = colorspace == VQ_COLORSPACE_GRAY ? fz_device_gray(ctx) : fz_device_bgr(ctx);
         pix = render(d, page, NULL, zoomfactor, rotate, cs, content, annots);
+        if (page->page_list || page->annotations_list)
+            lru_touch(d, page);
+        trim_lists(d, page);
     }
     vq_doc_unlock(d);
     return (vq_pixmap*)pix;
@@ -403,8 +543,7 @@ VQ_API int vq_page_update_annot_changed(vq_document* d, vq_page* page, float zoo
             code = VQ_FAIL;
         if (nchanged || overflow)
         {
-            fz_drop_display_list(ctx, page->annotations_list);
-            page->annotations_list = NULL;
+            vq_page_drop_list(d, page, 1);
             ensure_annot_list(d, page);
             ensure_content_list(d, page);
             fz_pixmap* img = page->image;
@@ -447,3 +586,20 @@ VQ_API void vq_page_delete(vq_document* d, vq_page* page)
 VQ_API void vq_page_insert(vq_document* doc, vq_page* page, int at)
 {
 }
+
+#ifdef VQ_TEST_HOOKS
+VQ_API size_t vq_test_recorded_bytes(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    size_t n = d->list_bytes;
+    vq_doc_unlock(d);
+    return n;
+}
+
+VQ_API size_t vq_test_recording_budget(void)
+{
+    return VQ_LIST_BUDGET;
+}
+#endif /* VQ_TEST_HOOKS */

@@ -58,7 +58,7 @@ VQ_API void vq_pixmap_free(vq_document* d, vq_pixmap* pixmap)
     if (!d || !pixmap)
         return;
     vq_doc_lock(d);
-    fz_drop_pixmap(d->ctx, PIX(pixmap));
+    vq_pixmap_give_back(d, PIX(pixmap));
     vq_doc_unlock(d);
 }
 

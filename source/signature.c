@@ -179,9 +179,10 @@ VQ_API vq_signature* vq_document_get_signature_by_name(vq_document* doc, const c
     vq_signature* handle = NULL;
     for (int i = 0; doc->pages && i < doc->counts && i < doc->page_slots && !found; i++)
     {
-        found = find_on_page(doc, doc->pages[i], name);
+        struct page_t* pg = vq_page_slot(doc, i);
+        found = pg ? find_on_page(doc, pg, name) : NULL;
         if (found)
-            handle = vq_handle_of(doc, doc->pages[i], found);
+            handle = vq_handle_of(doc, pg, found);
     }
     vq_doc_unlock(doc);
     return handle;

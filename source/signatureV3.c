@@ -44,6 +44,7 @@ typedef struct batch_signer_s
     unsigned char* cert;         /* DER of the signer certificate */
     int certlen;
     int* failure;                /* where a failed signing records its code (the document's) */
+    int* read_errors;            /* failed reads of the document's bytes (the document's count) */
 } batch_signer;
 
 /* Records why signing failed where the save reads it, then raises the code. */
@@ -246,38 +247,68 @@ static int decode_half(const char* text, int len, unsigned char out[32])
     return 0;
 }
 
-/* Computes the signature value over the bytes of in. Returns its length; failures are raised
-   with their vq_error_type code (or the callback's code), which the save passes out. */
+static void sm3_block(void* arg, const unsigned char* data, size_t n)
+{
+    sm3_update1((sm3_hash_state*)arg, data, (int)n);
+}
+
+static void md5_block(void* arg, const unsigned char* data, size_t n)
+{
+    fz_md5_update((fz_md5*)arg, data, n);
+}
+
+/* Computes the signature value over the bytes of in. The signed bytes are read block by block
+   and hashed as they come: e = SM3(Z || M) and the MD5 of M in one pass, never the whole of M in
+   memory. Returns its length; failures are raised with their vq_error_type code (or the
+   callback's code), which the save passes out. */
 static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer, fz_stream* in,
                                       unsigned char* digest, size_t digest_len)
 {
     batch_signer* s = (batch_signer*)signer;
-    fz_buffer* m = NULL;
+    vq_hash_pipe* pipe = NULL;
     unsigned char* value = NULL;
     int code = 0;
     int len = 0;
 
-    fz_var(m);
+    fz_var(pipe);
     fz_var(value);
     fz_try(ctx)
     {
-        m = fz_read_all(ctx, in, 1024);
-        unsigned char* data = NULL;
-        size_t mlen = fz_buffer_storage(ctx, m, &data);
+        unsigned char z[32];
+        if (sm2_compute_z(s->pub_key, (int)s->pub_key_len, z) != 0)
+            signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
+        sm3_hash_state sm3;
+        sm3_starts(&sm3);
+        sm3_update1(&sm3, z, 32);
+        fz_md5 md5state;
+        fz_md5_init(&md5state);
+
+        /* MD5 runs beside SM3 on a helper thread, block by block. */
+        const int read_errors = s->read_errors ? *s->read_errors : 0;
+        pipe = vq_hash_pipe_new(md5_block, &md5state);
+        if (!pipe)
+            fz_throw(ctx, FZ_ERROR_MEMORY, "out of memory");
+        for (;;)
+        {
+            size_t n = fz_read(ctx, in, vq_hash_pipe_buffer(pipe), vq_hash_pipe_block_size());
+            if (n == 0)
+                break;
+            vq_hash_pipe_feed(pipe, n, sm3_block, &sm3);
+        }
+        vq_hash_pipe_drop(pipe);
+        pipe = NULL;
+        /* A signed byte that could not be read would sign something else than the file. */
+        if (in->error || (s->read_errors && *s->read_errors != read_errors))
+            signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot read the signed bytes");
 
         unsigned char e[32];
-        unsigned int elen = 0;
-        if (mlen > 0x7fffffffu || pkcs7_sm3(data, (unsigned int)mlen, s->pub_key, (int)s->pub_key_len, e, &elen) != 0 ||
-            elen != 32)
-            signing_failed(ctx, s, VQ_CREATE_SM3_ERROR, "cannot compute the SM3 digest");
+        sm3_finish(&sm3, e);
+        memset(&sm3, 0, sizeof sm3);
         char e64[(32 + 2) / 3 * 4 + 11];
         base64_encode_new(e, 32, e64, NULL);
 
         unsigned char md5[16];
-        fz_md5 state;
-        fz_md5_init(&state);
-        fz_md5_update(&state, data, mlen);
-        fz_md5_final(&state, md5);
+        fz_md5_final(&md5state, md5);
         char md5hex[33];
         hex_lower(md5, 16, md5hex);
 
@@ -310,7 +341,7 @@ static int batch_signer_create_digest(fz_context* ctx, pdf_pkcs7_signer* signer,
     fz_always(ctx)
     {
         fz_free(ctx, value);
-        fz_drop_buffer(ctx, m);
+        vq_hash_pipe_drop(pipe);
     }
     fz_catch(ctx)
         fz_rethrow(ctx);
@@ -481,6 +512,7 @@ static int arm_locked(struct document* d, vq_signature** sigs, int count, vq_sig
     }
     /* The document outlives every library document that holds this signer. */
     ((batch_signer*)signer)->failure = &d->sign_failure;
+    ((batch_signer*)signer)->read_errors = &d->read_errors;
 
     int code = VQ_OK;
     fz_try(ctx)

@@ -19,8 +19,7 @@
 static void content_changed(struct document* d, struct page_t* pg)
 {
     fz_context* ctx = d->ctx;
-    fz_drop_display_list(ctx, pg->page_list);
-    pg->page_list = NULL;
+    vq_page_drop_list(d, pg, 0);
     fz_drop_stext_page(ctx, pg->text_page);
     pg->text_page = NULL;
 }

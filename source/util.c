@@ -51,6 +51,7 @@ int vq_is_result_code(int code)
     case VQ_FILE_IS_BUSY:
     case VQ_SIGNATURE_ERROR:
     case VQ_SAVE_FILE_FAIL:
+    case VQ_FILE_CHANGED:
     case VQ_PDF_ERROR_GENERIC:
     case VQ_SET_SIGNATURE_VALUE_ERROR:
     case VQ_NEED_PASSWORD:

@@ -43,6 +43,10 @@ VQ_API char* vq_test_annot_appearance(vq_document* doc, int pagenum, int idx);
 VQ_API char* vq_test_object_text(vq_document* doc, int num);
 VQ_API void vq_test_free(char* text);
 
+/* Memory the page recordings (display lists) of the document hold now, and their budget. */
+VQ_API size_t vq_test_recorded_bytes(vq_document* doc);
+VQ_API size_t vq_test_recording_budget(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -423,6 +423,7 @@ void Canvas::showSignResult(int code, SignMessageTable table)
     switch (code)
     {
     case VQ_FILE_IS_BUSY: text = QStringLiteral("数字签名失败！文档被占用！"); break;
+    case VQ_FILE_CHANGED: text = QStringLiteral("数字签名失败！") + PdfEngine::saveCodeText(code); break;
     // The engine names no reason; the user still learns that nothing was signed.
     case VQ_SIGNATURE_ERROR: text = QStringLiteral("数字签名失败！原因未知！"); break;
     case VQ_GET_SM2_CERT_ERROR: text = QStringLiteral("数字签名失败！获取证书失败，请重新签名！"); break;
@@ -854,8 +855,12 @@ void Canvas::removeSignature(int pageNo, vq_signature* signature)
         engine->DiscardChanges();
         if (_RenderCache)
             _RenderCache->Invalidate(_dm, pageNo, QRectF(0, 0, 600, 800));
-        showErrorBox(ret == VQ_FILE_IS_BUSY ? QStringLiteral("删除签名失败！文档被占用！")
-                                            : QStringLiteral("删除签名失败！文件保存失败（错误编码:%1）！").arg(ret));
+        if (ret == VQ_FILE_IS_BUSY)
+            showErrorBox(QStringLiteral("删除签名失败！文档被占用！"));
+        else if (!PdfEngine::saveCodeText(ret).isEmpty())
+            showErrorBox(QStringLiteral("删除签名失败！") + PdfEngine::saveCodeText(ret));
+        else
+            showErrorBox(QStringLiteral("删除签名失败！文件保存失败（错误编码:%1）！").arg(ret));
         return;
     }
     emit deleteSignatureList(0, field);

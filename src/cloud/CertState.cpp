@@ -74,7 +74,7 @@ int userAuthenStatus()
         return 1;
     }
     const auto answer = MMessageBox::showWarning(
-        g_topWidget, QStringLiteral("Orvessa"), text, QSize(int(202 * screenZoom), int(109 * screenZoom)),
+        g_topWidget, QStringLiteral("Orvessa"), text, QSize(202, 109),
         QDialogButtonBox::Open | QDialogButtonBox::Cancel, QDialogButtonBox::Open);
     if (answer != QDialogButtonBox::Open)
         return 0;

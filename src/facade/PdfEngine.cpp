@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
@@ -70,51 +71,24 @@ unsigned char* copyPixels(vq_document* doc, vq_pixmap* pixmap, int& w, int& h)
     return buffer;
 }
 
-// Writes bytes to target through a temporary file tmpFile<N> in the target's folder, renamed
-// over the target once it is complete and on disk. Returns 0, VQ_FILE_IS_BUSY when no
-// temporary file can be made there, or VQ_SAVE_FILE_FAIL when writing it failed; on failure
-// the target is untouched and no temporary file is left.
-int writeThroughTemporary(const QString& target, const char* data, size_t len)
+// Reserves a free temporary name tmpFile<N> in the folder of target (the file is created empty,
+// so nobody else takes the name). Empty when none can be made there.
+QString reserveTemporary(const QString& target)
 {
-    const QFileInfo info(target);
-    const QString dir = info.absolutePath();
-    QString tmpName;
-    int fd = -1;
-    for (int i = 0; i < 10000 && fd < 0; ++i)
+    const QString dir = QFileInfo(target).absolutePath();
+    for (int i = 0; i < 10000; ++i)
     {
-        tmpName = dir + QStringLiteral("/tmpFile%1").arg(i);
-        fd = ::open(QFile::encodeName(tmpName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return VQ_FILE_IS_BUSY;
+        const QString name = dir + QStringLiteral("/tmpFile%1").arg(i);
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+        {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST)
+            return QString();
     }
-    if (fd < 0)
-        return VQ_FILE_IS_BUSY;
-    // Keep the permissions of the file being replaced.
-    if (info.exists())
-        QFile::setPermissions(tmpName, QFile::permissions(target));
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < len)
-    {
-        const ssize_t n = ::write(fd, data + done, len - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(QFile::encodeName(tmpName).constData(), QFile::encodeName(target).constData()) == 0;
-    if (!ok)
-    {
-        ::unlink(QFile::encodeName(tmpName).constData());
-        return VQ_SAVE_FILE_FAIL;
-    }
-    return 0;
+    return QString();
 }
 
 } // namespace
@@ -300,6 +274,23 @@ int PdfEngine::LoadStream(const QByteArray& filedata, void* /*pwdUi*/)
     _doc = doc;
     m_pageCount = vq_document_page_count(_doc);
     return 0;
+}
+
+QByteArray PdfEngine::sourceBytes() const
+{
+    QString file;
+    QByteArray kept;
+    {
+        QMutexLocker lock(&mutex);
+        if (!_doc)
+            return QByteArray();
+        file = _fileName;
+        kept = _fileByteArray;
+    }
+    if (!kept.isEmpty() || file.isEmpty())
+        return kept;
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void PdfEngine::CutOutPages() const
@@ -558,7 +549,7 @@ QRectF PdfEngine::getAnnotRect(vq_annot* annot)
 bool PdfEngine::DocumentChanged()
 {
     QMutexLocker lock(&mutex);
-    return _doc && (m_unwritten || vq_document_has_unsaved(_doc) != 0);
+    return _doc && vq_document_has_unsaved(_doc) != 0;
 }
 
 bool PdfEngine::DocumentIsWriteAble()
@@ -633,10 +624,7 @@ int PdfEngine::Save()
     if (m_saving)
         return VQ_FILE_IS_BUSY;
     SavingFlag saving(m_saving);
-    const int code = vq_document_save(_doc);
-    if (code == 0)
-        m_unwritten = false;
-    return code;
+    return vq_document_save(_doc);
 }
 
 int PdfEngine::DiscardChanges()
@@ -683,18 +671,26 @@ int PdfEngine::SaveAs(QString& strfile, int doincremental, bool bini)
     int code = 0;
     {
         SavingFlag saving(m_saving);
-        // The whole result is built in memory first (armed signatures are completed here, so
-        // the sign callback runs inside); only a complete result reaches the disk.
-        vq_buffer* buffer = vq_document_saveas_stream(_doc, doincremental, &code);
-        if (!buffer || code != 0)
-            return code ? code : VQ_FAIL;
-        char* data = nullptr;
-        const size_t len = vq_buffer_storage(_doc, buffer, &data);
-        code = writeThroughTemporary(strfile, data, len);
-        if (doincremental != 1)
-            vq_buffer_drop(_doc, buffer);
-        else if (code != 0)
-            m_unwritten = true; // the update lives on in the document; it still counts as a change
+        // The engine writes the copy itself (armed signatures are completed inside, so the sign
+        // callback runs here): a temporary file beside the target receives the document's bytes
+        // and the update and is renamed over the target once complete. The document keeps its
+        // own file; an update it saved elsewhere reaches that file with the next save in place.
+        if (!ownFile)
+            code = vq_document_savecopy(_doc, doincremental, QFile::encodeName(strfile).constData());
+        else if (vq_document_file_changed(_doc) != 0)
+            code = VQ_FILE_CHANGED; // another program changed the file since it was read
+        else
+        {
+            // Onto the document's own file: through a free temporary name beside it.
+            const QString tmpName = reserveTemporary(strfile);
+            if (tmpName.isEmpty())
+                return VQ_FILE_IS_BUSY;
+            code = vq_document_savecopy(_doc, doincremental, QFile::encodeName(tmpName).constData());
+            if (code == 0 && ::rename(QFile::encodeName(tmpName).constData(), QFile::encodeName(strfile).constData()) != 0)
+                code = VQ_SAVE_FILE_FAIL;
+            if (code != 0)
+                ::unlink(QFile::encodeName(tmpName).constData());
+        }
     }
     if (code != 0)
         return code; // the document stays open and every file as it was

@@ -614,6 +614,17 @@ void useServiceTrust()
 
 } // namespace
 
+QString PdfEngine::saveCodeText(int code)
+{
+    switch (code)
+    {
+    case VQ_FILE_CHANGED:
+        return QStringLiteral("文件已被其他程序修改，请重新打开文件后再试");
+    default:
+        return QString();
+    }
+}
+
 QString PdfEngine::verifyCodeText(int vcode)
 {
     switch (vcode)
@@ -733,7 +744,7 @@ void PdfEngine::VerifySinature(vq_signature* signature, int& vcode, int& docVeri
                    tsTime);
 }
 
-void PdfEngine::batchVerifySinature()
+void PdfEngine::batchVerifySinature(const std::function<bool()>& stopRequested)
 {
     useServiceTrust();
     QHash<int, CVerifyResult> verified;
@@ -751,6 +762,8 @@ void PdfEngine::batchVerifySinature()
         // handles never outlive the lock that found them.
         for (int k = 0;; ++k)
         {
+            if (stopRequested && stopRequested())
+                return;
             int code = 0;
             bool emitIt = false;
             bool advance = false;

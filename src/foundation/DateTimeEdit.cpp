@@ -23,6 +23,7 @@ DateTimeEdit::DateTimeEdit(QWidget* parent)
     caledar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
     caledar->setFixedSize(static_cast<int>(250 * screenZoom), static_cast<int>(222 * screenZoom));
     caledar->hide();
+    connect(caledar, &QObject::destroyed, this, [this] { caledar = nullptr; });
     connect(caledar, &QCalendarWidget::clicked, this, [this](const QDate& date) {
         setText(dateText(date, year, month, day));
         m_endDate = date;
@@ -51,6 +52,12 @@ DateTimeEdit::DateTimeEdit(QWidget* parent)
                        "border-bottom-width:0px;background-color: #EDEDED;}\t\t\t\t\t"
                        "#qt_calendar_prevmonth,#qt_calendar_nextmonth{height:%1px;margin:2px;}")
             .arg(toFixString(20)));
+}
+
+DateTimeEdit::~DateTimeEdit()
+{
+    if (caledar && caledar->parent() != this)
+        delete caledar;
 }
 
 QString DateTimeEdit::dateText(const QDate& date, const QString& year, const QString& month, const QString& day)

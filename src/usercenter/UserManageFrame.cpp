@@ -3,9 +3,11 @@
 #include "Level2MenuBar.h"
 #include "LinkManFrame.h"
 #include "NetWorkBusiness.h"
+#include "PayQrCodeDialog.h"
 #include "ProblemFeedback.h"
 #include "UserAccountFrame.h"
 #include "UserAuthFrame.h"
+#include "UserCenterPage.h"
 #include "UserCenterShared.h"
 #include "UserOrderList.h"
 #include "UserPackageFrame.h"
@@ -70,6 +72,25 @@ UserManageFrame::UserManageFrame(QWidget* parent)
     connect(m_useraccoutFrame, &UserAccountFrame::sigCertRenewSucess, this, &UserManageFrame::sigCertRenewSucess);
 
     setStyleSheet(QStringLiteral("QFrame#userManageFrame{background:#F3F6F7;}"));
+
+    // The pages that show what a payment bought reload when its success box is confirmed.
+    PaySuccessDialog::setPageReload(&UserManageFrame::reloadAfterPayment);
+}
+
+void UserManageFrame::reloadAfterPayment(int type)
+{
+    UserManageFrame* frame = UserCenterPage::getUserManageFrame();
+    if (!frame)
+        return;
+    if (type == 2) {
+        frame->m_useraccoutFrame->showInfo();
+        return;
+    }
+    for (int id = PackagePage; id < PageCount; ++id)
+        frame->swapPage(id, frame->page(id), false);
+    frame->m_stackedWidget->setCurrentWidget(frame->m_userpackageFrame);
+    frame->m_userpackageFrame->showInfo();
+    frame->m_useraccoutFrame->setPackageInfo();
 }
 
 UserManageFrame::~UserManageFrame() = default;

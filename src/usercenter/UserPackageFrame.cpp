@@ -49,24 +49,6 @@ QHBoxLayout* figureRow(QLabel* figure, QLabel* unit)
     return row;
 }
 
-// The payment success box's OK button: a paid package shows the packages page, reloaded, in the
-// standard order of the stack (a purchase block or an invoice screen that stood in for a page
-// leaves it); a paid renewal reloads the account page.
-void reloadAfterPayment(int type)
-{
-    UserManageFrame* frame = UserCenterPage::getUserManageFrame();
-    if (!frame)
-        return;
-    if (type == 2) {
-        frame->getUserAccount()->showInfo();
-        return;
-    }
-    for (int id = UserManageFrame::PackagePage; id < UserManageFrame::PageCount; ++id)
-        frame->swapPage(id, frame->page(id), false);
-    frame->getStackWid()->setCurrentWidget(frame->getUserPackageFrame());
-    frame->getUserPackageFrame()->showInfo();
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -132,7 +114,6 @@ UserPackageFrame::UserPackageFrame(QWidget* parent)
 {
     initUserCenterResources();
     initUserBusinessResources();
-    PaySuccessDialog::setPageReload(reloadAfterPayment);
 
     _mealInfoWidget = new BlockWidget(this);
     _mealBuyInfoWidget = new BlockWidget(this);

@@ -7,6 +7,7 @@
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
+#include "UserAccountFrame.h"
 #include "UserCenterPage.h"
 #include "UserManageFrame.h"
 
@@ -58,6 +59,28 @@ bool UserSession::runLoginDialog()
     if (client->getLoginState() != NetWorkBusiness::LOGINED)
         return false;
     setUserPageLoginState();
+    askToChangeInitialPassword();
+    return true;
+}
+
+bool UserSession::hasInitialPassword()
+{
+    const BusinessInfo* info = NetWorkBusiness::Instance()->getBusinessInfo();
+    return info && !info->creditCode.isEmpty() && info->userAccount == info->creditCode &&
+           info->passwordChangeNum == 0;
+}
+
+bool UserSession::askToChangeInitialPassword()
+{
+    if (!hasInitialPassword())
+        return false;
+    const auto answer = MMessageBox::showQuestion(
+        g_topWidget, QStringLiteral("修改密码"), QStringLiteral("目前密码为初始密码，为保证账号安全，请修改密码。"),
+        QSize(280, 160), false, QDialogButtonBox::Yes | QDialogButtonBox::No, QDialogButtonBox::NoButton);
+    if (answer == QDialogButtonBox::Yes) {
+        if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+            frame->getUserAccount()->modfiyPassword();
+    }
     return true;
 }
 

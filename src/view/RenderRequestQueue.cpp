@@ -219,6 +219,12 @@ int RenderRequestQueue::Count()
     return requestCount;
 }
 
+bool RenderRequestQueue::Idle()
+{
+    std::lock_guard<std::mutex> lock(requestMutex);
+    return requestCount == 0 && !curReq;
+}
+
 bool RenderRequestQueue::CurrentAborted()
 {
     std::lock_guard<std::mutex> lock(requestMutex);

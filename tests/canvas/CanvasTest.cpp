@@ -8,6 +8,7 @@
 #include "MMessageBox.h"
 #include "NetWorkBusiness.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
@@ -26,11 +27,18 @@ using namespace canvastest;
 
 namespace {
 
-RenderCache* sharedCache()
+// Counts the paint events of a widget.
+struct PaintCounter : QObject
 {
-    static RenderCache* cache = new RenderCache(QSize(512, 512));
-    return cache;
-}
+    explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            count++;
+        return false;
+    }
+    int count = 0;
+};
 
 // Installs a menu seam that records the entries and picks one by its text.
 struct MenuScript
@@ -499,15 +507,27 @@ TEST_F(CanvasTest, ControlArrowsRotateOnlyWithControlAlone)
 TEST_F(CanvasTest, RepaintAsyncStartsOneDelayedRepaintAtATime)
 {
     // Two delayed requests in a row share one pending timer; a request of 0 always repaints.
-    h->canvas->RepaintAsync(300);
-    h->canvas->RepaintAsync(300);
-    int timers = 0;
-    for (QObject* o : {static_cast<QObject*>(h->canvas.get())})
-        timers += o->findChildren<QTimer*>().size();
-    EXPECT_EQ(timers, 0); // startTimer, not QTimer objects
-    h->canvas->RepaintAsync(0);
-    QCoreApplication::processEvents();
-    SUCCEED();
+    Canvas* canvas = h->canvas.get();
+    auto timers = [canvas] { return QAbstractEventDispatcher::instance()->registeredTimers(canvas).size(); };
+    canvas->RepaintAsync(300);
+    const int pending = timers();
+    canvas->RepaintAsync(300);
+    EXPECT_EQ(timers(), pending);
+    EXPECT_TRUE(canvas->findChildren<QTimer*>().isEmpty()); // startTimer, not QTimer objects
+
+    // A request of 0 (the render thread's, after each stored tile) is queued to the GUI thread
+    // and repaints from there. With the render thread idle and nothing else queued, the paint
+    // that follows comes from it.
+    h->settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return canvas->AsRenderCache()->Idle(); }, 5000));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
+    PaintCounter paints(canvas->paintSurface());
+    canvas->RepaintAsync(0);
+    EXPECT_EQ(paints.count, 0);
+    QCoreApplication::sendPostedEvents(); // the queued call, which asks for an update
+    QCoreApplication::sendPostedEvents(); // the update
+    EXPECT_GE(paints.count, 1);
 }
 
 // ---- seal items ----------------------------------------------------------------------------------

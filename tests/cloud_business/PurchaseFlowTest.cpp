@@ -57,14 +57,16 @@ TEST_F(PurchaseFlow, OrderQrCodeAndPollUntilPaidOnce)
     StandinScript slow;
     slow.delayMs = 60;
     standin.script(kPayStatus, slow);
+    const int tickMs = 10;
     PaymentStatusPoller poller(billNo, 60);
-    poller.setIntervalMs(10);
+    poller.setIntervalMs(tickMs);
     QSignalSpy paid(&poller, &PaymentStatusPoller::paid);
     QSignalSpy failed(&poller, &PaymentStatusPoller::failed);
     QSignalSpy countdown(&poller, &PaymentStatusPoller::countdownChanged);
     poller.start();
     ASSERT_TRUE(waitUntil([&] { return paid.count() > 0; }));
-    QTest::qWait(200);
+    // A tick left armed would have polled (and seen the payment again) before this returns.
+    ASSERT_TRUE(runPastTicks(tickMs));
     EXPECT_EQ(paid.count(), 1);
     EXPECT_EQ(failed.count(), 0);
     EXPECT_FALSE(poller.isPolling());
@@ -106,7 +108,7 @@ TEST_F(PurchaseFlow, PollStopsOnFailureAtTheEndAndWhenStopped)
         QSignalSpy failed(&poller, &PaymentStatusPoller::failed);
         poller.start();
         ASSERT_TRUE(waitUntil([&] { return failed.count() > 0; }));
-        QTest::qWait(50);
+        ASSERT_TRUE(runPastTicks(5));
         EXPECT_EQ(failed.count(), 1);
         EXPECT_EQ(errors.count(), 1);
         EXPECT_EQ(standin.requests(kPayStatus).size(), 1);
@@ -124,7 +126,7 @@ TEST_F(PurchaseFlow, PollStopsOnFailureAtTheEndAndWhenStopped)
         QSignalSpy paid(&poller, &PaymentStatusPoller::paid);
         poller.start();
         ASSERT_TRUE(waitUntil([&] { return expired.count() > 0; }));
-        QTest::qWait(50);
+        ASSERT_TRUE(runPastTicks(5));
         EXPECT_EQ(expired.count(), 1);
         EXPECT_EQ(paid.count(), 0);
         EXPECT_EQ(standin.requests(kPayStatus).size(), 2);
@@ -152,8 +154,9 @@ TEST_F(PurchaseFlow, PollStopsOnFailureAtTheEndAndWhenStopped)
         });
         closer.start(2);
         poller.start();
+        // The held answer has come back (and been dropped) once the poll is no longer waiting.
         ASSERT_TRUE(waitUntil([&] { return !poller.isPolling(); }));
-        QTest::qWait(50);
+        ASSERT_TRUE(runPastTicks(5));
         EXPECT_EQ(paid.count() + failed.count(), 0);
         EXPECT_EQ(standin.requests(kPayStatus).size(), 1);
     }

@@ -1,8 +1,10 @@
 // Pages, rendering, pixmaps, outline and the document lock.
 #include "EngineTestSupport.h"
+#include "vq-pdf-testing.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -91,6 +93,150 @@ TEST(EnginePages, InheritedMediaBox)
     vq_page_mediabox(doc.get(), 0, &box);
     EXPECT_FLOAT_EQ(box.x1, 300);
     EXPECT_FLOAT_EQ(box.y1, 400);
+}
+
+TEST(EnginePages, SizeBoxesOfPagesReadWhenOpening)
+{
+    // Opening reads each page object's own text for the page table and its size box; values it
+    // cannot take from the text as they stand (references, another parent, real rotations) make
+    // the page be read the usual way. Both give the same boxes.
+    PdfBuilder b;
+    const int catalog = b.reserve();
+    const int tree = b.reserve();
+    const int other = b.reserve();   // a /Pages node that is nobody's kid
+    const int inner = b.reserve();   // an intermediate node under the tree
+    const int boxObject = b.add("[0 0 120 60]");
+    struct Case
+    {
+        const char* name;
+        std::string dict; // after "/Type /Page /Parent n 0 R "
+        float w, h;
+        bool underInner = false;
+        int parent = 0; // 0: the node whose kid it is
+    };
+    const std::vector<Case> cases = {
+        {"own whole numbers", "/MediaBox [0 0 200 100]", 200, 100},
+        {"real numbers, corners unordered", "/MediaBox [595.5 842.25 0.5 0.25]", 595, 842},
+        {"inherited box", "", 400, 300},
+        {"crop box inside", "/MediaBox [0 0 200 200] /CropBox [50 50 150 100]", 100, 50},
+        {"real user unit", "/MediaBox [0 0 100 50] /UserUnit 2.0", 200, 100},
+        {"whole-number user unit does not count", "/MediaBox [0 0 100 50] /UserUnit 2", 100, 50},
+        {"box by reference", "/MediaBox " + std::to_string(boxObject) + " 0 R", 120, 60},
+        {"parent elsewhere", "", 77, 33, false, other},
+        {"own rotation", "/MediaBox [0 0 200 100] /Rotate 270", 100, 200},
+        {"negative rotation", "/MediaBox [0 0 200 100] /Rotate -90", 100, 200},
+        {"real rotation", "/MediaBox [0 0 200 100] /Rotate 90.0", 100, 200},
+        {"nested values and strings",
+         "/Resources << /Font << /F1 << /Type /Font /Name (a (b) c) >> >> >> /Info [ (x\\)y) <414243> [1 2] ] "
+         "/MediaBox [0 0 200 100]",
+         200, 100},
+        {"box and rotation inherited through an intermediate node", "", 300, 400, true},
+    };
+    std::string treeKids, innerKids;
+    for (const Case& c : cases)
+    {
+        const int parent = c.parent ? c.parent : (c.underInner ? inner : tree);
+        const int n = b.add("<< /Type /Page /Parent " + std::to_string(parent) + " 0 R " + c.dict + " >>");
+        (c.underInner ? innerKids : treeKids) += std::to_string(n) + " 0 R ";
+    }
+    treeKids += std::to_string(inner) + " 0 R";
+    b.set(inner, "<< /Type /Pages /Parent " + std::to_string(tree) + " 0 R /Kids [" + innerKids +
+                     "] /Count 1 /Rotate 90 >>");
+    b.set(tree, "<< /Type /Pages /Kids [" + treeKids + "] /Count " + std::to_string(cases.size()) +
+                    " /MediaBox [0 0 400 300] >>");
+    b.set(other, "<< /Type /Pages /Kids [] /Count 0 /MediaBox [0 0 77 33] >>");
+    b.set(catalog, "<< /Type /Catalog /Pages " + std::to_string(tree) + " 0 R >>");
+    const std::string bytes = b.build(catalog);
+
+    ScratchDir dir;
+    writeFile(dir.file("boxes.pdf"), bytes);
+    for (const bool fromFile : {true, false})
+    {
+        SCOPED_TRACE(fromFile ? "from a file" : "from memory");
+        DocPtr doc = fromFile ? openPath(dir.file("boxes.pdf")) : openBytes(bytes);
+        ASSERT_TRUE(doc);
+        ASSERT_EQ(vq_document_page_count(doc.get()), static_cast<int>(cases.size()));
+        vq_document_cut_page(doc.get());
+        for (size_t i = 0; i < cases.size(); i++)
+        {
+            SCOPED_TRACE(cases[i].name);
+            vq_rect box{-1, -1, -1, -1};
+            vq_page_mediabox(doc.get(), static_cast<int>(i), &box);
+            EXPECT_FLOAT_EQ(box.x1, cases[i].w);
+            EXPECT_FLOAT_EQ(box.y1, cases[i].h);
+            // The page itself loads and draws at that size.
+            vq_page* page = vq_page_index(doc.get(), static_cast<int>(i));
+            ASSERT_NE(page, nullptr);
+            vq_page_image* img = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+            ASSERT_NE(img, nullptr);
+            if (std::string(cases[i].name).find("user unit") == std::string::npos)
+            {
+                EXPECT_NEAR(vq_pixmap_width(doc.get(), img), cases[i].w, 1);
+                EXPECT_NEAR(vq_pixmap_height(doc.get(), img), cases[i].h, 1);
+            }
+            vq_page_drop_display_image(doc.get(), page, img);
+        }
+    }
+}
+
+TEST(EngineRender, RecordingsStayWithinTheirBudgetAndPixmapsComeBackClean)
+{
+    // Pages of dense text: every page's recording is large, so drawing them all in turn passes
+    // the budget many times over.
+    std::vector<PageSpec> pages;
+    for (int i = 0; i < 120; i++)
+    {
+        std::string text = "BT /F1 9 Tf 10 TL 20 820 Td\n";
+        for (int line = 0; line < 80; line++)
+            text += "(Page " + std::to_string(i) + " line " + std::to_string(line) +
+                    ": the quick brown fox jumps over the lazy dog) '\n";
+        pages.push_back(PageSpec{"[0 0 595 842]", "", text + "ET"});
+    }
+    pages.push_back(PageSpec{"[0 0 595 842]", "", "0 0 0 rg 0 0 595 842 re f"}); // all black
+    pages.push_back(PageSpec{"[0 0 595 842]", "", ""});                          // blank
+    DocPtr doc = openBytes(simpleDocument(pages));
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+
+    // An annotation handle on page 1 stays valid however many pages are drawn after it.
+    vq_page* first = vq_page_index(doc.get(), 0);
+    vq_annot* square = vq_page_add_annot(doc.get(), first, VQ_ANNOT_SQUARE);
+    ASSERT_NE(square, nullptr);
+    ASSERT_EQ(vq_annot_set_rect(doc.get(), square, vq_rect{10, 10, 60, 40}), VQ_OK);
+    // The update ends the handles of the page's annotations: take the new one.
+    square = vq_annot_first(doc.get(), vq_page_update(doc.get(), 0));
+    ASSERT_NE(square, nullptr);
+    auto drawn = [&](int n) {
+        vq_page* page = vq_page_index(doc.get(), n);
+        vq_page_image* img = vq_page_display_image(doc.get(), page, nullptr, 1, 0);
+        EXPECT_NE(img, nullptr);
+        std::vector<unsigned char> px;
+        if (img)
+        {
+            const unsigned char* s = vq_pixmap_sample(doc.get(), img);
+            px.assign(s, s + static_cast<size_t>(vq_pixmap_width(doc.get(), img)) * vq_pixmap_height(doc.get(), img) * 4);
+        }
+        vq_page_drop_display_image(doc.get(), page, img);
+        return px;
+    };
+    const std::vector<unsigned char> before = drawn(0);
+    size_t most = 0;
+    for (int i = 1; i < 120; i++)
+    {
+        drawn(i);
+        most = std::max(most, vq_test_recorded_bytes(doc.get()));
+    }
+    EXPECT_GT(most, vq_test_recording_budget() / 2) << "the pages filled the budget";
+    EXPECT_LE(most, vq_test_recording_budget() + (1u << 20)) << "beyond the budget by more than a page";
+    EXPECT_FLOAT_EQ(vq_annot_get_rect(doc.get(), square).x1, 60);
+    EXPECT_EQ(drawn(0), before) << "page 1 recorded again draws the same";
+
+    // A pixmap given back is drawn into again: a blank page after a black one of the same size
+    // is white all over.
+    drawn(120);
+    const std::vector<unsigned char> blank = drawn(121);
+    ASSERT_FALSE(blank.empty());
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), 255), static_cast<long>(blank.size()));
 }
 
 // A 100 × 50 page with a red square in its top-left corner (page space 0..10).

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,12 +216,16 @@ TEST_F(EngineSave, FailuresLeaveTheFileByteIdentical)
     ASSERT_GT(incrementalSize, bytes0.size());
 
     WriteBudgetOff off;
-    // Each save writes the whole result into memory, then (for a file) the whole result again to
-    // disk. Fail at the start, while the original bytes are copied, inside the update, and while
-    // the finished file goes to disk.
-    const long long early[] = {0, 10, static_cast<long long>(bytes0.size()) + 20};
-    std::vector<long long> inPlace(std::begin(early), std::end(early));
-    inPlace.push_back(static_cast<long long>(incrementalSize) + 20);
+    // An incremental save writes the update into memory, then (to another path) the original
+    // bytes into a temporary file and the update after them, or (in place) only the update,
+    // appended to the file. A full save writes the whole result into memory, then to disk.
+    // Fail at the start, inside the update, while the original bytes are copied and while the
+    // update goes to disk.
+    const long long update = static_cast<long long>(incrementalSize - bytes0.size());
+    const long long original = static_cast<long long>(bytes0.size());
+    const long long early[] = {0, 10, original + 20};
+    const long long inPlace[] = {0, 10, update + 10};
+    const long long incrementalAs[] = {0, 10, update + 10, update + original + 10};
     std::vector<long long> saveAs(std::begin(early), std::end(early));
     saveAs.push_back(static_cast<long long>(fullSize) + 20);
     for (long long budget : inPlace)
@@ -225,6 +233,12 @@ TEST_F(EngineSave, FailuresLeaveTheFileByteIdentical)
         SCOPED_TRACE(budget);
         vq_test_fail_writes_after(budget);
         EXPECT_EQ(vq_document_save(doc.get()), VQ_PDF_ERROR_GENERIC);
+        EXPECT_EQ(readFile(path), bytes0);
+        EXPECT_EQ(dir.entries().size(), 2u) << "no temporary files left behind";
+    }
+    for (long long budget : incrementalAs)
+    {
+        SCOPED_TRACE(budget);
         vq_test_fail_writes_after(budget);
         EXPECT_EQ(vq_document_saveas(doc.get(), 1, target.c_str()), VQ_SAVE_FILE_FAIL);
         EXPECT_EQ(readFile(path), bytes0);
@@ -279,7 +293,7 @@ TEST_F(EngineSave, UnwritableFolder)
 
     EXPECT_EQ(vq_document_saveas(doc.get(), 0, (sub + "/other.pdf").c_str()), VQ_FILE_IS_BUSY);
     // In place the update is appended to the (writable) file itself; a failing append is cut
-    // off again. The budget lets the document be built in memory and fails inside the append.
+    // off again. The budget lets the update be built in memory and fails inside the append.
     size_t incrementalSize = 0;
     {
         DocPtr probe = openBytes(bytes0);
@@ -288,7 +302,7 @@ TEST_F(EngineSave, UnwritableFolder)
         incrementalSize = vq_buffer_storage(probe.get(), vq_document_saveas_stream(probe.get(), 1, &ret), nullptr);
     }
     WriteBudgetOff off;
-    vq_test_fail_writes_after(static_cast<long long>(incrementalSize) + 5);
+    vq_test_fail_writes_after(static_cast<long long>(incrementalSize - bytes0.size()) + 5);
     EXPECT_NE(vq_document_save(doc.get()), VQ_OK);
     EXPECT_EQ(readFile(lockedPath), bytes0);
     vq_test_fail_writes_after(-1);
@@ -326,6 +340,115 @@ TEST_F(EngineSave, MemorySavesStillReachTheFile)
     EXPECT_TRUE(startsWith(bytes2, bytes1));
     EXPECT_TRUE(contains(bytes2, "memory-update"));
     expectReadable(bytes2);
+}
+
+TEST_F(EngineSave, CopiesCarryTheUpdatesTheFileLacks)
+{
+    DocPtr doc = openPath(path);
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+
+    // A copy elsewhere holds the document's bytes and its update; the document keeps its file,
+    // which lacks the update until the next save in place.
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "copy-one"), VQ_OK);
+    const std::string copy1 = dir.file("copy1.pdf");
+    ASSERT_EQ(vq_document_savecopy(doc.get(), 1, copy1.c_str()), VQ_OK);
+    const std::string bytes1 = readFile(copy1);
+    EXPECT_TRUE(startsWith(bytes1, bytes0));
+    EXPECT_TRUE(contains(bytes1.substr(bytes0.size()), "copy-one"));
+    EXPECT_EQ(readFile(path), bytes0);
+    EXPECT_STREQ(vq_document_file_path(doc.get()), path.c_str());
+    expectReadable(bytes1);
+
+    // A second copy: the file's bytes, the update kept in memory, then the new update.
+    ASSERT_EQ(vq_test_mark_document(doc.get(), "copy-two"), VQ_OK);
+    const std::string copy2 = dir.file("copy2.pdf");
+    ASSERT_EQ(vq_document_savecopy(doc.get(), 1, copy2.c_str()), VQ_OK);
+    const std::string bytes2 = readFile(copy2);
+    EXPECT_TRUE(startsWith(bytes2, bytes1));
+    EXPECT_TRUE(contains(bytes2.substr(bytes1.size()), "copy-two"));
+    EXPECT_EQ(readFile(copy1), bytes1);
+    expectReadable(bytes2);
+
+    // Both updates reach the file with the next save in place, byte for byte as in the copy.
+    EXPECT_EQ(vq_document_file_changed(doc.get()), 0);
+    ASSERT_EQ(vq_document_save(doc.get()), VQ_OK);
+    EXPECT_EQ(readFile(path), bytes2);
+    EXPECT_EQ(vq_document_file_size(doc.get()), static_cast<long long>(bytes2.size()));
+    EXPECT_EQ(dir.entries().size(), 3u) << "no temporary files left behind";
+}
+
+TEST_F(EngineSave, RefusedWhenTheFileChangedOnDisk)
+{
+    struct Change
+    {
+        const char* what;
+        std::function<void(const std::string&)> apply;
+        bool copyStillPossible; // the bytes the document reads are still the ones it read
+    };
+    const std::string other = original() + "% another program's version\n";
+    const Change changes[] = {
+        {"appended to", [](const std::string& p) { std::ofstream(p, std::ios::app) << "% appended\n"; }, false},
+        {"replaced by a rename",
+         [&](const std::string& p) {
+             writeFile(p + ".new", other);
+             ASSERT_EQ(rename((p + ".new").c_str(), p.c_str()), 0);
+         },
+         true},
+        {"rewritten at the same length, later",
+         [](const std::string& p) {
+             std::string b = readFile(p);
+             b[b.size() / 2] ^= 1;
+             writeFile(p, b);
+             struct timespec later[2];
+             clock_gettime(CLOCK_REALTIME, &later[0]);
+             later[0].tv_sec += 60;
+             later[1] = later[0];
+             ASSERT_EQ(utimensat(AT_FDCWD, p.c_str(), later, 0), 0);
+         },
+         false},
+        {"removed", [](const std::string& p) { ASSERT_EQ(unlink(p.c_str()), 0); }, true},
+    };
+    for (const Change& c : changes)
+    {
+        SCOPED_TRACE(c.what);
+        writeFile(path, bytes0);
+        DocPtr doc = openPath(path);
+        ASSERT_TRUE(doc);
+        vq_document_cut_page(doc.get());
+        ASSERT_EQ(vq_test_mark_document(doc.get(), "my-change"), VQ_OK);
+        c.apply(path);
+        const bool present = access(path.c_str(), F_OK) == 0;
+        const std::string changed = present ? readFile(path) : std::string();
+
+        EXPECT_EQ(vq_document_file_changed(doc.get()), VQ_FILE_CHANGED);
+        EXPECT_EQ(vq_document_save(doc.get()), VQ_FILE_CHANGED);
+        EXPECT_EQ(vq_document_saveas(doc.get(), 1, path.c_str()), VQ_FILE_CHANGED);
+        EXPECT_EQ(access(path.c_str(), F_OK) == 0, present);
+        if (present)
+        {
+            EXPECT_EQ(readFile(path), changed) << "the other program's file is untouched";
+        }
+        EXPECT_NE(vq_document_has_unsaved(doc.get()), 0) << "the change is still pending";
+
+        // A copy elsewhere is made from the bytes the document read, when they are intact.
+        const std::string rescue = dir.file("rescue.pdf");
+        const int code = vq_document_savecopy(doc.get(), 1, rescue.c_str());
+        if (c.copyStillPossible)
+        {
+            ASSERT_EQ(code, VQ_OK);
+            const std::string saved = readFile(rescue);
+            EXPECT_TRUE(startsWith(saved, bytes0));
+            EXPECT_TRUE(contains(saved, "my-change"));
+            unlink(rescue.c_str());
+        }
+        else
+        {
+            EXPECT_EQ(code, VQ_FILE_CHANGED);
+            EXPECT_NE(access(rescue.c_str(), F_OK), 0);
+        }
+        unlink(path.c_str());
+    }
 }
 
 namespace {

@@ -292,6 +292,30 @@ TEST_F(FacadeSigning, ThreeWidgetsSharingOneValueAreVerifiedOnce)
     EXPECT_EQ(3, names.size());
 }
 
+TEST_F(FacadeSigning, APassEndsWhenItsOwnerAsksAndAnotherFacadeCanReadTheSameBytes)
+{
+    const signedpdf::Sm2Identity id = signedpdf::makeSm2Identity("Three Times");
+    const std::string three = signedpdf::multiSignedDocument(id, 3, "TS-THREE");
+    fixture::writeFile(path, three);
+    PdfEngine file;
+    ASSERT_EQ(0, file.Load(q(path), false, nullptr));
+    file.CutOutPages();
+    EXPECT_EQ(QByteArray::fromStdString(three), file.sourceBytes());
+
+    // A copy read from those bytes verifies all three, or stops after the first when asked.
+    PdfEngine copy;
+    ASSERT_EQ(0, copy.LoadStream(file.sourceBytes(), nullptr));
+    EXPECT_EQ(file.sourceBytes(), copy.sourceBytes());
+    copy.CutOutPages();
+    EXPECT_EQ(3, verifyAll(copy).size());
+    int seen = 0;
+    auto c = QObject::connect(&copy, &PdfEngine::sigBatchVerifyResult, [&] { seen++; });
+    copy.batchVerifySinature([&] { return seen >= 1; });
+    QObject::disconnect(c);
+    EXPECT_EQ(1, seen);
+    EXPECT_TRUE(PdfEngine().sourceBytes().isEmpty());
+}
+
 TEST_F(FacadeSigning, VerificationThreadSharesTheFacadeWithRendering)
 {
     PdfEngine engine;

@@ -355,6 +355,26 @@ TEST_F(FacadeFiles, FailedSavesLeaveEveryFileAsItWas)
     EXPECT_EQ(original, readFile(path));
 }
 
+TEST_F(FacadeFiles, SavesRefusedWhenTheFileChangedOnDisk)
+{
+    PdfEngine engine;
+    openAndChange(engine);
+    // Another program appends to the file after it was opened.
+    std::ofstream(path, std::ios::app) << "% written by another program\n";
+    const std::string changed = readFile(path);
+
+    EXPECT_EQ(VQ_FILE_CHANGED, engine.Save());
+    QString own = q(path);
+    EXPECT_EQ(VQ_FILE_CHANGED, engine.SaveAs(own, 1, false));
+    EXPECT_EQ(changed, readFile(path));
+    EXPECT_EQ(std::vector<std::string>{"doc.pdf"}, dir.entries()) << "no temporary file left";
+    // The user learns why, and the document stays open with its change.
+    EXPECT_TRUE(PdfEngine::saveCodeText(VQ_FILE_CHANGED).contains(QStringLiteral("其他程序修改")));
+    EXPECT_TRUE(PdfEngine::saveCodeText(VQ_FILE_IS_BUSY).isEmpty());
+    EXPECT_TRUE(engine.isOpen());
+    EXPECT_TRUE(engine.DocumentChanged());
+}
+
 TEST(Facade, SavingADocumentOpenedFromMemory)
 {
     ScratchDir dir;

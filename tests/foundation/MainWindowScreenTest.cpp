@@ -40,8 +40,10 @@ TEST(MainWindowScreen, ShowsMaximisedWithChineseText)
     Orvessa window;
     window.openFile("/no/such/file.pdf");
     window.showMaximized();
+    // Exposed means painted: the expose event is handled, painting and flushing the window to
+    // the X server included, before the wait ends, and the screen grab below reads the server
+    // after every request sent before it.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(200);
     EXPECT_TRUE(window.isVisible());
 
     // Two different Chinese characters render as two different pictures: missing glyphs would

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -53,6 +54,20 @@ TEST(DateField, PickingWritesTextAndDate)
     EXPECT_EQ(field.endDate(), QDate(2024, 6, 9));
 }
 
+TEST(DateField, CalendarGoesWithTheField)
+{
+    // The calendar pop-up belongs to the field's parent; a field removed from a page that stays
+    // takes its calendar along, and a page that goes deletes the field and then the calendar once.
+    QWidget host;
+    auto* removed = new DateTimeEdit(&host);
+    QPointer<QCalendarWidget> calendar = removed->calendarWidget();
+    new DateTimeEdit(&host);
+    ASSERT_EQ(host.findChildren<QCalendarWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 2);
+    delete removed;
+    EXPECT_TRUE(calendar.isNull());
+    EXPECT_EQ(host.findChildren<QCalendarWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+}
+
 TEST(DateField, ClickOpensCalendarUnderTheFieldAndIconCloses)
 {
     QWidget host;
@@ -91,7 +106,9 @@ TEST(Strip, ArrowsAppearOnlyWhenItemsOverflowAndScrollBySteps)
             auto* item = new QListWidgetItem(list);
             item->setSizeHint(QSize(80, 50));
         }
-        QTest::qWait(50);
+        // The layout the view has scheduled for its next pass, run now: the scroll bar's range,
+        // and with it the arrows, follow from it at once.
+        list->doItemsLayout();
     };
     addItems(2);
     QScrollBar* bar = list->horizontalScrollBar();

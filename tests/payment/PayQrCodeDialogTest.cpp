@@ -29,11 +29,14 @@ NetWorkBusiness* net()
     return NetWorkBusiness::Instance();
 }
 
+// The poll and certificate-check interval of the dialogs of a test.
+const int kTickMs = 5;
+
 // Short timers for every dialog of a test.
 class ScopedPayIntervals
 {
 public:
-    ScopedPayIntervals(int pollMs, int certCheckMs) { PayQrCodeDialog::setIntervalsForTesting(pollMs, certCheckMs); }
+    ScopedPayIntervals() { PayQrCodeDialog::setIntervalsForTesting(kTickMs, kTickMs); }
     ~ScopedPayIntervals() { PayQrCodeDialog::setIntervalsForTesting(0, 0); }
 };
 
@@ -65,8 +68,9 @@ protected:
     }
 
     // Runs the dialog modally. closeWhen, checked every few milliseconds while the dialog is
-    // shown, makes the test close it with the title's close button once it has held for 40 ms;
-    // a dialog still open after the bound is closed too and the run counts as timed out.
+    // shown, makes the test close it with the title's close button once it has held while every
+    // timer of the dialog ticked (a marker timer of two intervals fired after those ticks); a
+    // dialog still open after the bound is closed too and the run counts as timed out.
     struct Run {
         int result = -1;
         bool closedByTest = false;
@@ -75,8 +79,18 @@ protected:
     Run run(PayQrCodeDialog& dialog, std::function<bool()> closeWhen = {}, int boundMs = 5000)
     {
         Run r;
-        QElapsedTimer since, total;
+        QElapsedTimer total;
         total.start();
+        QTimer held;
+        held.setSingleShot(true);
+        held.setTimerType(Qt::PreciseTimer);
+        held.setInterval(2 * kTickMs);
+        QObject::connect(&held, &QTimer::timeout, [&] {
+            if (dialog.isVisible() && closeWhen && closeWhen()) {
+                r.closedByTest = true;
+                dialog.closeButton()->click();
+            }
+        });
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (!dialog.isVisible())
@@ -86,16 +100,10 @@ protected:
                 dialog.closeButton()->click();
                 return;
             }
-            if (!closeWhen || !closeWhen()) {
-                since.invalidate();
-                return;
-            }
-            if (!since.isValid())
-                since.start();
-            else if (since.elapsed() >= 40) {
-                r.closedByTest = true;
-                dialog.closeButton()->click();
-            }
+            if (!closeWhen || !closeWhen())
+                held.stop();
+            else if (!held.isActive())
+                held.start();
         });
         watch.start(2);
         r.result = dialog.exec();
@@ -129,7 +137,7 @@ TEST_F(PayDialog, PaymentOutcomes)
         {"renewal paid, certificate still expired", kExpiredAccount, 2, 60, true, 3, {u8("电子印章续期失败")}, {}, 0,
          true},
     };
-    ScopedPayIntervals intervals(5, 5);
+    ScopedPayIntervals intervals;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (client->getLoginState() == NetWorkBusiness::LOGINED)
@@ -161,7 +169,8 @@ TEST_F(PayDialog, PaymentOutcomes)
             successBoxes.append(box.type());
             EXPECT_EQ(box.text(), box.type() == 2 ? u8("电子印章续期成功") : u8("套餐购买成功"));
             QObject::connect(&box, &PaySuccessDialog::sigCertRenewSucess, [&] { ++okRenewedSignals; });
-            QTest::qWait(60);
+            // The box stays open while every timer of the dialog would tick.
+            EXPECT_TRUE(runPastTicks(kTickMs));
             box.okButton()->click();
             return int(box.result());
         });
@@ -172,7 +181,7 @@ TEST_F(PayDialog, PaymentOutcomes)
             EXPECT_FALSE(r.timedOut);
             EXPECT_FALSE(r.closedByTest);
             EXPECT_EQ(r.result, int(QDialog::Rejected));
-            QTest::qWait(40);
+            EXPECT_TRUE(runPastTicks(kTickMs));
             EXPECT_EQ(payPolls(), c.polls);
             EXPECT_EQ(dialog.pollCount(), c.polls);
             EXPECT_EQ(dialog.remainingSeconds(), c.countdown - c.polls);
@@ -225,7 +234,7 @@ TEST_F(PayDialog, PaidRenewalReissuesTheCertificate)
 // when closed during the countdown no poll follows.
 TEST_F(PayDialog, FrozenAfterAFailedPollAndQuietAfterClosing)
 {
-    ScopedPayIntervals intervals(5, 5);
+    ScopedPayIntervals intervals;
     ASSERT_TRUE(loginAs("13800000000"));
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     PaySuccessAutoAnswer success;
@@ -257,7 +266,7 @@ TEST_F(PayDialog, FrozenAfterAFailedPollAndQuietAfterClosing)
         EXPECT_EQ(r.result, int(QDialog::Rejected));
         const int pollsAtClose = payPolls();
         EXPECT_FALSE(dialog.isWorking());
-        QTest::qWait(40);
+        ASSERT_TRUE(runPastTicks(kTickMs));
         EXPECT_EQ(payPolls(), pollsAtClose);
         EXPECT_EQ(dialog.pollCount(), pollsAtClose);
     }
@@ -269,7 +278,7 @@ TEST_F(PayDialog, FrozenAfterAFailedPollAndQuietAfterClosing)
 // reported by the certificate request, then one message and the dialog closes without a signal.
 TEST_F(PayDialog, CertificateFetchFailuresEndWithAMessage)
 {
-    ScopedPayIntervals intervals(5, 5);
+    ScopedPayIntervals intervals;
     ASSERT_TRUE(loginAs(kExpiredAccount));
     const Bill bill = newBill(2);
     standin.clearRequests();
@@ -283,7 +292,7 @@ TEST_F(PayDialog, CertificateFetchFailuresEndWithAMessage)
     const Run r = run(dialog);
     EXPECT_FALSE(r.closedByTest);
     EXPECT_FALSE(r.timedOut);
-    QTest::qWait(40);
+    ASSERT_TRUE(runPastTicks(kTickMs));
     EXPECT_EQ(dialog.certCheckCount(), PayQrCodeDialog::kMaxCertChecks);
     EXPECT_EQ(standin.requests(kCurrentUser).size(), PayQrCodeDialog::kMaxCertChecks);
     EXPECT_EQ(renewed.count(), 0);
@@ -354,7 +363,7 @@ TEST(PayDialogs, ContentAndSuccessBoxButton)
 // dialog's signal on as its own; an order the service refuses opens no dialog.
 TEST_F(PayDialog, CanvasRenewal)
 {
-    ScopedPayIntervals intervals(5, 5);
+    ScopedPayIntervals intervals;
     ASSERT_TRUE(loginAs(kExpiredAccount));
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     PaySuccessAutoAnswer success;

@@ -20,6 +20,22 @@
 
 namespace canvastest {
 
+// One render cache for the tests of a process, as the program has one: made on first use and,
+// like the program's, deleted (its render thread stopped) while the application object exists.
+inline RenderCache* sharedCache()
+{
+    static RenderCache* cache = nullptr;
+    if (!cache)
+    {
+        cache = new RenderCache(QSize(512, 512));
+        qAddPostRoutine([] {
+            delete cache;
+            cache = nullptr;
+        });
+    }
+    return cache;
+}
+
 // Page space of the engine has its origin at the page's top-left corner, y downwards. Each
 // page is 400 x 500 points with one line of 24-point text whose baseline is 100 points from
 // the top, starting 50 points from the left.

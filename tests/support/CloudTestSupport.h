@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSslConfiguration>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -35,6 +37,20 @@ bool waitUntil(Pred pred, int boundMs = 5000)
     return pred();
 }
 
+// Runs events until a timer of twice intervalMs, started now, has fired. Qt fires timers in the
+// order they fall due, so by then every timer still armed with intervalMs or less has ticked,
+// and what the tick started in a nested wait has ended (that wait ends before this one): a
+// "nothing more happens" check that follows sees the tick that should not have come.
+inline bool runPastTicks(int intervalMs)
+{
+    QTimer marker;
+    marker.setSingleShot(true);
+    marker.setTimerType(Qt::PreciseTimer);
+    QSignalSpy fired(&marker, &QTimer::timeout);
+    marker.start(2 * qMax(1, intervalMs));
+    return fired.wait(2 * intervalMs + 5000);
+}
+
 class CloudTest : public ::testing::Test
 {
 protected:
@@ -56,7 +72,9 @@ protected:
     void TearDown() override
     {
         EXPECT_TRUE(standin.shapeErrors().isEmpty()) << standin.shapeErrors().join("\n").toStdString();
-        QTest::qWait(1);
+        // What the test left queued (finished replies and their deleteLater) runs before the
+        // stand-in goes.
+        QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         standin.stop();
         CLog::setLogFolder(QString());

@@ -128,6 +128,34 @@ void putContents(std::string& file, const Placeholder& p, const Bytes& value)
     file.replace(p.a + 1, h.size(), h);
 }
 
+std::string multiSignedDocument(const Sm2Identity& id, int n, const std::string& timeStamp)
+{
+    const std::string subfilter = "vqsign.pkcs7.sm3.3";
+    std::string file = baseDocument(valueDict(subfilter, 6000));
+    Placeholder p = fillByteRange(file);
+    putContents(file, p, sm2Pkcs7(id, signedBytes(file, p), timeStamp));
+    std::string fields = "5 0 R";
+    for (int k = 1; k < n; k++)
+    {
+        const int widget = FIRST_FREE + 2 * (k - 1), value = widget + 1;
+        fields += " " + std::to_string(widget) + " 0 R";
+        const int x = 10 + (k % 18) * 10, y = 10 + (k / 18) * 10;
+        std::map<int, std::string> objs;
+        objs[CATALOG] = "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [" + fields + "] /SigFlags 3 >> >>";
+        objs[PAGE] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Resources << /Font << /F1 4 0 R >> >> "
+                     "/Contents 7 0 R /Annots [" + fields + "] >>";
+        objs[widget] = "<< /Type /Annot /Subtype /Widget /FT /Sig /T (Sig" + std::to_string(k + 1) + ") /Rect [" +
+                       std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(x + 8) + " " +
+                       std::to_string(y + 8) + "] /P 3 0 R /F 132 /V " + std::to_string(value) + " 0 R >>";
+        objs[value] = valueDict(subfilter, 6000);
+        const size_t from = file.size();
+        file = appendUpdate(file, objs, value + 1);
+        p = fillByteRange(file, from);
+        putContents(file, p, sm2Pkcs7(id, signedBytes(file, p), timeStamp));
+    }
+    return file;
+}
+
 Sm2Identity makeSm2Identity(const std::string& cn, const std::string& keyUsage)
 {
     Sm2Identity id;

@@ -75,6 +75,12 @@ Bytes sm2SignDer(const Sm2Identity& id, const Bytes& msg);
 // Our SM2 PKCS#7 (kinds 3 and 4): signature over msg (the signed bytes, or the MD5 text for
 // kind 4), with an optional time-stamp attribute.
 Bytes sm2Pkcs7(const Sm2Identity& id, const Bytes& msg, const std::string& timeStamp);
+
+// A one-page document with n SM2 PKCS#7 signatures ("vqsign.pkcs7.sm3.3", fields Sig1 ... Sign):
+// the first in the base document, each further one in an incremental update of its own that
+// adds its field and signs the whole file up to there. Each value carries the time stamp text.
+std::string multiSignedDocument(const Sm2Identity& id, int n, const std::string& timeStamp);
+
 // Detached RSA PKCS#7 made by OpenSSL.
 struct RsaIdentity
 {

@@ -28,17 +28,11 @@ inline void typeOnKeypad(SoftKeyboard* kb, const QString& digits)
             }
 }
 
-inline RenderCache* sharedCache()
-{
-    static RenderCache* cache = new RenderCache(QSize(512, 512));
-    return cache;
-}
-
 // A document open in a real canvas the way a document tab opens it (100 %, one point one pixel).
 struct SigningView : canvastest::HarnessT<Canvas>
 {
     explicit SigningView(const std::string& bytes, QSize size = QSize(600, 800))
-        : canvastest::HarnessT<Canvas>(bytes, sharedCache(), size)
+        : canvastest::HarnessT<Canvas>(bytes, canvastest::sharedCache(), size)
     {
     }
     void click(QPoint p) { press(p); }

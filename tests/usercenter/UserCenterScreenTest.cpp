@@ -24,12 +24,13 @@
 
 namespace {
 
-// Shows the widget, waits until it is on screen and saves its picture.
+// Shows the widget, waits until it is on screen and saves its picture. Once exposed it has been
+// laid out and painted (the expose event is handled, painting included, before the wait ends),
+// and grab() renders the widget as it is now.
 QImage shoot(QWidget& w, const char* name)
 {
     w.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(100);
     QImage img = w.grab().toImage();
     QDir().mkpath(ORV_SCREENSHOT_DIR);
     EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));

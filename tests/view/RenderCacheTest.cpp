@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -54,20 +55,11 @@ protected:
     {
         return QVector<QRectF>(n, QRectF(0, 0, w, h));
     }
+    // Waits (up to five seconds) until nothing is queued and the render thread has finished
+    // with the request it took: the cache holds whatever the requests so far produced.
     bool waitIdle()
     {
-        for (int i = 0; i < 500; i++)
-        {
-            if (cache->RequestCount() == 0 && engine->finishedCount() >= 0)
-            {
-                // the current request is done once no render is in flight
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                if (cache->RequestCount() == 0)
-                    return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return QTest::qWaitFor([this] { return cache->Idle(); }, 5000);
     }
 
     int savedScrollWidth = 0;
@@ -223,20 +215,21 @@ TEST_F(CacheTest, CancelRenderingWaitsForTheCurrentRender)
     ASSERT_TRUE(engine->waitEntered(1));
     cache->RequestRendering(dm, 2, TilePosition(0, 0, 0), false);
     cache->RequestRendering(dm, 3, TilePosition(0, 0, 0), false);
-    std::atomic<bool> cancelling{false};
+    ASSERT_EQ(cache->RequestCount(), 2);
+    // The gate opens only once the cancel has emptied the queue: from then on a cancel that
+    // waits is blocked on the render in flight, and one that does not has already returned.
     std::thread opener([&] {
-        while (!cancelling)
+        const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (cache->RequestCount() != 0 && std::chrono::steady_clock::now() < bound)
             std::this_thread::yield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
         engine->setGate(true);
     });
-    cancelling = true;
     cache->CancelRendering(dm);
     // It returned only after the render in flight finished, and that render was discarded.
     EXPECT_EQ(engine->finishedCount(), 1);
     EXPECT_EQ(cache->RequestCount(), 0);
     opener.join();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(waitIdle());
     EXPECT_EQ(cache->CacheCount(), 0);
     EXPECT_EQ(engine->renderLog(), std::vector<int>{1});
 }

@@ -308,6 +308,7 @@ StandinAnswer updatePassword(StandinContext& ctx)
     if (u->password != str(ctx, "userPassword"))
         return fail(4006, QStringLiteral("原密码错误"));
     u->password = str(ctx, "newUserPassword");
+    u->data.insert("passwordChangeNum", u->data.value("passwordChangeNum").toInt() + 1);
     return ok(QJsonValue(), QStringLiteral("密码修改成功"));
 }
 
@@ -399,7 +400,11 @@ StandinAnswer checkSignPassword(StandinContext& ctx)
 
 StandinAnswer updateUser(StandinContext& ctx)
 {
-    const QString id = str(ctx, "imgUrl");
+    // The avatar is named by a stored file's id or by its download address.
+    QString id = str(ctx, "imgUrl");
+    const int at = id.lastIndexOf(QLatin1String(StandinState::kFilesPath));
+    if (!ctx.state.files.contains(id) && at >= 0)
+        id = id.mid(at + int(qstrlen(StandinState::kFilesPath)));
     if (!ctx.state.files.contains(id))
         return fail(4011, QStringLiteral("头像文件不存在"));
     const QString url = ctx.state.fileUrl(id);
@@ -917,12 +922,12 @@ void standinSeedAccountArea(StandinState& state, const QString& caDir)
         a.signPasswords.insert(account, QString::fromLatin1(kStandinSignPassword));
     seedSeal(state, person, QStringLiteral("演示用户个人章"), "1", "40*40", QString(), QString(), false);
     seedSignature(state, person, QStringLiteral("演示用户签名"));
-    seedSeal(state, company, QStringLiteral("演示科技有限公司公章"), "2", "42*42", creditCode, companyName, true);
-    seedSeal(state, company, QStringLiteral("合同专用章"), "3", "40*30", creditCode, companyName, true);
+    seedSeal(state, company, QStringLiteral("演示科技有限公司公章"), "01", "42*42", creditCode, companyName, true);
+    seedSeal(state, company, QStringLiteral("合同专用章"), "04", "40*30", creditCode, companyName, true);
     seedSignature(state, company, QStringLiteral("张经理签名"));
     a.certificationFailures[company].append(QJsonObject{{"id", "cf-0001"},
                                                         {"name", QStringLiteral("财务专用章")},
-                                                        {"sealType", "4"},
+                                                        {"sealType", "02"},
                                                         {"creditCode", creditCode},
                                                         {"errorReason", QStringLiteral("印章图片不清晰")},
                                                         {"status", 2}});

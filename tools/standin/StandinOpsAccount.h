@@ -69,5 +69,8 @@ bool standinIssueCertificate(StandinState& state, const QString& account, Standi
 bool standinRenewCertificate(StandinState& state, const QString& account);
 // A red round seal picture (PNG, transparent background) of the given size in pixels.
 QByteArray standinSealPng(int size, bool star);
+// A picture in the manner of a QR code for text (PNG, not decodable) that carries the text in
+// its "content" text chunk, so that a reader can tell which text it stands for.
+QByteArray standinQrPng(const QByteArray& text);
 // Appends the operations of this area to the table.
 void appendAccountOperations(QList<StandinOperation>& ops);

@@ -80,8 +80,10 @@ void appendChunk(QByteArray& png, const char* type, const QByteArray& data)
     png += be32(quint32(data.size())) + typed + be32(crc32(typed));
 }
 
-// pixel(x, y) gives the grey value of each pixel.
-QByteArray greyPng(int width, int height, const std::function<quint8(int, int)>& pixel)
+// pixel(x, y) gives the grey value of each pixel; text, when given, goes into an iTXt chunk
+// with the keyword "content" (UTF-8).
+QByteArray greyPng(int width, int height, const std::function<quint8(int, int)>& pixel,
+                   const QString& text = QString())
 {
     QByteArray raw;
     raw.reserve((width + 1) * height);
@@ -94,14 +96,17 @@ QByteArray greyPng(int width, int height, const std::function<quint8(int, int)>&
     header += QByteArray("\x08\x00\x00\x00\x00", 5);   // 8-bit grey, deflate, no interlace
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     appendChunk(png, "IHDR", header);
+    if (!text.isNull())
+        appendChunk(png, "iTXt", QByteArray("content\0\0\0\0\0", 12) + text.toUtf8());
     appendChunk(png, "IDAT", qCompress(raw).mid(4));   // a zlib stream without Qt's length prefix
     appendChunk(png, "IEND", QByteArray());
     return png;
 }
 
 // A picture in the manner of a QR code for text: three finder squares, the timing lines and
-// modules taken from a hash of the text. It is not decodable; the client only shows it.
-QByteArray qrLikePng(const QByteArray& text)
+// modules taken from a hash of the text. It is not decodable; the client only shows it. With
+// withText the text also travels in the picture's "content" text chunk.
+QByteArray qrLikePng(const QByteArray& text, bool withText = false)
 {
     constexpr int modules = 25, quiet = 4, scale = 4;
     QByteArray bits;
@@ -134,7 +139,7 @@ QByteArray qrLikePng(const QByteArray& text)
         if (x < 0 || y < 0 || x >= modules || y >= modules)
             return 255;
         return dark(x, y) ? 0 : 255;
-    });
+    }, withText ? QString::fromUtf8(text) : QString());
 }
 
 // A round grey avatar whose shade comes from the name.
@@ -283,7 +288,8 @@ StandinAnswer heldPackages(StandinContext& ctx)
     QJsonArray rows;
     for (const QJsonValue& v : area(ctx.state).value("heldPackages").toArray()) {
         QJsonObject row = v.toObject();
-        row.insert("noDate", QDateTime::currentDateTime().toString("yyyy-M-d hh:mm:ss"));
+        // The service's present time, from which the client counts the days left.
+        row.insert("noDate", QDateTime::fromSecsSinceEpoch(ctx.state.now()).toString("yyyy-M-d hh:mm:ss"));
         rows.append(row);
     }
     return ok(rows);
@@ -632,6 +638,11 @@ StandinAnswer updateContact(StandinContext& ctx)
 }
 
 } // namespace
+
+QByteArray standinQrPng(const QByteArray& text)
+{
+    return qrLikePng(text, true);
+}
 
 QList<StandinOperation> standinOrderOperations()
 {

@@ -20,13 +20,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-// In sanitizer builds: OpenSSL keeps per-thread and per-connection state that it releases lazily
-// or never at exit; those are not leaks of ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libcrypto\nleak:libssl\nleak:libQt5Network\nleak:libQt5Core\n";
-}
-
 namespace {
 int g_signalPipe[2] = {-1, -1};
 

@@ -63,12 +63,15 @@ struct ContractSignerInfo {
 };
 
 // One signer chosen in the contract parameters of a document tab; the signer list request
-// sends `userId` and `userType`.
+// sends `userId` and `userType`. The settings dialog also keeps the lock mark and the signing
+// state text it shows.
 struct SignerInfo {
     QString userId;
     int userType = 0;
     QString userAccount;
     QString userName;
+    QString isLock;
+    QString statustr;
 };
 
 // One row of the contract lists. `status` comes from "contractStatus" (a status key); the

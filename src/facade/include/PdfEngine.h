@@ -33,6 +33,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class LoadingWidget;
 class PdfEngine;
 struct SM2SIGN_DATA_VALUE;
@@ -121,6 +123,10 @@ public:
     vq_outline* OutLine();
     // Whether a document is open.
     bool isOpen() const { return _doc != nullptr; }
+    // The bytes the open document was read from: the copy a stream open keeps, else the file as
+    // it is on disk now. Empty without a document or when the file cannot be read. Lets another
+    // thread work on a document of its own (verification) without holding this facade.
+    QByteArray sourceBytes() const;
 
     // ---- documents open in the program -------------------------------------------------
     // A process-wide list of the files that are open as documents of the program, so that a
@@ -181,15 +187,21 @@ public:
     QMap<int, QVector<rect>> GetErrorSignature();
 
     // ---- saving ------------------------------------------------------------------------
-    // Incremental save in place; armed signatures are completed (the sign callback runs
-    // inside). 0, 104, 108 or a signing code. A failure leaves the file byte-identical.
+    // Incremental save in place: the update is appended to the file; armed signatures are
+    // completed (the sign callback runs inside). 0, 104, 107 (the file changed on disk since it
+    // was opened or last saved), 108 or a signing code. A failure leaves the file
+    // byte-identical.
     int Save();
     // Saves into memory; byteArray receives the bytes on success.
     int SaveAs(QByteArray& byteArray, int doincremental);
-    // Saves to a path through a temporary file beside it. Onto the document's own path the
-    // document is closed after success (the owner discards the facade) and kept after a
-    // failure. 0, 104, 106, 108 or a signing code; a failure leaves every file as it was.
+    // Saves to a path through a temporary file beside it (the document's bytes copied by the
+    // kernel, then the update). Onto the document's own path the document is closed after
+    // success (the owner discards the facade) and kept after a failure. 0, 104, 106, 107, 108
+    // or a signing code; a failure leaves every file as it was.
     int SaveAs(QString& strfile, int doincremental, bool bini);
+    // The text shown for a save's result code that the signing and saving messages do not
+    // name themselves (empty when none).
+    static QString saveCodeText(int code);
     // Drops the changes made since the last save (or the open): the document is read again
     // from the bytes the file holds. Annotation and signature handles become invalid.
     int DiscardChanges();
@@ -261,8 +273,10 @@ public:
     // Verifies every signature field, one sigBatchVerifyResult per field; a value shared by
     // several widgets is verified once. Codes: -2 a field waiting to be signed, 1 valid, 0
     // invalid, 2 not decidable (unsupported kind, time-stamp service unreachable, or an
-    // unchanged document whose signer certificate leads to no trusted root).
-    void batchVerifySinature();
+    // unchanged document whose signer certificate leads to no trusted root). stopRequested,
+    // when given, is asked before each field (on the verifying thread): true ends the pass
+    // there, so that an owner going away waits for one field at most.
+    void batchVerifySinature(const std::function<bool()>& stopRequested = nullptr);
     // The verifier's time-stamp check: asks the cloud service. len holds the room on entry.
     static int verifyfunc(const char* md5, const char* retvalue, char* revalue, int* len);
     void readTimeStampXml(QString renTimeStampXml, QByteArray& signTime, QByteArray& tsaCert);
@@ -295,6 +309,5 @@ private:
     int m_pageCount = 0;
     mutable QRecursiveMutex mutex;
     bool m_saving = false;     // a save runs (read and written under mutex)
-    bool m_unwritten = false;  // the document holds an update its file failed to receive
     QString m_registeredPath;  // this facade's entry in the list of open documents
 };

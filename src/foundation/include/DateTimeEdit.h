@@ -15,6 +15,8 @@ class DateTimeEdit : public QLineEdit
     Q_OBJECT
 public:
     explicit DateTimeEdit(QWidget* parent = nullptr);
+    // Deletes the calendar too: it belongs to the field's parent, which may outlive the field.
+    ~DateTimeEdit() override;
 
     // Selects `date` in the calendar only; the text and endDate() stay.
     void setSelectDate(const QDate& date);

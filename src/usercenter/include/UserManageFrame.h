@@ -61,6 +61,11 @@ public:
     // The standard page of an id (whether or not it stands in the stack now); null for others.
     QWidget* page(int id) const;
 
+    // After a paid order (the payment success box's OK): a renewal (type 2) reloads the account
+    // page; a package purchase (type 1) puts the pages 3 to 6 back in their places, shows the
+    // packages page reloaded and refreshes the account page's package figures.
+    static void reloadAfterPayment(int type);
+
     QStackedWidget* getStackWid() const { return m_stackedWidget; }
     Level2MenuBar* getLevel2MenuBar() const { return m_leven2MenuBar; }
     UserAccountFrame* getUserAccount() const { return m_useraccoutFrame; }

@@ -39,8 +39,16 @@ public:
     int loginState() const { return m_loginState; }
 
     // Runs the login window (without parent) when the service client is logged out; after a
-    // successful login every page takes the logged-in look. True when that happened.
+    // successful login every page takes the logged-in look, and a user still on the initial
+    // password is asked to change it (askToChangeInitialPassword). True when the login happened.
     bool runLoginDialog();
+    // True when the logged-in user still has the password the service gave the account: a
+    // company account whose login name is its credit code, with no password change yet.
+    static bool hasInitialPassword();
+    // For such a user, asks "修改密码" whether to change it now; Yes runs the account page's
+    // change-password dialog. True when the question was asked. A login started from a signing
+    // tool does not ask.
+    bool askToChangeInitialPassword();
     // Starts the logout of the account menu: the busy box shows "正在注销..." until the answer
     // arrives at logoutSucc() or logoutError().
     void logout();

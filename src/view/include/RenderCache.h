@@ -71,6 +71,8 @@ public:
     QSize maxTileSize;
     int CacheCount();
     int RequestCount() { return Count(); }
+    // No tile queued and none being rendered.
+    using RenderRequestQueue::Idle;
 
 protected:
     void Process(PageRenderRequest& req) override;

@@ -107,6 +107,8 @@ public:
     // Drops every request of dm and returns only once the thread no longer works for it.
     void CancelFor(DisplayModel* dm);
     int Count();
+    // True when no request is queued and none is being rendered: whatever was asked is done.
+    bool Idle();
     bool CurrentAborted();
 
     void Publish(DisplayModel* dm, const PublishedView& view);

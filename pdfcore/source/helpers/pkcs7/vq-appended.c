@@ -77,7 +77,7 @@ typedef struct appended_check
 {
     fz_context* ctx;
     struct document* d;
-    const unsigned char* data; /* the file */
+    vq_reader* file;           /* the file's bytes */
     size_t len;
     int64_t end;               /* end of the signed range */
     pdf_document* old;         /* the document as signed */
@@ -335,7 +335,8 @@ static int later_signature(appended_check* c, int num, int64_t* end)
     return v.holds;
 }
 
-static pdf_document* open_state(fz_context* ctx, const unsigned char* data, size_t len, const char* password)
+/* The document as the first len bytes of the file hold it. */
+static pdf_document* open_state(fz_context* ctx, struct document* d, size_t len, const char* password)
 {
     fz_stream* stm = NULL;
     pdf_document* pdf = NULL;
@@ -343,7 +344,7 @@ static pdf_document* open_state(fz_context* ctx, const unsigned char* data, size
     fz_var(pdf);
     fz_try(ctx)
     {
-        stm = fz_open_memory(ctx, data, len);
+        stm = vq_src_open_stream(ctx, d, (int64_t)len);
         pdf = pdf_open_document_with_stream(ctx, stm);
         if (pdf_needs_password(ctx, pdf))
             pdf_authenticate_password(ctx, pdf, password ? password : "");
@@ -369,7 +370,7 @@ static pdf_document* state_at(appended_check* c, int64_t end)
     for (int i = 0; i < c->nprefixes; i++)
         if (c->prefixes[i].end == end)
             return c->prefixes[i].doc;
-    pdf_document* doc = open_state(c->ctx, c->data, (size_t)end, c->d->password);
+    pdf_document* doc = open_state(c->ctx, c->d, (size_t)end, c->d->password);
     if (!doc)
         return NULL;
     fz_try(c->ctx)
@@ -867,7 +868,7 @@ static int object_extent(appended_check* c, fz_stream* stm, int64_t ofs, int* nu
             {
                 /* The parser has read the keyword after the object: it must be "endobj". */
                 int64_t at = fz_tell(ctx, stm);
-                ok = at >= 6 && at <= (int64_t)c->len && !memcmp(c->data + at - 6, "endobj", 6);
+                ok = at >= 6 && at <= (int64_t)c->len && vq_reader_equals(c->file, at - 6, "endobj", 6);
             }
             *end = fz_tell(ctx, stm);
         }
@@ -888,17 +889,17 @@ static int object_extent(appended_check* c, fz_stream* stm, int64_t ofs, int* nu
 static int table_extent(appended_check* c, fz_stream* stm, int64_t ofs, int64_t* end, int64_t* xrefstm)
 {
     fz_context* ctx = c->ctx;
-    const unsigned char* p = c->data;
+    vq_reader* p = c->file;
     int64_t len = (int64_t)c->len, at = ofs;
-    if (at + 4 > len || memcmp(p + at, "xref", 4) != 0)
+    if (at + 4 > len || !vq_reader_equals(p, at, "xref", 4))
         return -1;
-    for (at += 4; at < len && p[at] != 't'; at++)
+    for (at += 4; at < len && vq_reader_byte(p, at) != 't'; at++)
     {
-        unsigned char ch = p[at];
-        if (!(is_white(ch) || (ch >= '0' && ch <= '9') || ch == 'n' || ch == 'f'))
+        int ch = vq_reader_byte(p, at);
+        if (ch < 0 || !(is_white((unsigned char)ch) || (ch >= '0' && ch <= '9') || ch == 'n' || ch == 'f'))
             return -1;
     }
-    if (at + 7 > len || memcmp(p + at, "trailer", 7) != 0)
+    if (at + 7 > len || !vq_reader_equals(p, at, "trailer", 7))
         return -1;
     const int64_t dict_at = at + 7;
     pdf_obj* trailer = NULL;
@@ -929,23 +930,30 @@ static int table_extent(appended_check* c, fz_stream* stm, int64_t ofs, int64_t*
 }
 
 /* Between the pieces of the updates only white space, "startxref n" and "%%EOF" may stand. */
-static int gap_is_empty(const unsigned char* p, int64_t a, int64_t b)
+/* Whether the byte at i is white space (a byte that cannot be read is not). */
+static int white_at(vq_reader* p, int64_t i)
+{
+    int ch = vq_reader_byte(p, i);
+    return ch >= 0 && is_white((unsigned char)ch);
+}
+
+static int gap_is_empty(vq_reader* p, int64_t a, int64_t b)
 {
     while (a < b)
     {
-        if (is_white(p[a]))
+        if (white_at(p, a))
             a++;
-        else if (b - a >= 5 && !memcmp(p + a, "%%EOF", 5) && (b - a == 5 || is_white(p[a + 5])))
+        else if (b - a >= 5 && vq_reader_equals(p, a, "%%EOF", 5) && (b - a == 5 || white_at(p, a + 5)))
             a += 5;
-        else if (b - a >= 9 && !memcmp(p + a, "startxref", 9))
+        else if (b - a >= 9 && vq_reader_equals(p, a, "startxref", 9))
         {
             a += 9;
-            while (a < b && is_white(p[a]))
+            while (a < b && white_at(p, a))
                 a++;
             int64_t digits = a;
-            while (a < b && p[a] >= '0' && p[a] <= '9')
+            while (a < b && vq_reader_byte(p, a) >= '0' && vq_reader_byte(p, a) <= '9')
                 a++;
-            if (a == digits || (a < b && !is_white(p[a])))
+            if (a == digits || (a < b && !white_at(p, a)))
                 return 0;
         }
         else
@@ -968,17 +976,17 @@ static int only_updates_follow(appended_check* c, const int64_t* section_ofs)
     fz_var(s);
     fz_try(ctx)
     {
-        stm = fz_open_memory(ctx, c->data, c->len);
+        stm = vq_src_open_stream(ctx, c->d, (int64_t)c->len);
         for (int i = 0; ok && i < c->later_sections; i++)
         {
             int64_t at = section_ofs[i], end = 0, xrefstm = 0;
-            while (at < (int64_t)c->len && is_white(c->data[at]))
+            while (at < (int64_t)c->len && white_at(c->file, at))
                 at++;
-            if (at < (int64_t)c->len && c->data[at] == 'x')
+            if (at < (int64_t)c->len && vq_reader_byte(c->file, at) == 'x')
                 ok = table_extent(c, stm, at, &end, &xrefstm) == 0;
             else
                 xrefstm = at; /* a cross-reference stream */
-            if (ok && at < (int64_t)c->len && c->data[at] == 'x')
+            if (ok && at < (int64_t)c->len && vq_reader_byte(c->file, at) == 'x')
                 add_span(ctx, &s, section_ofs[i], end);
             if (ok && xrefstm > 0)
             {
@@ -1021,12 +1029,12 @@ static int only_updates_follow(appended_check* c, const int64_t* section_ofs)
             for (int i = 0; ok && i < s.n; i++)
             {
                 if (s.v[i].a > at)
-                    ok = gap_is_empty(c->data, at, s.v[i].a);
+                    ok = gap_is_empty(c->file, at, s.v[i].a);
                 if (s.v[i].b > at)
                     at = s.v[i].b;
             }
             if (ok && at < (int64_t)c->len)
-                ok = gap_is_empty(c->data, at, (int64_t)c->len);
+                ok = gap_is_empty(c->file, at, (int64_t)c->len);
         }
     }
     fz_always(ctx)
@@ -1040,11 +1048,11 @@ static int only_updates_follow(appended_check* c, const int64_t* section_ofs)
 }
 
 /* The file offsets of a state's cross-reference sections, newest first. */
-static int section_chain(fz_context* ctx, pdf_document* doc, const unsigned char* data, size_t len, int64_t** out)
+static int section_chain(fz_context* ctx, pdf_document* doc, struct document* d, size_t len, int64_t** out)
 {
     int64_t startxref = 0;
     *out = NULL;
-    if (vq_core_find_startxref(data, len, &startxref) != 0)
+    if (vq_src_find_startxref(d, (int64_t)len, &startxref) != 0)
         return -1;
     int n = doc->num_xref_sections > 0 ? doc->num_xref_sections : 1;
     *out = fz_malloc_array(ctx, n, int64_t);
@@ -1065,8 +1073,8 @@ static int check(appended_check* c)
     fz_try(ctx)
     {
         /* The current sections continue the signed ones. */
-        int old_n = section_chain(ctx, c->old, c->data, (size_t)c->end, &old_chain);
-        int cur_n = section_chain(ctx, c->cur, c->data, c->len, &cur_chain);
+        int old_n = section_chain(ctx, c->old, c->d, (size_t)c->end, &old_chain);
+        int cur_n = section_chain(ctx, c->cur, c->d, c->len, &cur_chain);
         c->later_sections = cur_n - old_n;
         ok = old_n > 0 && c->later_sections > 0 && c->cur->num_incremental_sections == 0;
         for (int i = 0; ok && i < old_n; i++)
@@ -1133,16 +1141,18 @@ static int check(appended_check* c)
 
 int vq_appended_is_signature(struct document* d, int64_t end)
 {
-    if (!d || !d->filebuf || end <= 0 || (uint64_t)end > d->filebuf->len)
+    const int64_t len64 = vq_src_len(d);
+    if (!d || end <= 0 || end > len64)
         return 0;
-    const unsigned char* data = d->filebuf->data;
-    const size_t len = d->filebuf->len;
+    vq_reader file;
+    vq_reader_init(&file, d, len64);
+    const size_t len = (size_t)len64;
 
     /* Nothing but white space after the signed range: nothing was changed. */
-    size_t at = (size_t)end;
-    while (at < len && is_white(data[at]))
+    int64_t at = end;
+    while (at < len64 && white_at(&file, at))
         at++;
-    if (at == len)
+    if (at == len64 && !file.failed)
         return 1;
 
     fz_context* ctx = d->ctx;
@@ -1150,12 +1160,14 @@ int vq_appended_is_signature(struct document* d, int64_t end)
     memset(&c, 0, sizeof c);
     c.ctx = ctx;
     c.d = d;
-    c.data = data;
+    c.file = &file;
     c.len = len;
     c.end = end;
-    c.old = open_state(ctx, data, (size_t)end, d->password);
-    c.cur = c.old ? open_state(ctx, data, len, d->password) : NULL;
+    c.old = open_state(ctx, d, (size_t)end, d->password);
+    c.cur = c.old ? open_state(ctx, d, len, d->password) : NULL;
     int ok = c.cur ? check(&c) : 0;
+    if (file.failed)
+        ok = 0;
 
     for (int i = 0; i < c.nprefixes; i++)
         pdf_drop_document(ctx, c.prefixes[i].doc);

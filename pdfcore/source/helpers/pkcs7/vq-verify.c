@@ -43,9 +43,18 @@ typedef struct verify_state
     int kind;
     unsigned char* ct;         /* /V/Contents bytes */
     size_t ctlen;
-    unsigned char* data;       /* the signed bytes D (when the byte range is sound) */
-    size_t datalen;
+    int64_t range[4];          /* the signed bytes D: two ranges of the file */
+    size_t datalen;            /* their length */
     int range_ok;              /* /ByteRange passed its checks */
+    vq_reader file;            /* reads the file's bytes around the value dictionary */
+
+    /* Digests of D, computed together in one pass over the file when first needed. */
+    int digests;               /* DIGEST_* computed */
+    int digests_failed;        /* D could not be read */
+    char md5hex[33];
+    unsigned char md5raw[16];
+    unsigned char e[32];       /* SM3(Z || D) for the signer's key */
+    unsigned char sm3[32];     /* SM3(D) */
     int64_t end;               /* end of the signed range */
     int64_t sign_date;         /* /V/M in seconds, 0 when missing */
     char* vqc;                 /* /V/VqC (older kinds) */
@@ -125,27 +134,6 @@ static char* base64_text(const unsigned char* data, size_t len)
     return out;
 }
 
-static void md5_hex(const unsigned char* data, size_t len, char out[33], unsigned char raw[16])
-{
-    unsigned char md[EVP_MAX_MD_SIZE];
-    unsigned int mdlen = 0;
-    static const char hex[] = "0123456789abcdef";
-    if (!EVP_Digest(data ? data : (const unsigned char*)"", len, md, &mdlen, EVP_md5(), NULL) ||
-        mdlen != 16)
-    {
-        memset(md, 0, sizeof md);
-        ERR_clear_error();
-    }
-    for (int i = 0; i < 16; i++)
-    {
-        out[2 * i] = hex[md[i] >> 4];
-        out[2 * i + 1] = hex[md[i] & 15];
-    }
-    out[32] = 0;
-    if (raw)
-        memcpy(raw, md, 16);
-}
-
 /* Seconds since 1970 as the local time "Y-MM-DD hh:mm:ss". */
 static char* vq_verify_time_text(int64_t seconds)
 {
@@ -221,27 +209,27 @@ static int is_pdf_white(unsigned char c)
    "<", two hexadecimal digits for every byte of the value, ">", right after the key /Contents,
    inside the signature dictionary's object. Anything else in the gap would be bytes that the
    signature does not cover. */
-static int gap_is_contents(const unsigned char* file, int64_t a, int64_t b, const unsigned char* ct,
-                           size_t ctlen, int64_t object_ofs)
+static int gap_is_contents(vq_reader* file, int64_t a, int64_t b, const unsigned char* ct, size_t ctlen,
+                           int64_t object_ofs)
 {
     if (b - a < 2 || (uint64_t)(b - a - 2) != 2 * (uint64_t)ctlen)
         return 0;
-    if (file[a] != '<' || file[b - 1] != '>')
+    if (vq_reader_byte(file, a) != '<' || vq_reader_byte(file, b - 1) != '>')
         return 0;
     for (size_t i = 0; i < ctlen; i++)
     {
-        unsigned char h = file[a + 1 + 2 * i], l = file[a + 2 + 2 * i];
-        if (!is_hex(h) || !is_hex(l))
+        int h = vq_reader_byte(file, a + 1 + 2 * (int64_t)i), l = vq_reader_byte(file, a + 2 + 2 * (int64_t)i);
+        if (h < 0 || l < 0 || !is_hex((unsigned char)h) || !is_hex((unsigned char)l))
             return 0;
-        if ((unsigned char)(hex_value(h) << 4 | hex_value(l)) != ct[i])
+        if ((unsigned char)(hex_value((unsigned char)h) << 4 | hex_value((unsigned char)l)) != ct[i])
             return 0;
     }
     int64_t p = a;
-    while (p > 0 && is_pdf_white(file[p - 1]))
+    while (p > 0 && vq_reader_byte(file, p - 1) >= 0 && is_pdf_white((unsigned char)vq_reader_byte(file, p - 1)))
         p--;
-    if (p < 9 || memcmp(file + p - 9, "/Contents", 9) != 0)
+    if (p < 9 || !vq_reader_equals(file, p - 9, "/Contents", 9))
         return 0;
-    return object_ofs >= 0 && object_ofs < p - 9;
+    return object_ofs >= 0 && object_ofs < p - 9 && !file->failed;
 }
 
 /* ---- the value dictionary as written in the file ---------------------------------------- */
@@ -268,10 +256,13 @@ enum
 
 typedef struct raw_lexer
 {
-    const unsigned char* p;
+    vq_reader* r;
     int64_t len;
     int64_t at;
 } raw_lexer;
+
+/* The byte at i of the file (0xff where it cannot be read: no token the checks accept). */
+#define LXB(lx, i) ((unsigned char)vq_reader_byte((lx)->r, (i)))
 
 typedef struct raw_token
 {
@@ -291,12 +282,12 @@ static void raw_skip_white(raw_lexer* lx)
 {
     while (lx->at < lx->len)
     {
-        unsigned char c = lx->p[lx->at];
+        unsigned char c = LXB(lx, lx->at);
         if (is_pdf_white(c))
             lx->at++;
         else if (c == '%')
         {
-            while (lx->at < lx->len && lx->p[lx->at] != '\r' && lx->p[lx->at] != '\n')
+            while (lx->at < lx->len && LXB(lx, lx->at) != '\r' && LXB(lx, lx->at) != '\n')
                 lx->at++;
         }
         else
@@ -316,19 +307,18 @@ static raw_token raw_next(raw_lexer* lx)
         t.end = lx->at;
         return t;
     }
-    const unsigned char* p = lx->p;
-    unsigned char c = p[lx->at];
+    unsigned char c = LXB(lx, lx->at);
     if (c == '[' || c == ']')
     {
         t.type = c == '[' ? TK_OPEN_ARRAY : TK_CLOSE_ARRAY;
         lx->at++;
     }
-    else if (c == '<' && lx->at + 1 < lx->len && p[lx->at + 1] == '<')
+    else if (c == '<' && lx->at + 1 < lx->len && LXB(lx, lx->at + 1) == '<')
     {
         t.type = TK_OPEN_DICT;
         lx->at += 2;
     }
-    else if (c == '>' && lx->at + 1 < lx->len && p[lx->at + 1] == '>')
+    else if (c == '>' && lx->at + 1 < lx->len && LXB(lx, lx->at + 1) == '>')
     {
         t.type = TK_CLOSE_DICT;
         lx->at += 2;
@@ -336,7 +326,7 @@ static raw_token raw_next(raw_lexer* lx)
     else if (c == '<')
     {
         t.type = TK_HEX;
-        while (++lx->at < lx->len && p[lx->at] != '>')
+        while (++lx->at < lx->len && LXB(lx, lx->at) != '>')
             ;
         if (lx->at >= lx->len)
             t.type = TK_ERROR;
@@ -349,7 +339,7 @@ static raw_token raw_next(raw_lexer* lx)
         t.type = TK_ERROR;
         for (; lx->at < lx->len; lx->at++)
         {
-            unsigned char k = p[lx->at];
+            unsigned char k = LXB(lx, lx->at);
             if (k == '\\')
                 lx->at++;
             else if (k == '(')
@@ -366,7 +356,7 @@ static raw_token raw_next(raw_lexer* lx)
     {
         t.type = TK_NAME;
         lx->at++;
-        while (lx->at < lx->len && !is_pdf_white(p[lx->at]) && !is_pdf_delim(p[lx->at]))
+        while (lx->at < lx->len && !is_pdf_white(LXB(lx, lx->at)) && !is_pdf_delim(LXB(lx, lx->at)))
             lx->at++;
     }
     else if (is_pdf_delim(c))
@@ -376,11 +366,11 @@ static raw_token raw_next(raw_lexer* lx)
     }
     else
     {
-        while (lx->at < lx->len && !is_pdf_white(p[lx->at]) && !is_pdf_delim(p[lx->at]))
+        while (lx->at < lx->len && !is_pdf_white(LXB(lx, lx->at)) && !is_pdf_delim(LXB(lx, lx->at)))
             lx->at++;
         /* A number: an optional sign, digits, at most one point. */
         int64_t i = t.start, digits = 0, points = 0, sign = 0;
-        if (p[i] == '+' || p[i] == '-')
+        if (LXB(lx, i) == '+' || LXB(lx, i) == '-')
         {
             sign = 1;
             i++;
@@ -389,15 +379,15 @@ static raw_token raw_next(raw_lexer* lx)
         int64_t v = 0;
         for (; i < lx->at; i++)
         {
-            if (p[i] >= '0' && p[i] <= '9')
+            if (LXB(lx, i) >= '0' && LXB(lx, i) <= '9')
             {
                 digits++;
-                if (v > (INT64_MAX - (p[i] - '0')) / 10)
+                if (v > (INT64_MAX - (LXB(lx, i) - '0')) / 10)
                     overflow = 1;
                 else
-                    v = v * 10 + (p[i] - '0');
+                    v = v * 10 + (LXB(lx, i) - '0');
             }
-            else if (p[i] == '.')
+            else if (LXB(lx, i) == '.')
                 points++;
             else
                 break;
@@ -405,7 +395,7 @@ static raw_token raw_next(raw_lexer* lx)
         if (i == lx->at && digits > 0 && points <= 1)
         {
             t.type = points ? TK_REAL : TK_INT;
-            t.value = (sign && p[t.start] == '-') ? -v : v;
+            t.value = (sign && LXB(lx, t.start) == '-') ? -v : v;
             t.plain = !sign && !points && !overflow;
         }
         else
@@ -427,10 +417,10 @@ static int raw_name_is(const raw_lexer* lx, const raw_token* t, const char* name
     size_t k = 0, n = strlen(name);
     while (i < t->end)
     {
-        int c = lx->p[i];
-        if (c == '#' && i + 2 < t->end && hex_digit_value(lx->p[i + 1]) >= 0 && hex_digit_value(lx->p[i + 2]) >= 0)
+        int c = LXB(lx, i);
+        if (c == '#' && i + 2 < t->end && hex_digit_value(LXB(lx, i + 1)) >= 0 && hex_digit_value(LXB(lx, i + 2)) >= 0)
         {
-            c = hex_digit_value(lx->p[i + 1]) * 16 + hex_digit_value(lx->p[i + 2]);
+            c = hex_digit_value(LXB(lx, i + 1)) * 16 + hex_digit_value(LXB(lx, i + 2));
             i += 3;
         }
         else
@@ -475,7 +465,7 @@ static int raw_skip_value(raw_lexer* lx, raw_token t, int depth)
         raw_lexer save = *lx;
         raw_token g = raw_next(lx);
         raw_token r = raw_next(lx);
-        if (!(g.type == TK_INT && r.type == TK_KEYWORD && r.end - r.start == 1 && lx->p[r.start] == 'R'))
+        if (!(g.type == TK_INT && r.type == TK_KEYWORD && r.end - r.start == 1 && LXB(lx, r.start) == 'R'))
             *lx = save;
         return 1;
     }
@@ -498,12 +488,12 @@ typedef struct raw_value
 
 /* Reads the value dictionary written at `ofs` ("n g obj << … >>"): its one /ByteRange of four
    plain integers and its one /Contents string. 0, or -1 when the text is not that. */
-static int read_raw_value(const unsigned char* file, int64_t filelen, int64_t ofs, raw_value* out)
+static int read_raw_value(vq_reader* file, int64_t ofs, raw_value* out)
 {
-    raw_lexer lx = {file, filelen, ofs};
+    raw_lexer lx = {file, file->len, ofs};
     raw_token a = raw_next(&lx), b = raw_next(&lx), obj = raw_next(&lx), open = raw_next(&lx);
     if (a.type != TK_INT || b.type != TK_INT || obj.type != TK_KEYWORD || obj.end - obj.start != 3 ||
-        memcmp(file + obj.start, "obj", 3) != 0 || open.type != TK_OPEN_DICT)
+        !vq_reader_equals(file, obj.start, "obj", 3) || open.type != TK_OPEN_DICT)
         return -1;
     int ranges = 0, contents = 0;
     for (;;)
@@ -541,14 +531,15 @@ static int read_raw_value(const unsigned char* file, int64_t filelen, int64_t of
     return ranges == 1 && contents == 1 ? 0 : -1;
 }
 
-/* Checks /ByteRange and copies the signed bytes: exactly two ranges, the first at 0, ascending,
+/* Checks /ByteRange and takes the signed ranges: exactly two ranges, the first at 0, ascending,
    inside the file, and the gap between them exactly the /Contents string of the value
    dictionary. The numbers are taken from the dictionary's text, as 64-bit values, and must be
    the ones the PDF library read. */
 static void read_signed_bytes(fz_context* ctx, pdf_document* pdf, verify_state* st, pdf_obj* v, pdf_obj* vref)
 {
-    const unsigned char* file = st->d->filebuf->data;
-    int64_t filelen = (int64_t)st->d->filebuf->len;
+    vq_reader* file = &st->file;
+    vq_reader_init(file, st->d, vq_src_len(st->d));
+    const int64_t filelen = file->len;
     pdf_obj* br = pdf_dict_get(ctx, v, PDF_NAME(ByteRange));
 
     st->range_ok = 0;
@@ -571,7 +562,7 @@ static void read_signed_bytes(fz_context* ctx, pdf_document* pdf, verify_state* 
     }
     raw_value raw;
     memset(&raw, 0, sizeof raw);
-    if (object_ofs < 0 || read_raw_value(file, filelen, object_ofs, &raw) != 0)
+    if (object_ofs < 0 || read_raw_value(file, object_ofs, &raw) != 0 || file->failed)
         return;
 
     int64_t* r = raw.range;
@@ -590,13 +581,10 @@ static void read_signed_bytes(fz_context* ctx, pdf_document* pdf, verify_state* 
     if (!gap_is_contents(file, r[1], r[2], st->ct, st->ctlen, object_ofs))
         return;
 
-    size_t n = (size_t)r[1] + (size_t)r[3];
-    st->data = malloc(n ? n : 1);
-    if (!st->data)
-        return;
-    memcpy(st->data, file, (size_t)r[1]);
-    memcpy(st->data + r[1], file + r[2], (size_t)r[3]);
-    st->datalen = n;
+    /* The signed bytes stay in the file: they are read and hashed in blocks when a check
+       needs their digests. */
+    memcpy(st->range, r, sizeof st->range);
+    st->datalen = (size_t)r[1] + (size_t)r[3];
     st->range_ok = 1;
 }
 
@@ -715,7 +703,119 @@ static int appended_ok(verify_state* st)
 
 /* 0 when the SM2 signature r || s over SM3(Z || msg) verifies with the signer's key and the
    appended-objects check passes; else 1. */
-static int document_verify(verify_state* st, const unsigned char* msg, size_t len, const unsigned char rs[64])
+/* ---- digests of the signed bytes ----------------------------------------------------------- */
+
+enum
+{
+    DIGEST_MD5 = 1, /* MD5(D), raw and as lower-case hexadecimal text */
+    DIGEST_E = 2,   /* SM3(Z || D) for the signer's key (read first) */
+    DIGEST_SM3 = 4  /* SM3(D) */
+};
+
+typedef struct digest_pass
+{
+    EVP_MD_CTX* md5;
+    sm3_hash_state* e;
+    sm3_hash_state* plain;
+    int failed;
+} digest_pass;
+
+/* SM3 digests, on the reading thread. */
+static void digest_sm3_block(void* arg, const unsigned char* data, size_t n)
+{
+    digest_pass* p = (digest_pass*)arg;
+    if (p->e)
+        sm3_update1(p->e, data, (int)n);
+    if (p->plain)
+        sm3_update1(p->plain, data, (int)n);
+}
+
+/* MD5, beside it. */
+static void digest_md5_block(void* arg, const unsigned char* data, size_t n)
+{
+    digest_pass* p = (digest_pass*)arg;
+    if (p->md5 && !EVP_DigestUpdate(p->md5, data, n))
+        p->failed = 1;
+}
+
+/* Computes the digests of D that `want` names and that are not known yet, together in one pass
+   over the file: the signed bytes are read in blocks, never held whole. 0, or -1 when D is not
+   sound or cannot be read. */
+static int signed_digests(verify_state* st, int want)
+{
+    want &= ~st->digests;
+    if (!st->range_ok || st->digests_failed)
+        return -1;
+    if (!want)
+        return 0;
+    static const char hex[] = "0123456789abcdef";
+    sm3_hash_state e, plain;
+    digest_pass pass = {NULL, NULL, NULL, 0};
+    if (want & DIGEST_MD5)
+    {
+        pass.md5 = EVP_MD_CTX_new();
+        if (!pass.md5 || !EVP_DigestInit_ex(pass.md5, EVP_md5(), NULL))
+            pass.failed = 1;
+    }
+    if (want & DIGEST_E)
+    {
+        unsigned char z[32];
+        if (sm2_compute_z(st->pubkey, 65, z) != 0)
+            pass.failed = 1;
+        sm3_starts(&e);
+        sm3_update1(&e, z, 32);
+        pass.e = &e;
+    }
+    if (want & DIGEST_SM3)
+    {
+        sm3_starts(&plain);
+        pass.plain = &plain;
+    }
+    if (!pass.failed && vq_src_hash_ranges(st->d, st->range, digest_sm3_block, &pass,
+                                            pass.md5 ? digest_md5_block : NULL, &pass) != 0)
+        pass.failed = 1;
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int mdlen = 0;
+    if (!pass.failed && pass.md5 && (!EVP_DigestFinal_ex(pass.md5, md, &mdlen) || mdlen != 16))
+        pass.failed = 1;
+    EVP_MD_CTX_free(pass.md5);
+    ERR_clear_error();
+    if (pass.failed)
+    {
+        st->digests_failed = 1;
+        return -1;
+    }
+    if (want & DIGEST_MD5)
+    {
+        memcpy(st->md5raw, md, 16);
+        for (int i = 0; i < 16; i++)
+        {
+            st->md5hex[2 * i] = hex[md[i] >> 4];
+            st->md5hex[2 * i + 1] = hex[md[i] & 15];
+        }
+        st->md5hex[32] = 0;
+    }
+    if (want & DIGEST_E)
+        sm3_finish(&e, st->e);
+    if (want & DIGEST_SM3)
+        sm3_finish(&plain, st->sm3);
+    st->digests |= want;
+    return 0;
+}
+
+/* 0 when the SM2 signature r || s over SM3(Z || D) verifies with the signer's key and the
+   appended-objects check passes; else 1. */
+static int document_verify(verify_state* st, const unsigned char rs[64])
+{
+    if (signed_digests(st, DIGEST_E) != 0)
+        return 1;
+    if (pkcs7_verifysm2(st->e, 32, st->pubkey, 65, rs) != 0)
+        return 1;
+    return appended_ok(st) ? 0 : 1;
+}
+
+/* The same over a short message of its own (the MD5 text of kind 4) instead of D. */
+static int document_verify_msg(verify_state* st, const unsigned char* msg, size_t len, const unsigned char rs[64])
 {
     unsigned char e[32];
     unsigned int elen = 0;
@@ -728,13 +828,19 @@ static int document_verify(verify_state* st, const unsigned char* msg, size_t le
     return appended_ok(st) ? 0 : 1;
 }
 
+/* Whether r || s verifies over the digest e with the signer's key. */
+static int sm2_over_e(verify_state* st, const unsigned char e[32], const unsigned char rs[64])
+{
+    return pkcs7_verifysm2(e, 32, st->pubkey, 65, rs) == 0;
+}
+
 static int sm2_over(verify_state* st, const unsigned char* msg, size_t len, const unsigned char rs[64])
 {
     unsigned char e[32];
     unsigned int elen = 0;
     if (len > UINT_MAX || pkcs7_sm3(msg, (unsigned int)len, st->pubkey, 65, e, &elen) != 0 || elen != 32)
         return 0;
-    return pkcs7_verifysm2(e, 32, st->pubkey, 65, rs) == 0;
+    return sm2_over_e(st, e, rs);
 }
 
 /* The first text below an element, depth first. */
@@ -765,7 +871,7 @@ static void timestamp_verify(verify_state* st, const unsigned char* ts, size_t t
     free(st->tsacert);
     st->tsatime = st->tsacert = NULL;
 
-    if (!st->range_ok)
+    if (!st->range_ok || (st->callback && signed_digests(st, DIGEST_MD5) != 0))
     {
         /* Without sound signed bytes there is nothing the time stamp could be checked against. */
         st->tsaret = 1;
@@ -778,7 +884,7 @@ static void timestamp_verify(verify_state* st, const unsigned char* ts, size_t t
     }
 
     char md5[33];
-    md5_hex(st->data, st->datalen, md5, NULL);
+    memcpy(md5, st->md5hex, sizeof md5);
     char* text = dup_bytes_text(ts, tslen);
     char* answer = calloc(1, VQ_TSA_ANSWER_CAPACITY + 1);
     if (!text || !answer)
@@ -907,6 +1013,34 @@ static void keep_other_certificate(verify_state* st, const unsigned char* der, i
     st->nothers++;
 }
 
+/* Feeds one block of the signed bytes through the digest filters of a PKCS#7 check. */
+typedef struct rsa_feed
+{
+    BIO* in;    /* the memory source below the filters */
+    BIO* chain; /* the filters */
+    int failed;
+} rsa_feed;
+
+static void rsa_feed_block(void* arg, const unsigned char* data, size_t n)
+{
+    rsa_feed* f = (rsa_feed*)arg;
+    unsigned char buf[16384];
+    while (!f->failed && n > 0)
+    {
+        int part = n > (size_t)INT_MAX ? INT_MAX : (int)n;
+        int w = BIO_write(f->in, data, part);
+        if (w <= 0)
+        {
+            f->failed = 1;
+            break;
+        }
+        data += w;
+        n -= (size_t)w;
+        while (BIO_read(f->chain, buf, sizeof buf) > 0)
+            ;
+    }
+}
+
 /* Detached RSA PKCS#7, checked with OpenSSL over the signed bytes. */
 static void verify_rsa(verify_state* st)
 {
@@ -926,9 +1060,7 @@ static void verify_rsa(verify_state* st)
     if (!infos || sk_PKCS7_SIGNER_INFO_num(infos) < 1)
         goto done;
 
-    if (st->datalen > INT_MAX)
-        goto done;
-    BIO* in = BIO_new_mem_buf(st->data ? st->data : (unsigned char*)"", (int)st->datalen);
+    BIO* in = BIO_new(BIO_s_mem());
     if (!in)
         goto done;
     chain = PKCS7_dataInit(p7, in);
@@ -937,9 +1069,14 @@ static void verify_rsa(verify_state* st)
         BIO_free(in);
         goto done;
     }
-    unsigned char buf[4096];
-    while (BIO_read(chain, buf, sizeof buf) > 0)
-        ;
+    /* The signed bytes go through the digest filters block by block, as they are read from
+       the file. */
+    if (st->range_ok)
+    {
+        rsa_feed feed = {in, chain, 0};
+        if (vq_src_hash_ranges(st->d, st->range, rsa_feed_block, &feed, NULL, NULL) != 0 || feed.failed)
+            goto done;
+    }
 
     for (int i = 0; i < sk_X509_num(p7->d.sign->cert); i++)
     {
@@ -1059,7 +1196,10 @@ static void verify_p7(verify_state* st)
     if (st->kind == SM2_V3)
     {
         st->want_addinfo = 1;
-        st->docret = rs_ok ? document_verify(st, st->data, st->datalen, rs) : 1;
+        /* D's digests for the signature and the time stamp, in one pass. */
+        if (rs_ok)
+            (void)signed_digests(st, DIGEST_E | (view.has_time_stamp && st->callback ? DIGEST_MD5 : 0));
+        st->docret = rs_ok ? document_verify(st, rs) : 1;
         if (view.has_time_stamp)
             timestamp_verify(st, view.time_stamp.data, (size_t)view.time_stamp.len);
         else
@@ -1072,9 +1212,9 @@ static void verify_p7(verify_state* st)
     }
     else
     {
-        char md5[33];
-        md5_hex(st->data, st->datalen, md5, NULL);
-        st->docret = rs_ok ? document_verify(st, (const unsigned char*)md5, 32, rs) : 1;
+        st->docret = rs_ok && signed_digests(st, DIGEST_MD5) == 0
+                         ? document_verify_msg(st, (const unsigned char*)st->md5hex, 32, rs)
+                         : 1;
         st->vcode = st->docret;
     }
     set_signtime_from_m(st);
@@ -1115,7 +1255,8 @@ static void verify_record(verify_state* st)
         SM2SIGN_DATA_VALUE_V2* rec = record_copy(st, sizeof *rec);
         if (!rec)
             return;
-        st->docret = document_verify(st, st->data, st->datalen, rec->docRSValue);
+        (void)signed_digests(st, DIGEST_E | (st->callback ? DIGEST_MD5 : 0));
+        st->docret = document_verify(st, rec->docRSValue);
         timestamp_verify(st, (const unsigned char*)rec->ret_tsr, strnlen(rec->ret_tsr, sizeof rec->ret_tsr));
         st->recordtime = dup_text(st->vqsrt);
         st->recordunitname = dup_text(st->vqsru);
@@ -1131,16 +1272,13 @@ static void verify_record(verify_state* st)
            the MD5 digest of those bytes (its text or its 16 bytes) when that digest is the
            recorded one. */
         int ok = 0;
-        if (st->range_ok)
+        if (st->range_ok && signed_digests(st, DIGEST_E | DIGEST_MD5) == 0)
         {
-            char md5[33];
-            unsigned char raw[16];
-            md5_hex(st->data, st->datalen, md5, raw);
-            if (sm2_over(st, st->data, st->datalen, rec->docRSValue))
+            if (sm2_over_e(st, st->e, rec->docRSValue))
                 ok = 1;
-            else if (memcmp(raw, rec->docMD5, 16) == 0 &&
-                     (sm2_over(st, (const unsigned char*)md5, 32, rec->docRSValue) ||
-                      sm2_over(st, raw, 16, rec->docRSValue)))
+            else if (memcmp(st->md5raw, rec->docMD5, 16) == 0 &&
+                     (sm2_over(st, (const unsigned char*)st->md5hex, 32, rec->docRSValue) ||
+                      sm2_over(st, st->md5raw, 16, rec->docRSValue)))
                 ok = 1;
         }
         st->docret = (ok && appended_ok(st)) ? 0 : 1;
@@ -1294,12 +1432,9 @@ static void verify_seal(verify_state* st)
     }
 
     int hash_ok = 0;
-    if (st->range_ok && st->datalen <= INT_MAX && seal.data_hash.len == 32)
-    {
-        unsigned char h[32];
-        sm3(st->data, (int)st->datalen, h);
-        hash_ok = memcmp(h, seal.data_hash.data, 32) == 0;
-    }
+    if (st->range_ok && seal.data_hash.len == 32 &&
+        signed_digests(st, DIGEST_SM3 | (seal.has_time_stamp && st->callback ? DIGEST_MD5 : 0)) == 0)
+        hash_ok = memcmp(st->sm3, seal.data_hash.data, 32) == 0;
     st->docret = (hash_ok && appended_ok(st)) ? 0 : 1;
     if (seal.has_time_stamp)
         timestamp_verify(st, seal.time_stamp.data, (size_t)seal.time_stamp.len);
@@ -1361,7 +1496,6 @@ static char* build_json(verify_state* st)
 static void free_state(verify_state* st)
 {
     free(st->ct);
-    free(st->data);
     free(st->vqc);
     free(st->vqsru);
     free(st->vqsrt);
@@ -1385,7 +1519,7 @@ static void free_state(verify_state* st)
 
 char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_callbackfun callback)
 {
-    if (!d || !widget || !d->filebuf)
+    if (!d || !widget)
         return NULL;
     fz_context* ctx = d->ctx;
     pdf_document* pdf = vq_pdf(d);
@@ -1452,7 +1586,7 @@ char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_
 
 int vq_verify_value_holds(struct document* d, pdf_document* pdf, int num, int64_t* end)
 {
-    if (!d || !pdf || !d->filebuf || num <= 0)
+    if (!d || !pdf || num <= 0)
         return 0;
     fz_context* ctx = d->ctx;
     verify_state st;

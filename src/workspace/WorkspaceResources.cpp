@@ -1,0 +1,13 @@
+#include "WorkspaceResources.h"
+
+#include <QtGlobal>
+
+void initWorkspaceResources()
+{
+    static bool done = false;
+    if (!done)
+    {
+        Q_INIT_RESOURCE(workspace);
+        done = true;
+    }
+}
