@@ -207,7 +207,7 @@ TEST_F(OrdersPage, PayingAnUnpaidOrder)
     EXPECT_EQ(sent(kOrderPage), 0);
     EXPECT_EQ(stackIds(), standardOrder());
     EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->getUserPackageFrame());
-    EXPECT_EQ(sent(kFigures), 1);
+    EXPECT_EQ(sent(kFigures), 2);   // the packages page's figures and the account page's
 }
 
 // "查看发票" opens the view of the invoice's type in the page's place; "返回" puts the page back
