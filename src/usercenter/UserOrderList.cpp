@@ -150,10 +150,15 @@ void UserOrderList::setPageBtn(bool pageBtn)
 
 bool UserOrderList::requestPage(int rows, int page)
 {
-    packageOrderInfo.clear();
-    // Crosswise, as the operation takes them: rows per page first, then the 1-based page.
-    return NetWorkBusiness::Instance()->getMyPackageOrderBusiness(packageOrderInfo, m_btnId, rows, page, pages,
-                                                                 m_loading) != 0;
+    // The answer replaces the orders only when it came: after a failure the table keeps its rows
+    // and their buttons keep the orders they show.
+    QList<PackageOrderInfo> fetched;
+    int fetchedPages = pages;
+    if (!NetWorkBusiness::Instance()->getMyPackageOrderBusiness(fetched, m_btnId, rows, page, fetchedPages, m_loading))
+        return false;
+    packageOrderInfo = fetched;
+    pages = fetchedPages;
+    return true;
 }
 
 void UserOrderList::showEmpty()
