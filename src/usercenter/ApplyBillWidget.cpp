@@ -55,6 +55,15 @@ QLineEdit* field(QWidget* parent, int maxLength, bool digitsOnly, bool noInputMe
     return edit;
 }
 
+// The remaining-characters counter in the remark box's lower right corner, 67 from its right
+// edge and 16 above its bottom, moved left as far as a wider font needs to show it whole.
+void placeCounter(QLabel* counter)
+{
+    counter->adjustSize();
+    const int box = designPx(363);
+    counter->move(qMin(box - designPx(67), box - counter->width() - 2), designPx(50) - designPx(16));
+}
+
 QComboBox* regionBox(QWidget* parent)
 {
     auto* box = new QComboBox(parent);
@@ -175,8 +184,7 @@ void CApplyBillWidget::initWid(QWidget* wid)
     limitLabel = new QLabel(remarkLineEdit);
     limitLabel->setTextFormat(Qt::RichText);
     limitLabel->setText(QString::fromUtf8(kCounterFormat).arg(maxLength).arg(toFixString(8)));
-    limitLabel->adjustSize();
-    limitLabel->move(designPx(363) - designPx(67), designPx(50) - designPx(16));
+    placeCounter(limitLabel);
     addCaption(8, nullptr, caption(QStringLiteral("备注"), wid));
     grid->addWidget(remarkLineEdit, 8, 2);
 
@@ -337,7 +345,7 @@ void CApplyBillWidget::remarkTextChanged()
     QString text = remarkLineEdit->toPlainText();
     const int count = text.size();
     limitLabel->setText(QString::fromUtf8(kCounterFormat).arg(qMax(0, maxLength - count)).arg(toFixString(8)));
-    limitLabel->adjustSize();
+    placeCounter(limitLabel);
     if (count <= maxLength)
         return;
     // The characters just typed or pasted beyond the limit go again: those before the cursor.

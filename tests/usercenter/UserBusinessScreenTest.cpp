@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QSet>
 
@@ -87,6 +89,13 @@ TEST_F(UserBusinessScreen, OrdersPageInvoiceFormAndView)
     form->remarkField()->setPlainText(u8("请尽快开具"));
     page->resize(1024, 768);
     EXPECT_GT(colours(shoot(*page, "usercenter_invoice_form.png")), 40);
+    form->backButton()->click();
+
+    // Below 1000 only the electronic invoice: the e-mail row and no postal part.
+    list->rowButton(2, 0)->click();
+    form = qobject_cast<CApplyBillWidget*>(frame->getStackWid()->currentWidget());
+    ASSERT_NE(form, nullptr);
+    EXPECT_GT(colours(shoot(*page, "usercenter_invoice_form_electronic.png")), 40);
     form->backButton()->click();
 
     list->rowButton(1, 0)->click();
