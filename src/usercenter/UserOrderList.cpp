@@ -164,8 +164,10 @@ bool UserOrderList::requestPage(int rows, int page)
 void UserOrderList::showEmpty()
 {
     m_dataModel->clear();
-    // No page buttons of an earlier answer stay behind to ask for pages that are not there.
+    // No page buttons of an earlier answer stay behind to ask for pages that are not there, and
+    // those of this answer fetch their page when pressed.
     pageWidget->setBtnNums(qMax(0, pages));
+    isPageBtn = 1;
     m_tableView->viewport()->update();
 }
 

@@ -336,3 +336,30 @@ TEST_F(InvoiceForm, SubmissionBodyRefusalAndSuccess)
     EXPECT_EQ(list->model()->index(2, UserOrderList::InvoiceColumn).data().toString(), u8("已申请"));
     EXPECT_EQ(list->rowButton(2, 0)->text(), u8("查看发票"));
 }
+
+// An electronic invoice sends its type 1 with the e-mail address; the fields it hides go as
+// they stand, the hidden region boxes included.
+TEST_F(InvoiceForm, ElectronicSubmissionBody)
+{
+    CApplyBillWidget* f = openForm(0);
+    ASSERT_NE(f, nullptr);
+    fill(f);
+    f->bankField()->clear();
+    f->accountField()->clear();
+    f->submitButton()->click();
+    ASSERT_EQ(sent(kAddInvoice), 1);
+    EXPECT_EQ(lastBody(kAddInvoice), (QJsonObject{{"codeList", QJsonArray{"DD20240001"}},
+                                                  {"type", 1},
+                                                  {"title", u8("某某科技有限公司")},
+                                                  {"realFitting", "91440300MA5TEST01"},
+                                                  {"corporateCredit", ""},
+                                                  {"corporateAccount", ""},
+                                                  {"phone", "07551234567"},
+                                                  {"address", u8("深圳市南山区科技园")},
+                                                  {"remark", u8("请尽快开具")},
+                                                  {"receiverName", u8("张三")},
+                                                  {"receiverPhone", "13800000000"},
+                                                  {"receiverAddress", u8("北京市北京市东城区科技园1号")},
+                                                  {"receiverEmil", "bill@example.com"}}));
+    EXPECT_NE(qobject_cast<CApplyBillSucessWidget*>(frame->getStackWid()->currentWidget()), nullptr);
+}

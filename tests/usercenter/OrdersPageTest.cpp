@@ -173,6 +173,10 @@ TEST_F(OrdersPage, EmptyAndFailedAnswers)
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_TRUE(list->orders().isEmpty());
     EXPECT_EQ(list->pageBar()->pageCount(), 1);
+    // The rebuilt bar's button fetches its page.
+    list->pageBar()->pageButtons().at(0)->click();
+    EXPECT_EQ(pageBean(), (QJsonObject{{"pageNum", 1}, {"pageSize", 10}}));
+    EXPECT_EQ(rowTexts(list, 0).value(0), "DD20240002");
 }
 
 // "删除" sends the order of the button's own row, whatever row the pointer entered last, asks
