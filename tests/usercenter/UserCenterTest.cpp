@@ -5,6 +5,7 @@
 
 #include "Level2MenuBar.h"
 #include "LinkManFrame.h"
+#include "PendingUserPage.h"
 #include "ProblemFeedback.h"
 #include "UserAccountFrame.h"
 #include "UserAuthFrame.h"
@@ -112,7 +113,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         {},
         {},
         {},
-        {"setPageBtn(false)", "showInfo()"},
+        {},
         {},
         {},
     };
@@ -123,6 +124,7 @@ TEST_F(UserCenter, EachMenuEntryShowsAndReloadsItsPage)
         frame->getLevel2MenuBar()->getBtnGroup()->button(id)->click();
         EXPECT_EQ(frame->getStackWid()->currentWidget(), frame->page(id));
         EXPECT_EQ(sent(kHeldPackagesPath), (id == UserManageFrame::AccountPage || id == UserManageFrame::PackagePage) ? 1 : 0);
+        EXPECT_EQ(sent("/eseal-order/appOrderController/pageOrderStatus"), id == UserManageFrame::OrderPage ? 1 : 0);
         for (int other = 1; other < UserManageFrame::PageCount; ++other)
             EXPECT_EQ(callsOf(frame, other), other == id ? expected[id] : QStringList());
     }
