@@ -299,8 +299,10 @@ PrintDialog::PrintDialog(QWidget* parent, PdfEngine* engine, int pageNo)
     rangeLabel->setObjectName("SecondlevelLabel_smart");
 
     const QSize big(int(72 * z), int(72 * z));
+    // The icon leaves room for the text under it inside the button.
+    const QSize rangeIcon(int(40 * z), int(40 * z));
     auto rangeButton = [&](const QString& text, const QString& icon) {
-        QToolButton* b = iconButton(_content, icon, big, big);
+        QToolButton* b = iconButton(_content, icon, big, rangeIcon);
         b->setText(text);
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setStyleSheet(QString("QToolButton{padding-top:%1px;}").arg(toFixString(10)));
@@ -395,13 +397,17 @@ PrintDialog::PrintDialog(QWidget* parent, PdfEngine* engine, int pageNo)
 
     setStyleSheet(QString("QWidget[mode='dt']{background:#31CA84;border-top-left-radius:%1px;"
                           "border-top-right-radius:%1px;}"
-                          "QLabel[mode='dt']{color:#FFFFFF;font-size:%2px;}"
-                          "QPushButton#closeBtn{min-width:%3px;}"
-                          "QWidget{background:#FFFFFF;}"
-                          "QPushButton,QToolButton{background:#FFFFFF;border:1px solid #D4D6D5;border-radius:2px;}"
-                          "QToolButton:pressed,QToolButton:checked{border:1px solid #04B96A;}"
-                          "QComboBox,QLineEdit{border:1px solid #D4D6D5;border-radius:2px;padding-left:4px;"
-                          "font-size:%4px;}")
+                          "QLabel[mode='level2white']{color:#FFFFFF;font-size:%2px;background:transparent;}"
+                          "QPushButton[mode='close']{min-width:%3px;background:transparent;border:none;}"
+                          "QWidget[mode='dc']{background:#FFFFFF;}"
+                          "QWidget[mode='dc'] QPushButton,QWidget[mode='dc'] QToolButton{background:#FFFFFF;"
+                          "border:1px solid #D4D6D5;border-radius:2px;}"
+                          "QWidget[mode='dc'] QToolButton:pressed,QWidget[mode='dc'] QToolButton:checked{"
+                          "border:1px solid #04B96A;}"
+                          "QWidget[mode='dc'] QComboBox,QWidget[mode='dc'] QLineEdit{border:1px solid #D4D6D5;"
+                          "border-radius:2px;padding-left:4px;font-size:%4px;}"
+                          "QLabel#ThirdlevelBlueLabel{color:#06C471;}"
+                          "QLabel#SecondlevelLabel_smart{color:#333333;font-weight:bold;}")
                       .arg(toFixString(0), toFixString(12), toFixSize(m_btnWidth * 0.5, false), toFixString(9)));
 
     m_progressDlg = new ProgressDlg(this);

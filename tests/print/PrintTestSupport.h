@@ -13,7 +13,9 @@
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,17 @@
 #include <vector>
 
 namespace printtest {
+
+// Processes events until pred holds or the bound passes; returns pred().
+template <typename Pred>
+bool waitFor(Pred pred, int boundMs = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!pred() && t.elapsed() < boundMs)
+        QTest::qWait(5);
+    return pred();
+}
 
 // Page n (1-based) of w x h points: its number in large type and n black bars along the left
 // edge, so that every page looks different even at a small size.
