@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 
 PrintService* g_printService = nullptr;
@@ -139,6 +141,40 @@ NativeBufferImage* createPrintImage(PdfEngine* engine, int index, QPrinter::Colo
     return image;
 }
 
+// Draws page index of engine (document and annotations, in colour) fitted into pagerect as a
+// column of horizontal bands, each rendered and drawn on its own. The bands are small enough
+// for the engine to reuse their pixel memory from one band to the next, so a page at printer
+// resolution costs neither a whole-page image in memory nor fresh memory for every page; the
+// pixels are those of the whole-page render. Returns false when nothing was drawn.
+static bool drawPageInBands(PdfEngine* engine, int index, QPrinter::Orientation orient, QRect pagerect, float rotate,
+                            QPainter* painter)
+{
+    const QRectF box = engine->PageMediabox(index);
+    const QSizeF page = orient == QPrinter::Landscape ? box.size().transposed() : box.size();
+    const float zoom = fitPageZoom(page, QSizeF(pagerect.size()));
+    if (zoom <= 0)
+        return false;
+    // The page (with up to a point of white beyond its truncated box) in device pixels; turned
+    // pages lie at negative coordinates.
+    const QRectF pageRect(box.x(), box.y(), box.width() + 1, box.height() + 1);
+    const QRect device = engine->Transform(pageRect, index, zoom, int(rotate)).toAlignedRect();
+    if (device.isEmpty())
+        return false;
+    const qint64 bandBytes = 16 << 20;
+    const int rows = int(qBound<qint64>(1, bandBytes / (qint64(device.width()) * 4), device.height()));
+    bool drawn = false;
+    for (int y = device.top(); y <= device.bottom(); y += rows) {
+        const QRectF band(device.left(), y, device.width(), std::min(rows, device.bottom() + 1 - y));
+        QRectF area = engine->Transform(band, index, zoom, int(rotate), true);
+        std::unique_ptr<RenderedBitmap> bitmap(engine->RenderBitmap(index, zoom, int(rotate), &area));
+        if (!bitmap || !bitmap->image)
+            continue;
+        painter->drawImage(QPoint(int(band.x()) - device.left(), int(band.y()) - device.top()), *bitmap->image);
+        drawn = true;
+    }
+    return drawn;
+}
+
 // ---- the run ----------------------------------------------------------------------------------
 
 printThread::printThread(QObject* parent)
@@ -178,8 +214,11 @@ void printThread::run()
         }
         if (p > from)
             m_printer->newPage();
-        // One page image at a time: freed as soon as it is on the printer.
-        delete createPrintImage(m_engine, p, mode, orient, pageRect, rotation, type, space, m_painter);
+        // One page image (or band) at a time: freed as soon as it is on the printer.
+        if (type == VQ_RENDER_ALL && space == VQ_COLORSPACE_RGB)
+            drawPageInBands(m_engine, p, orient, pageRect, rotation, m_painter);
+        else
+            delete createPrintImage(m_engine, p, mode, orient, pageRect, rotation, type, space, m_painter);
         m_pagesDrawn++;
         emit resultReady(p - from + 1, total);
     }
