@@ -24,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -53,6 +54,31 @@ QToolButton* iconButton(QWidget* parent, const QString& icon, QSize size, QSize 
 }
 
 } // namespace
+
+// ---- fitting ----------------------------------------------------------------------------------
+
+float fitPageZoom(const QSizeF& pageSize, const QSizeF& area)
+{
+    const double w = pageSize.width(), h = pageSize.height();
+    const double aw = area.width(), ah = area.height();
+    if (!(w > 0) || !(h > 0) || !(aw > 0) || !(ah > 0) || !std::isfinite(w) || !std::isfinite(h) ||
+        !std::isfinite(aw) || !std::isfinite(ah))
+        return 0.0f;
+    const double zoom = std::min(aw / w, ah / h);
+    return std::isfinite(zoom) && zoom > 0 ? static_cast<float>(zoom) : 0.0f;
+}
+
+vq_pixmap_render_type renderTypeForContent(int content)
+{
+    switch (content) {
+    case 1:
+        return VQ_RENDER_CONTENT;
+    case 2:
+        return VQ_RENDER_ANNOTATION;
+    default:
+        return VQ_RENDER_ALL;
+    }
+}
 
 // ---- range ------------------------------------------------------------------------------------
 

@@ -27,6 +27,13 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 
+// Pixels per point that fit a page of pageSize (points) into area (pixels), or 0 when either is
+// empty, negative or not finite: a caller then renders nothing.
+float fitPageZoom(const QSizeF& pageSize, const QSizeF& area);
+// The engine's render type for a content choice: 0 all, 1 document only, 2 annotations only;
+// anything else all.
+vq_pixmap_render_type renderTypeForContent(int content);
+
 // Pages from..to (1-based, from <= to) to print; empty when nothing is to be printed.
 struct PrintRange
 {

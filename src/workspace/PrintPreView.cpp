@@ -3,35 +3,10 @@
 #include "PdfEngine.h"
 
 #include <QPainter>
-#include <QPaintEvent>
 
-#include <cmath>
+#include <algorithm>
 
-float fitPageZoom(const QSizeF& pageSize, const QSizeF& area)
-{
-    const double w = pageSize.width(), h = pageSize.height();
-    const double aw = area.width(), ah = area.height();
-    if (!(w > 0) || !(h > 0) || !(aw > 0) || !(ah > 0) || !std::isfinite(w) || !std::isfinite(h) ||
-        !std::isfinite(aw) || !std::isfinite(ah))
-        return 0.0f;
-    const double zoom = std::min(aw / w, ah / h);
-    return std::isfinite(zoom) && zoom > 0 ? static_cast<float>(zoom) : 0.0f;
-}
-
-vq_pixmap_render_type renderTypeForContent(int content)
-{
-    switch (content) {
-    case 1:
-        return VQ_RENDER_CONTENT;
-    case 2:
-        return VQ_RENDER_ANNOTATION;
-    default:
-        return VQ_RENDER_ALL;
-    }
-}
-
-PrintPreView::PrintPreView(QWidget* parent)
-    : QFrame(parent)
+PrintPreView::PrintPreView(QWidget* parent) : QFrame(parent)
 {
     setFrameShape(QFrame::NoFrame);
 }
@@ -95,27 +70,35 @@ void PrintPreView::setOrient(Qt::Orientation orient)
 
 void PrintPreView::updateCurrentPage()
 {
-    delete m_image;
-    m_image = nullptr;
     if (!m_pdfEngine)
         return;
     const QRectF box = m_pdfEngine->PageMediabox(m_curPage);
-    const QSizeF area(width() - 10, height() - 10);
+    const double w = box.width(), h = box.height();
+    const double W = width() - 10, H = height() - 10;
     float zoom = 0;
     int rotation = 0;
-    if (m_orient == Qt::Horizontal) {
-        // The turned page is fitted to the width only.
-        zoom = fitPageZoom(QSizeF(box.height(), box.height()), QSizeF(area.width(), area.width()));
-        if (!(box.width() > 0))
-            zoom = 0;
-        rotation = 90;
-    } else {
-        zoom = fitPageZoom(box.size(), area);
+    if (w > 0 && h > 0 && W > 0 && H > 0)
+    {
+        if (m_orient == Qt::Horizontal)
+        {
+            zoom = float(W / h);
+            rotation = 90;
+        }
+        else
+            zoom = float(std::min(W / w, H / h));
     }
-    // An empty page box or a widget narrower than its margins: nothing to render.
-    if (zoom > 0) {
+    vq_pixmap_render_type type = VQ_RENDER_ALL;
+    if (m_contentIndex == 1)
+        type = VQ_RENDER_CONTENT;
+    else if (m_contentIndex == 2)
+        type = VQ_RENDER_ANNOTATION;
+    delete m_image;
+    m_image = nullptr;
+    // A page without size, or a widget too small to hold one, shows no image.
+    if (zoom > 0)
+    {
         m_zoom = zoom;
-        m_image = m_pdfEngine->RenderBitmap(m_curPage, zoom, rotation, renderTypeForContent(m_contentIndex),
+        m_image = m_pdfEngine->RenderBitmap(m_curPage, zoom, rotation, type,
                                             m_bGray ? VQ_COLORSPACE_GRAY : VQ_COLORSPACE_RGB, nullptr);
     }
     update();
@@ -123,22 +106,23 @@ void PrintPreView::updateCurrentPage()
 
 void PrintPreView::paintEvent(QPaintEvent* event)
 {
-    if (m_pdfEngine && m_image) {
+    if (m_pdfEngine && m_image)
+    {
         QPainter painter(this);
-        painter.fillRect(rect(), QColor("#F2F7F5"));
+        painter.fillRect(rect(), QColor(QStringLiteral("#F2F7F5")));
         const int left = int((width() - m_image->width()) * 0.5);
         const int top = int((height() - m_image->height()) * 0.5);
         painter.drawImage(left, top, *m_image);
-        painter.setPen(QPen(QColor("#717171"), 1));
+        painter.setPen(QColor(QStringLiteral("#717171")));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(left, top, m_image->width(), m_image->height()));
+        painter.drawRect(left, top, m_image->width(), m_image->height());
     }
     QFrame::paintEvent(event);
 }
 
 void PrintPreView::resizeEvent(QResizeEvent* event)
 {
-    // The image keeps its size and stays centred until the next render.
+    // The image keeps its size until the next render.
     QFrame::resizeEvent(event);
 }
 
