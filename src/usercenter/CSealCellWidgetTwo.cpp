@@ -379,8 +379,14 @@ void CSealCellWidgetTwo::syncAction()
                                    "同步到云端后可以在Orvessa手机、网页、小程序端中使用此印章进行签署文件。")) ||
             !account(userAccount))
             return;
-        const keycontiaininfo key = DeviceBussiness::Instance()->getKeyContainInfo(m_SealName);
-        if (client->syncUserSeal(key.sealCode, userAccount, true) == 1) {
+        // Only an inserted key holds the seal code to sync; without it nothing is sent.
+        const QMap<QString, keycontiaininfo> keys = DeviceBussiness::Instance()->getKeyContainInfoMap();
+        const auto key = keys.constFind(m_SealName);
+        if (key == keys.constEnd() || key->sealCode.isEmpty()) {
+            QuickMessageBox::abort(this, QStringLiteral("请插入指定电子密钥盘！"), qmt_nothing, 2000);
+            return;
+        }
+        if (client->syncUserSeal(key->sealCode, userAccount, true) == 1) {
             QuickMessageBox::abort(this, QStringLiteral("同步到云端成功"), qmt_succ, 2000);
             emit sync();
         }

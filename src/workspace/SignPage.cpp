@@ -9,6 +9,7 @@
 #include "MMessageBox.h"
 #include "MenuBar.h"
 #include "PdfEngine.h"
+#include "PrintDialog.h"
 #include "QuickMessageBox.h"
 #include "RenderCache.h"
 #include "RightToolBar.h"
@@ -73,6 +74,7 @@ void SignPage::initUi()
     connect(m_pdfTabWidget, &QTabWidget::tabCloseRequested, this, &SignPage::closeIndexTab);
     connect(m_pdfTabWidget, &QTabWidget::currentChanged, this, &SignPage::tabChanged);
     connect(m_pdfTabWidget, &DocTabWidget::deleteDraftsList, this, &SignPage::deleteDraftsList);
+    connect(m_menu, &MenuBar::print, this, &SignPage::print);
 
     setStyleSheet(QStringLiteral("#SignPage{background:white;border:none;}\t\tQTabWidget::pane{ border:none; "
                                  "background:none; }\t\tQTabBar::tab{height:%1px;border:none;font-size:%3px;}"
@@ -102,6 +104,19 @@ SplitterFrame* SignPage::currentFrame() const
 SignParamBusiness* SignPage::paramAt(int index) const
 {
     return m_pdfTabWidget->param(index);
+}
+
+void SignPage::print()
+{
+    SplitterFrame* frame = currentFrame();
+    if (!frame || !frame->engine() || !frame->canvas())
+        return;
+    DisplayModel* dm = frame->canvas()->AsFixed();
+    PrintDialog dialog(nullptr, frame->engine(), dm ? dm->CurrentPageNo() : 1);
+    dialog.setFrameDecoratorHide(true);
+    dialog.setFrameShape(true);
+    dialog.initPrinter();
+    dialog.exec();
 }
 
 // ---- opening --------------------------------------------------------------------------------

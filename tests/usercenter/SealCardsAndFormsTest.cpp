@@ -208,6 +208,37 @@ TEST_F(SealCards, CancellingASyncNeedsTheMatchingKey)
         DeviceBussiness::Instance()->pulloutDevice(name);
 }
 
+TEST_F(SealCards, SyncingAKeySealNeedsItsKeyInserted)
+{
+    ASSERT_TRUE(loginAs("13900000000"));
+    MMessageBoxAutoAnswer yes(QDialogButtonBox::Yes);
+    keycontiaininfo key;
+    key.deviceName = "sync-key";
+    key.sealName = QString::fromUtf8("密钥章");
+    key.sealCode = "SC9";
+    CSealCellWidgetTwo card(SealCardArgs::usbKey(key, true));
+    QSignalSpy synced(&card, &CSealCellWidgetTwo::sync);
+    const char* path = "/eseal-seal/contract-seal/update/status";
+
+    // The key is not inserted: a message, and no request with an empty seal code.
+    card.syncButton()->click();
+    EXPECT_EQ(yes.count(), 1);
+    EXPECT_EQ(toasts.texts(), QStringList{u8("请插入指定电子密钥盘！")});
+    EXPECT_EQ(sent(path), 0);
+    EXPECT_EQ(synced.count(), 0);
+
+    // Inserted: its seal code is synced.
+    DeviceBussiness::Instance()->insertKeyContainInfo("sync-key", key);
+    standin.script(path, StandinScript::withEnvelope(QJsonObject{{"code", 10000}, {"msg", "ok"}}));
+    card.syncButton()->click();
+    EXPECT_EQ(toasts.texts().mid(1), QStringList{u8("同步到云端成功")});
+    ASSERT_EQ(sent(path), 1);
+    EXPECT_EQ(lastBody(path),
+              (QJsonObject{{"creditCode", "13900000000"}, {"sealCode", "SC9"}, {"sealShow", "1"}}));
+    EXPECT_EQ(synced.count(), 1);
+    DeviceBussiness::Instance()->pulloutDevice("sync-key");
+}
+
 TEST_F(SealCards, TheDeletionQuestionScalesItsPictureAndCopesWithNone)
 {
     const QByteArray wide = pngOf(QSize(400, 100));

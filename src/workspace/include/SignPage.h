@@ -58,6 +58,8 @@ public slots:
     bool addFileTab(const QString& path);
     // Closes the current tab without any question and opens path in a new tab.
     bool replaceFileTab(const QString& path);
+    // Opens the print dialog for the current tab's document on the view's current page.
+    void print();
     // The result file of a batch or cross-page signing.
     void openPdfFile(const QString& path);
     void tabChanged(int index);
