@@ -1241,8 +1241,10 @@ void RightToolBar::checkMinPage()
 {
     if (minSpinBox->value() > maxSpinBox->value())
     {
-        QuickMessageBox::abort(g_topWidget, QStringLiteral("不能大于设置的最大页数"), qmt_nothing, 2000);
+        // Corrected before the toast: showing it moves the focus, and the other box's check
+        // that this runs must see the range already put right.
         minSpinBox->setValue(maxSpinBox->value());
+        QuickMessageBox::abort(g_topWidget, QStringLiteral("不能大于设置的最大页数"), qmt_nothing, 2000);
     }
     m_minPage = minSpinBox->value();
 }
@@ -1251,8 +1253,8 @@ void RightToolBar::checkMaxPage()
 {
     if (maxSpinBox->value() < minSpinBox->value())
     {
-        QuickMessageBox::abort(g_topWidget, QStringLiteral("不能小于设置的最小页数"), qmt_nothing, 2000);
         maxSpinBox->setValue(minSpinBox->value());
+        QuickMessageBox::abort(g_topWidget, QStringLiteral("不能小于设置的最小页数"), qmt_nothing, 2000);
     }
     m_maxPage = maxSpinBox->value();
 }
