@@ -137,6 +137,8 @@ void Canvas::startBatchSigning()
     int minPage = 1, maxPage = pageCount;
     if (m_right)
     {
+        // The boxes as they stand at this click, not as last left.
+        m_right->commitPageRange();
         minPage = m_right->m_minPage;
         maxPage = m_right->m_maxPage;
     }

@@ -8,8 +8,10 @@
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "MenuBar.h"
+#include "NetWorkBusiness.h"
 #include "PdfEngine.h"
 #include "PrintDialog.h"
+#include "PreviewSignDlg.h"
 #include "QuickMessageBox.h"
 #include "RenderCache.h"
 #include "RightToolBar.h"
@@ -22,6 +24,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -42,7 +45,18 @@ QString saveFailureText(int code)
     return QStringLiteral("文件保存失败，文档未关闭，请重新保存！");
 }
 
+SignPage::LoginRunner& loginRunner()
+{
+    static SignPage::LoginRunner runner;
+    return runner;
+}
+
 } // namespace
+
+void SignPage::setLoginRunner(LoginRunner runner)
+{
+    loginRunner() = std::move(runner);
+}
 
 SignPage::SignPage(QWidget* parent) : QFrame(parent)
 {
@@ -75,6 +89,11 @@ void SignPage::initUi()
     connect(m_pdfTabWidget, &QTabWidget::currentChanged, this, &SignPage::tabChanged);
     connect(m_pdfTabWidget, &DocTabWidget::deleteDraftsList, this, &SignPage::deleteDraftsList);
     connect(m_menu, &MenuBar::print, this, &SignPage::print);
+    connect(m_menu, &MenuBar::changeOperate, this, &SignPage::changeOperate);
+    DeviceBussiness* registry = DeviceBussiness::Instance();
+    connect(registry, &DeviceBussiness::insertDevice_signal, this, &SignPage::insertDeviceSlot);
+    connect(registry, &DeviceBussiness::pulloutDevice_signal, this, &SignPage::pulloutDeviceSlot);
+    connect(registry, &DeviceBussiness::setKeyInfo, this, &SignPage::setKeyInfo, Qt::QueuedConnection);
 
     setStyleSheet(QStringLiteral("#SignPage{background:white;border:none;}\t\tQTabWidget::pane{ border:none; "
                                  "background:none; }\t\tQTabBar::tab{height:%1px;border:none;font-size:%3px;}"
@@ -287,6 +306,9 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     connect(DeviceBussiness::Instance(), &DeviceBussiness::beginReadUsbkey, panel,
             &RightToolBar::beginReadUsbkeySlots);
     connect(panel, &RightToolBar::turnTitleBar, this, &SignPage::turnTitleBar);
+    connect(panel, &RightToolBar::openUserCenterPage, this, &SignPage::openUserCenterPage);
+    connect(panel, &RightToolBar::previewSign, this, &SignPage::previewSign);
+    connect(panel, &RightToolBar::close_Signal, this, &SignPage::rightToolClose);
     return frame;
 }
 
@@ -404,4 +426,126 @@ void SignPage::closeAllTab()
 void SignPage::logoutSlot()
 {
     closeAllTab();
+}
+
+// ---- tools ----------------------------------------------------------------------------------
+
+void SignPage::changeOperate(int id)
+{
+    SplitterFrame* frame = currentFrame();
+    if (!frame || !frame->m_canvas)
+        return;
+    Canvas* canvas = frame->m_canvas;
+    RightToolBar* panel = frame->m_rightToolBar;
+    // An authorisation document's own panel is not here: its tab takes the tool only.
+    if (isAuthFile || canvas->isAuthFile)
+    {
+        canvas->SetMouseState(MouseState(id));
+        return;
+    }
+    if (!panel)
+        return;
+    switch (id)
+    {
+    case MS_Handwrite:
+        panel->show();
+        break;
+    case MS_LocalSignature:
+    case MS_CloudSignature:
+    {
+        NetWorkBusiness* client = NetWorkBusiness::Instance();
+        const int state = client->getLoginState();
+        bool loggedIn = state == NetWorkBusiness::LOGINED;
+        if (state == NetWorkBusiness::UNLOGIN)
+        {
+            const LoginRunner runner = loginRunner();
+            if (!runner || !runner())
+            {
+                QTimer::singleShot(100, m_menu, SLOT(buttonUpSlot()));
+                return;
+            }
+            emit loginSucc();
+            loggedIn = true;
+        }
+        if (loggedIn)
+        {
+            const bool local = id == MS_LocalSignature;
+            if (!panel->setViewMode(local ? RVM_Local : RVM_Cloud))
+            {
+                m_menu->setoldRealCheckid(m_menu->oldOperateCheckedid());
+                QTimer::singleShot(100, m_menu, SLOT(backLastChecked()));
+                return;
+            }
+            panel->setControl(!local);
+            if (panel->isHidden())
+                panel->show();
+            // The keys that reported their records; none while no key has been read.
+            QMap<QString, KeyContainInfo> keys = DeviceBussiness::Instance()->getKeyContainInfoMap();
+            panel->setSealData(keys);
+        }
+        break;
+    }
+    default:
+        // Hand, selection, text and the annotation tools; the tool bar sends their colours
+        // and pen through its own signals.
+        panel->hide();
+        break;
+    }
+    if (PdfEngine* engine = frame->m_pdfEngine)
+        if (engine->DocumentSignatureCount() > 0)
+            m_menu->setToolsEnabled(1, false);
+    canvas->SetMouseState(MouseState(id));
+}
+
+void SignPage::rightToolClose()
+{
+    m_menu->setOperateToolChecked(MS_Hand);
+    changeOperate(MS_Hand);
+}
+
+void SignPage::insertDeviceSlot(QString devName)
+{
+    DeviceBussiness::Instance()->readKeyData(devName);
+}
+
+void SignPage::pulloutDeviceSlot(QString devName)
+{
+    for (int i = 0; i < m_pdfTabWidget->count(); i++)
+        if (SplitterFrame* frame = frameAt(i))
+            if (frame->m_rightToolBar)
+                frame->m_rightToolBar->pulloutDevice(devName);
+    if (SplitterFrame* frame = currentFrame())
+        if (frame->m_canvas)
+            frame->m_canvas->pulloutDevice();
+}
+
+void SignPage::setKeyInfo(int status, QVariant keyInfo)
+{
+    // The notice is queued: it may arrive after the logout, when there is no user to ask for.
+    const BusinessInfo* user = NetWorkBusiness::Instance()->getBusinessInfo();
+    if (!user)
+        return;
+    KeyContainInfo record;
+    if (keyInfo.canConvert<KeyContainInfo>())
+        record = keyInfo.value<KeyContainInfo>();
+    else
+        record.isClound = -1;
+    int state = 0;
+    NetWorkBusiness::Instance()->queryUserSealStatus(record.sealCode, user->userAccount, state);
+    record.isClound = state;
+    emit DeviceBussiness::Instance()->finishReadusbKey(status, QVariant::fromValue(record));
+}
+
+void SignPage::previewSign(int id, int modeId, int qfMode, int qfModeScale, int scale, bool isCheck, int minPage,
+                           int maxPage)
+{
+    SplitterFrame* frame = currentFrame();
+    if (!frame || !frame->m_canvas || !frame->m_pdfEngine)
+        return;
+    int pageNo = 1;
+    if (DisplayModel* dm = frame->m_canvas->AsFixed())
+        pageNo = dm->CurrentPageNo();
+    PreviewSignDlg dialog(frame->m_pdfEngine, pageNo, id, modeId, qfMode, qfModeScale, scale, isCheck, minPage,
+                          maxPage, g_topWidget);
+    dialog.exec();
 }

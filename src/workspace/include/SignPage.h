@@ -9,6 +9,9 @@
 #include <QByteArray>
 #include <QFrame>
 #include <QString>
+#include <QVariant>
+
+#include <functional>
 
 class Canvas;
 class DocTabWidget;
@@ -46,6 +49,12 @@ public:
     SplitterFrame* currentFrame() const;
     SignParamBusiness* paramAt(int index) const;
 
+    // The login dialog a signing tool opens while nobody is logged in (the main window, which
+    // owns the login dialog, installs it): true when the user logged in. Unset, the login
+    // counts as refused.
+    using LoginRunner = std::function<bool()>;
+    static void setLoginRunner(LoginRunner runner);
+
     bool isAuthFile = false;
     bool is_Key_Clound = false;
     QString proofTime;
@@ -72,6 +81,17 @@ public slots:
     // whose save fails stays.
     void closeAllTab();
     void logoutSlot();
+    // A tool of the tool bar chosen (its MouseState id): the current tab's seal panel and tool.
+    void changeOperate(int id);
+    // The USB-key registry: a key came, went, or its record was read.
+    void insertDeviceSlot(QString devName);
+    void pulloutDeviceSlot(QString devName);
+    void setKeyInfo(int status, QVariant keyInfo);
+    // The seal panel's preview of a batch or cross-page placement.
+    void previewSign(int id, int modeId, int qfMode, int qfModeScale, int scale, bool isCheck, int minPage,
+                     int maxPage);
+    // The seal panel's close button: back to the hand tool.
+    void rightToolClose();
 
 signals:
     void closeLastTab();
@@ -80,6 +100,11 @@ signals:
     void deleteDraftsList(QString contractId);
     void turnTitleBar();
     void setDenyBtnDisable(bool disabled);
+    // A signing tool's login succeeded.
+    void loginSucc();
+    // After turnTitleBar: the user-centre page the seal panel sends the user to (1 seals and
+    // signatures, 3 the package purchase).
+    void openUserCenterPage(int menuId);
 
 private:
     void initUi();
