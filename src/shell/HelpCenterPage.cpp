@@ -56,6 +56,18 @@ QString textUpToNul(QByteArray bytes)
 const char* const kPanelStyle = ".QWidget{background:#F0F0F0;} QPushButton{text-align:center;padding-left:0;"
                                 "background:#FAFAFA;border:none;color:#333333;}";
 
+// The guide's scroll area asks for the whole width of the guide: the toolkit's scroll area caps
+// its wish at a few dozen characters, which would cut the step row on every screen.
+class GuideScrollArea : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override
+    {
+        return widget() ? widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth()) : QScrollArea::sizeHint();
+    }
+};
+
 } // namespace
 
 QString readVersionText(const QString& path)
@@ -91,8 +103,14 @@ MaxImageWidget::MaxImageWidget(QPixmap pixmap, QWidget* parent)
     m_label->setAlignment(Qt::AlignCenter);
     m_label->setScaledContents(true);
     m_label->setAttribute(Qt::WA_TranslucentBackground);
-    m_label->setPixmap(pixmap);
-    m_label->setFixedSize(pixmap.isNull() ? QSize(0, 0) : pixmap.size().boundedTo(area.size()));
+    // At its own size in the middle; a picture larger than the screen is shrunk to fit it,
+    // keeping its proportions.
+    const QSize room = area.size() - QSize(2 * layout->contentsMargins().left(), 2 * layout->contentsMargins().top());
+    const QPixmap shown = pixmap.isNull() || (pixmap.width() <= room.width() && pixmap.height() <= room.height())
+                              ? pixmap
+                              : pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    m_label->setPixmap(shown);
+    m_label->setFixedSize(shown.isNull() ? QSize(0, 0) : shown.size());
     layout->addWidget(m_label, 0, Qt::AlignCenter);
 
     installEventFilter(this);
@@ -169,7 +187,11 @@ HelpCenterPage::HelpCenterPage(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addStretch(1);
     layout->addLayout(column);
-    layout->addWidget(m_stackWidget, 7);
+    // The panels take the width they ask for first (the guide's 870 design pixels) and the two
+    // stretches share what is left 1 : 2; a stretch factor on the panels would have them cut
+    // to a share of the width and scroll the step row on every screen.
+    m_stackWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    layout->addWidget(m_stackWidget, 0);
     layout->addStretch(2);
     layout->setContentsMargins(z(15), z(208), z(15), z(15));
     layout->setSpacing(z(35));
@@ -200,7 +222,7 @@ QString HelpCenterPage::helpUrl()
 
 QWidget* HelpCenterPage::initWidget2()
 {
-    auto* area = new QScrollArea(this);
+    auto* area = new GuideScrollArea(this);
     area->setFrameShape(QFrame::NoFrame);
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area->setWidgetResizable(true);
@@ -209,6 +231,7 @@ QWidget* HelpCenterPage::initWidget2()
     const int w = z(870);
 
     auto* layout = new QVBoxLayout(inner);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(z(26));
 
     auto* title = new QLabel(QStringLiteral("签署教程"), inner);
