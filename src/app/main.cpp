@@ -37,7 +37,8 @@ int main(int argc, char* argv[])
         Orvessa window;
         if (!documentPath.isEmpty())
             window.openFile(documentPath);
-        window.showMaximized();
+        // Maximised to the screen's available area, with or without a window manager.
+        window.showMaximizedOnScreen();
         code = app.exec();
     }
     // Singletons that hold toolkit objects go while the application object still exists.

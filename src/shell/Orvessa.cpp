@@ -1,32 +1,42 @@
 #include "Orvessa.h"
 
+#include "Canvas.h"
 #include "CLog.h"
+#include "DocTabWidget.h"
 #include "GlobalHeader.h"
+#include "HelpCenterPage.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
+#include "SignPage.h"
+#include "SplitterFrame.h"
+#include "TemplatePage.h"
+#include "TitleBar.h"
+#include "UserAccountFrame.h"
+#include "UserAuthFrame.h"
 #include "UserCenterPage.h"
+#include "UserManageFrame.h"
 #include "UserSession.h"
 #include "UserUnloginFrame.h"
+#include "bathSignThread.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-const char* const kUnLoginText = " 请登录！";
-}
 
 Orvessa::Orvessa(QWidget* parent)
     : BorderlessWidget(parent)
+    , m_quit([] { QCoreApplication::exit(0); })
 {
     // The one-shot cleaner of old log files runs in the background while the window is built.
     m_logClearThread = new CLogClearThread;
@@ -38,6 +48,8 @@ Orvessa::Orvessa(QWidget* parent)
     RegeditSettings::Instance();
     if (RegeditSettings::Instance()->associtatedHinted())
         QTimer::singleShot(500, this, &Orvessa::isDefaultPdfReader);
+    isLeftPressDown = false;
+    dir = frameless::NONE;
     setMouseTracking(true);
 }
 
@@ -50,6 +62,13 @@ Orvessa::~Orvessa()
     delete m_logClearThread;
 }
 
+QWidget* Orvessa::createHomePage()
+{
+    auto* page = new QFrame(this);
+    page->setObjectName(QStringLiteral("homePage"));
+    return page;
+}
+
 void Orvessa::initUi()
 {
     setWindowTitle("Orvessa");
@@ -59,62 +78,63 @@ void Orvessa::initUi()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_titleBar = new QWidget(this);
-    m_titleBar->setObjectName("titleBar");
-    m_titleBar->setFixedHeight(int(36 * screenZoom));
-    m_titleBar->setStyleSheet("QWidget#titleBar{background:rgba(49,202,132,1);}"
-                              "QLabel{color:white;}"
-                              "QPushButton{color:white;border:none;background:transparent;}"
-                              "QPushButton:hover{background:#2CBB7B;}");
-    auto* titleLayout = new QHBoxLayout(m_titleBar);
-    titleLayout->setContentsMargins(int(10 * screenZoom), 0, 0, 0);
-    auto* logo = new QLabel(m_titleBar);
-    logo->setPixmap(QIcon(":/APP.ico").pixmap(int(22 * screenZoom), int(22 * screenZoom)));
-    auto* name = new QLabel("Orvessa", m_titleBar);
-    m_userButton = new QPushButton(QString::fromUtf8(kUnLoginText), m_titleBar);
-    m_userButton->setObjectName("userButton");
-    connect(m_userButton, &QPushButton::clicked, this,
-            [this] { userBtnClicked(m_userButton->mapToGlobal(m_userButton->rect().bottomLeft())); });
-    titleLayout->addWidget(logo);
-    titleLayout->addWidget(name);
-    titleLayout->addStretch(1);
-    titleLayout->addWidget(m_userButton);
-    const char* const buttonTexts[] = {"\xE2\x80\x94", "\xE2\x96\xA1", "\xE2\x9C\x95"};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(QString::fromUtf8(buttonTexts[i]), m_titleBar);
-        b->setObjectName(QStringLiteral("windowButton%1").arg(i));
-        b->setFixedSize(int(36 * screenZoom), int(36 * screenZoom));
-        connect(b, &QPushButton::clicked, this, [this, i] { titleBarToolsClick(i); });
-        titleLayout->addWidget(b);
-    }
+    m_titleBar = new TitleBar(this);
     layout->addWidget(m_titleBar);
+    m_homePage = createHomePage();
+    m_signPage = new SignPage(this);
+    m_templatePage = new TemplatePage(this);
+    m_userCenterPage = new UserCenterPage(this);
+    m_helpCenterPage = new HelpCenterPage(this);
+    // The document centre's place in the stack.
+    m_fileCenterPage = new QFrame(this);
+    m_fileCenterPage->setObjectName(QStringLiteral("fileCenterPage"));
 
     m_stackWidget = new QStackedWidget(this);
-    const char* const pageNames[] = {"homePage", "signPage", "fileCenterPage", "templatePage", "userCenterPage",
-                                     "helpCenterPage"};
-    for (const char* pageName : pageNames) {
-        QWidget* page = nullptr;
-        if (m_stackWidget->count() == UserCenterPageId)
-            page = m_userCenterPage = new UserCenterPage(m_stackWidget);
-        else
-            page = new QWidget(m_stackWidget);
-        page->setObjectName(pageName);
-        m_stackWidget->addWidget(page);
-    }
+    m_stackWidget->addWidget(m_homePage);
+    m_stackWidget->addWidget(m_signPage);
+    m_stackWidget->addWidget(m_fileCenterPage);
+    m_stackWidget->addWidget(m_templatePage);
+    m_stackWidget->addWidget(m_userCenterPage);
+    m_stackWidget->addWidget(m_helpCenterPage);
     m_stackWidget->setCurrentIndex(HomePageId);
     layout->addWidget(m_stackWidget);
 
     setMinimumSize(int(800 * screenZoom), int(500 * screenZoom));
 
     m_loading = new LoadingWidget(this, Qt::Vertical);
+    m_loading->setModal(true);
     m_loading->hide();
 
-    // The session looks: the user centre follows the session object; the account button here.
+    // The session: the user centre follows the session object, the title bar and the workspace
+    // follow its signals.
     m_session = new UserSession(m_userCenterPage, m_loading, this);
     connect(m_session, &UserSession::loggedIn, this, &Orvessa::showAccount);
     connect(m_session, &UserSession::loggedOut, this, &Orvessa::showAccount);
     connect(m_session, &UserSession::logoutSignal, this, &Orvessa::logoutSignal);
+
+    connect(m_titleBar, &TitleBar::turnPage, this, &Orvessa::turnPage);
+    connect(m_titleBar, &TitleBar::titlebarSignals, this, &Orvessa::titleBarToolsClick);
+    connect(m_titleBar, &TitleBar::userBtnClicked, this, &Orvessa::userBtnClicked);
     connect(m_userCenterPage->getUserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+    connect(this, &BorderlessWidget::MaxMizeSignal, m_titleBar, &TitleBar::setMinMaxIcon);
+    connect(this, &Orvessa::logoutSignal, m_signPage, &SignPage::logoutSlot);
+    // Reports of the workspace are shown once its request has returned, like the client's own.
+    connect(m_signPage, &SignPage::loginAgain, m_session, &UserSession::LoginAgain, Qt::QueuedConnection);
+    connect(m_signPage, &SignPage::closeLastTab, this, &Orvessa::backHomePage);
+    connect(m_signPage, &SignPage::turnTitleBar, this, &Orvessa::turnTitleBar);
+    connect(m_signPage, &SignPage::sigCertRenewSucess, this, &Orvessa::slotCertRenewSucess);
+    connect(m_userCenterPage, &UserCenterPage::sigCertRenewSucess, this, &Orvessa::slotCertRenewSucess);
+    if (UserManageFrame* frame = UserCenterPage::getUserManageFrame()) {
+        connect(frame->getUserAuthFrame(), &CUserAuthFrame::turnTitleBar, this, &Orvessa::turnTitleBar);
+        connect(frame->getUserAccount(), &UserAccountFrame::senLogoTitleBar, this, &Orvessa::getLogoTitleBar);
+    }
+
+    // Moves over the title bar and the pages reach the window where nothing under the cursor
+    // takes them: the edge zones are found on every move.
+    for (QWidget* w : {static_cast<QWidget*>(m_titleBar), m_homePage, static_cast<QWidget*>(m_signPage),
+                       static_cast<QWidget*>(m_templatePage), static_cast<QWidget*>(m_userCenterPage),
+                       static_cast<QWidget*>(m_helpCenterPage), static_cast<QWidget*>(m_stackWidget)})
+        w->setMouseTracking(true);
 }
 
 int Orvessa::loginState() const
@@ -122,14 +142,20 @@ int Orvessa::loginState() const
     return m_session->loginState();
 }
 
+QToolButton* Orvessa::userButton() const
+{
+    return m_titleBar->userButton();
+}
+
 void Orvessa::showAccount()
 {
-    const BusinessInfo* info = NetWorkBusiness::Instance()->getBusinessInfo();
-    if (m_session->loginState() == 0 || !info) {
-        m_userButton->setText(QString::fromUtf8(kUnLoginText));
+    if (m_session->loginState() == 1 && NetWorkBusiness::Instance()->getBusinessInfo()) {
+        m_titleBar->setLoginedState();
         return;
     }
-    m_userButton->setText(info->authenStatus == 1 ? info->userName : QStringLiteral("未认证用户"));
+    m_titleBar->setLogoutedState();
+    m_titleBar->setRedLabel(true);
+    _pixMap = QPixmap();
 }
 
 void Orvessa::userBtnClicked(QPoint pt)
@@ -139,22 +165,65 @@ void Orvessa::userBtnClicked(QPoint pt)
         return;
     }
     QMenu menu;
-    QAction* account = menu.addAction(m_userButton->text());
+    QAction* account = menu.addAction(userButton()->text());
     menu.addSeparator();
     QAction* logout = menu.addAction(QStringLiteral("注销"));
     QAction* chosen = menu.exec(pt);
-    if (chosen == account)
+    if (chosen == account) {
         turnPage(UserCenterPageId);
-    else if (chosen == logout)
+        m_titleBar->turnPageBtnSlot(UserCenterPageId);
+    } else if (chosen == logout) {
         m_session->logout();
+    }
+}
+
+void Orvessa::getLogoTitleBar(QPixmap pixMap)
+{
+    _pixMap = pixMap;
+}
+
+void Orvessa::slotCertRenewSucess()
+{
+    ORV_LOG(QStringLiteral("电子印章已续期"));
+    // The certificate's new validity was fetched before the renewal was reported; the account
+    // page reads it from there, so no request is needed.
+    if (loginState() == 1)
+        if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+            frame->getUserAccount()->showInfo();
+}
+
+// ---- closing --------------------------------------------------------------------------------
+
+void Orvessa::stopBatchSigning()
+{
+    if (!m_signPage->checkBatchSealRuning())
+        return;
+    SplitterFrame* frame = m_signPage->currentFrame();
+    bathSignThread* thread = frame && frame->m_canvas ? frame->m_canvas->getBatchSealThread() : nullptr;
+    if (!thread)
+        return;
+    thread->stop();
+    thread->wait();
 }
 
 void Orvessa::closeEvent(QCloseEvent* event)
 {
+    stopBatchSigning();
+    m_signPage->closeAllTab();
+    if (m_signPage->tabWidget()->count() > 0) {
+        // A document whose save question was dismissed, or whose save failed, is still open
+        // with its changes: the window stays with it.
+        event->ignore();
+        return;
+    }
     BorderlessWidget::closeEvent(event);
-    if (event->isAccepted())
-        NetWorkBusiness::Instance()->logoutAtExit();
+    event->accept();
+    NetWorkBusiness::Instance()->logoutAtExit();
+    if (m_quit)
+        m_quit();
 }
+
+// ---- opening --------------------------------------------------------------------------------
 
 void Orvessa::openFile(const QString& fileName)
 {
@@ -174,19 +243,50 @@ void Orvessa::isDefaultPdfReader()
 {
 }
 
+// ---- pages ----------------------------------------------------------------------------------
+
 void Orvessa::turnPage(int pageid)
 {
     if (pageid < 0 || pageid >= m_stackWidget->count())
         return;
     cur_PageId = pageid;
     m_stackWidget->setCurrentIndex(pageid);
+    m_stackWidget->repaint();
+    if (loginState() != 1)
+        return;
+    if (pageid == UserCenterPageId)
+        if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+            frame->setPackage();
 }
+
+void Orvessa::turnFilePage(int flag)
+{
+    Q_UNUSED(flag);
+    cur_PageId = FileCenterPageId;
+    m_titleBar->turnPageBtnSlot(FileCenterPageId);
+    m_stackWidget->setCurrentIndex(FileCenterPageId);
+    m_stackWidget->repaint();
+}
+
+void Orvessa::backHomePage()
+{
+    m_titleBar->showSignTool(false);
+    turnPage(HomePageId);
+}
+
+void Orvessa::turnTitleBar()
+{
+    turnPage(UserCenterPageId);
+    m_titleBar->turnPageBtnSlot(UserCenterPageId);
+}
+
+// ---- window buttons -------------------------------------------------------------------------
 
 void Orvessa::titleBarToolsClick(int index)
 {
     switch (index) {
     case 0:
-        showMinimized();
+        setWindowState(windowState() ^ Qt::WindowMinimized);
         break;
     case 1:
         showWindowandUpdateIcon();
@@ -199,13 +299,107 @@ void Orvessa::titleBarToolsClick(int index)
     }
 }
 
+QRect Orvessa::availableArea() const
+{
+    QScreen* s = screen();
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void Orvessa::maximizeToAvailableArea()
+{
+    if (!isMaximized() && isVisible())
+        m_normalGeometry = geometry();
+    // The geometry does it where no window manager runs; the state tells one that runs. The
+    // geometry goes first: a platform may take a later geometry change as leaving the state.
+    setGeometry(availableArea());
+    showMaximized();
+}
+
+void Orvessa::restoreNormalGeometry()
+{
+    const QRect area = availableArea();
+    QRect normal = m_normalGeometry;
+    if (!normal.isValid() || !area.intersects(normal)) {
+        // Started maximised: three quarters of the screen, in its middle.
+        const QSize size = (area.size() * 3 / 4).expandedTo(minimumSize()).boundedTo(area.size());
+        normal = QRect(QPoint(0, 0), size);
+        normal.moveCenter(area.center());
+    }
+    showNormal();
+    setGeometry(normal);
+}
+
 void Orvessa::showWindowandUpdateIcon()
 {
     if (isMaximized()) {
         emit MaxMizeSignal(false);
-        showNormal();
+        restoreNormalGeometry();
     } else {
         emit MaxMizeSignal(true);
-        showMaximized();
+        maximizeToAvailableArea();
     }
+}
+
+void Orvessa::showMaximizedOnScreen()
+{
+    emit MaxMizeSignal(true);
+    maximizeToAvailableArea();
+}
+
+// ---- moving and resizing --------------------------------------------------------------------
+
+void Orvessa::judgeRegionSetCursor(const QPoint& g)
+{
+    // A maximised window fills the screen: its edges do not resize it.
+    dir = isMaximized() ? frameless::NONE
+                        : frameless::zoneAt(mapToGlobal(rect().topLeft()), mapToGlobal(rect().bottomRight()), g, Padding);
+    setCursor(frameless::cursorFor(dir));
+}
+
+void Orvessa::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        BorderlessWidget::mousePressEvent(event);
+        return;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (m_titleBar->geometry().contains(event->pos()))
+            showWindowandUpdateIcon();
+        return;
+    }
+    isLeftPressDown = true;
+    // The zone is taken at the press itself: a press without a move before it still resizes.
+    judgeRegionSetCursor(event->globalPos());
+    if (dir == frameless::NONE)
+        dragPosition = event->globalPos() - frameGeometry().topLeft();
+}
+
+void Orvessa::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint g = event->globalPos();
+    if (!isLeftPressDown) {
+        judgeRegionSetCursor(g);
+    } else if (dir == frameless::NONE) {
+        if (!isMaximized())
+            move(g - dragPosition);
+        event->accept();
+    } else {
+        setGeometry(frameless::resizedRect(dir, mapToGlobal(rect().topLeft()), mapToGlobal(rect().bottomRight()), g,
+                                           minimumSize()));
+    }
+    BorderlessWidget::mouseMoveEvent(event);
+}
+
+void Orvessa::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        isLeftPressDown = false;
+        if (dir != frameless::NONE) {
+            dir = frameless::NONE;
+            setCursor(Qt::ArrowCursor);
+        }
+    }
+    BorderlessWidget::mouseReleaseEvent(event);
 }

@@ -15,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 

@@ -1,0 +1,12 @@
+#include "ShellResources.h"
+
+#include <QtGlobal>
+
+void initShellResources()
+{
+    static bool done = false;
+    if (!done) {
+        Q_INIT_RESOURCE(shell);
+        done = true;
+    }
+}
