@@ -87,6 +87,8 @@ void SignPage::initUi()
     m_signloading = new LoadingWidget(this, Qt::Horizontal);
     m_signloading->setModal(true);
     m_signloading->hide();
+
+    connectCommands();
 }
 
 SplitterFrame* SignPage::frameAt(int index) const
@@ -272,6 +274,7 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     connect(DeviceBussiness::Instance(), &DeviceBussiness::beginReadUsbkey, panel,
             &RightToolBar::beginReadUsbkeySlots);
     connect(panel, &RightToolBar::turnTitleBar, this, &SignPage::turnTitleBar);
+    connectFrameCommands(canvas, panel);
     return frame;
 }
 

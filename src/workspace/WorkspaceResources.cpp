@@ -8,6 +8,7 @@ void initWorkspaceResources()
     if (!done)
     {
         Q_INIT_RESOURCE(workspace);
+        Q_INIT_RESOURCE(toolbar);
         done = true;
     }
 }
