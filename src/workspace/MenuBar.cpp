@@ -184,6 +184,10 @@ MenuBar::MenuBar(QWidget* parent) : QFrame(parent)
     m_deletelineMenu = setToolMenu(m_deletelineTbn, m_deletelineMenuWidget);
     m_penMenu = setToolMenu(m_penTbn, m_penMenuWidget);
     m_penMenu->setFixedSize(int(207 * screenZoom), int(370 * screenZoom));
+    // The pen's panel fills its frame, whose margins leave room for the shadow only.
+    const QMargins frame = m_penMenu->contentsMargins();
+    m_penMenuWidget->setFixedSize(m_penMenu->width() - frame.left() - frame.right(),
+                                  m_penMenu->height() - frame.top() - frame.bottom());
     QWidgetAction* textAction = new QWidgetAction(this);
     textAction->setDefaultWidget(m_textMenuWidget);
     m_textTbn->addAction(textAction);
