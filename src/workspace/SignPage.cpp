@@ -108,6 +108,8 @@ void SignPage::initUi()
     m_signloading = new LoadingWidget(this, Qt::Horizontal);
     m_signloading->setModal(true);
     m_signloading->hide();
+
+    connectCommands();
 }
 
 SplitterFrame* SignPage::frameAt(int index) const
@@ -309,6 +311,7 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     connect(panel, &RightToolBar::openUserCenterPage, this, &SignPage::openUserCenterPage);
     connect(panel, &RightToolBar::previewSign, this, &SignPage::previewSign);
     connect(panel, &RightToolBar::close_Signal, this, &SignPage::rightToolClose);
+    connectFrameCommands(canvas, panel);
     return frame;
 }
 

@@ -9,6 +9,7 @@ void initWorkspaceResources()
     {
         Q_INIT_RESOURCE(workspace);
         Q_INIT_RESOURCE(print);
+        Q_INIT_RESOURCE(toolbar);
         done = true;
     }
 }

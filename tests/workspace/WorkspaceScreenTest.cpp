@@ -5,7 +5,15 @@
 // for a person to look at.
 #include "WorkspaceTestSupport.h"
 
+#include "ColorDialog.h"
+#include "ColorWidget.h"
+#include "StylePopup.h"
+
+#include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -215,4 +223,46 @@ TEST_F(WorkspaceScreen, ClosingATabWhileItsVerificationWaitsForTheService)
     EXPECT_LT(t.elapsed(), 4000);
     EXPECT_EQ(0, page.tabWidget()->count());
     standin.release(kTimeStampCheck);
+}
+
+// The tool bar over an open document, with a style popup open under its tool and the colour
+// picker of another: the popups are windows of their own, so the screen is grabbed.
+TEST_F(WorkspaceScreen, ToolBarWithItsStylePopupsAndTheColourPicker)
+{
+    page.move(0, 0);
+    ASSERT_TRUE(page.addFileTab(write("toolbar.pdf", pages(2))));
+    ASSERT_TRUE(settle(page));
+    MenuBar* bar = page.menuBar();
+    auto grabScreen = [&] {
+        QCoreApplication::processEvents();
+        return QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 1024, 500);
+    };
+    auto openUnder = [&](QMenu* menu, int tool) {
+        QAbstractButton* b = bar->toolButton(tool);
+        menu->popup(b->mapToGlobal(QPoint(0, b->height())));
+        return waitUntil([&] { return menu->isVisible(); });
+    };
+
+    ASSERT_TRUE(openUnder(bar->penMenu(), MS_Pen));
+    bar->penPanel()->widthBox()->setCurrentIndex(2);
+    bar->penPanel()->palette()->swatch(1)->click();
+    const QPixmap pen = grabScreen();
+    ASSERT_FALSE(pen.isNull());
+    ASSERT_TRUE(pen.save(artefact("toolbar_pen_popup.png")));
+    bar->penMenu()->hide();
+
+    ASSERT_TRUE(openUnder(bar->highlightMenu(), MS_Highight));
+    const QPixmap palette = grabScreen();
+    ASSERT_TRUE(palette.save(artefact("toolbar_highlight_popup.png")));
+    bar->highlightPanel()->palette()->blendButton()->click();
+    ASSERT_TRUE(bar->highlightPanel()->picker()->isVisible());
+    const QPixmap picker = grabScreen();
+    ASSERT_TRUE(picker.save(artefact("toolbar_colour_picker.png")));
+    bar->highlightMenu()->hide();
+
+    // The bubble stands under its tool: white panel below the bar around the tool's centre.
+    const QImage shot = pen.toImage();
+    QAbstractButton* penTool = bar->toolButton(MS_Pen);
+    const QPoint below = penTool->mapToGlobal(QPoint(penTool->width() / 2, penTool->height() + 40));
+    EXPECT_EQ(QColor(Qt::white).rgb(), shot.pixel(below.x() + 60, below.y())) << below.x() << "," << below.y();
 }

@@ -13,8 +13,12 @@
 
 #include <functional>
 
+#include <functional>
+
 class Canvas;
 class DocTabWidget;
+class QAction;
+class QMenu;
 class LoadingWidget;
 class MenuBar;
 class PdfEngine;
@@ -93,6 +97,41 @@ public slots:
     // The seal panel's close button: back to the hand tool.
     void rightToolClose();
 
+    // ---- document commands of the tool bar and the tab menu (on the current tab) ----
+    // Open dialog, then addFileTab.
+    void open();
+    // Saves the current document when it has changes: "已保存", or the reason it failed.
+    void save();
+    // Saves the current document from the tab menu; only a failure is shown.
+    void saveCurLabel();
+    void zoomInCurrentCanvas();
+    void zoomOutCurrentCanvas();
+    void setCurrentZoomValue(float zoom);
+    // 0 single page, 1 continuous, 2 facing, 3 continuous facing.
+    void changeDisplayMode(int i);
+    // Hides the current tab's seal panel (not in an authorisation tab).
+    void hideRightTool();
+    // The seal panel turns the annotation tools and save off.
+    void menuSetState(bool enabled);
+    // The tab bar's context menu at pt (tab bar coordinates).
+    void showContextMenu(const QPoint& pt);
+    // Shows the folder of the current local file.
+    void openFileAdress();
+    // The main window closes: a batch signing of the current tab is stopped and waited for
+    // before any tab is torn down.
+    void closeBathThread();
+
+public:
+    // Test seams: the open dialog (arguments as QFileDialog::getOpenFileName's; empty cancels)
+    // and the tab menu's run (returns the chosen action). Empty: the real dialog and menu.
+    using OpenFileChooser = std::function<QString(QWidget* parent, const QString& caption, const QString& dir,
+                                                  const QString& filter)>;
+    static void setOpenFileChooser(OpenFileChooser chooser);
+    using MenuRunner = std::function<QAction*(QMenu& menu)>;
+    static void setMenuRunner(MenuRunner runner);
+    // What the user is told when a save fails with an engine code.
+    static QString saveErrorText(int code);
+
 signals:
     void closeLastTab();
     void loginAgain(int code, QString error);
@@ -110,6 +149,12 @@ private:
     void initUi();
     // Closes tab index now (no question): the frame and its engine go.
     void closeTabNow(int index, bool bReOpen);
+    // Wires the tool bar and the tab bar to the document commands.
+    void connectCommands();
+    // Wires one tab's canvas and seal panel to the document commands.
+    void connectFrameCommands(Canvas* canvas, RightToolBar* panel);
+    // Saves the current tab's document and tells the user about a failure; the engine's code.
+    int saveCurrent(bool force);
 
     DocTabWidget* m_pdfTabWidget = nullptr;
     MenuBar* m_menu = nullptr;
