@@ -2,14 +2,17 @@
 
 #include "CLog.h"
 #include "GlobalHeader.h"
+#include "HomePage.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
+#include "SignPage.h"
 #include "UserCenterPage.h"
 #include "UserSession.h"
 #include "UserUnloginFrame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -96,6 +99,10 @@ void Orvessa::initUi()
         QWidget* page = nullptr;
         if (m_stackWidget->count() == UserCenterPageId)
             page = m_userCenterPage = new UserCenterPage(m_stackWidget);
+        else if (m_stackWidget->count() == HomePageId)
+            page = m_homePage = new HomePage(m_stackWidget);
+        else if (m_stackWidget->count() == SignPageId)
+            page = m_signPage = new SignPage(m_stackWidget);
         else
             page = new QWidget(m_stackWidget);
         page->setObjectName(pageName);
@@ -115,6 +122,14 @@ void Orvessa::initUi()
     connect(m_session, &UserSession::loggedOut, this, &Orvessa::showAccount);
     connect(m_session, &UserSession::logoutSignal, this, &Orvessa::logoutSignal);
     connect(m_userCenterPage->getUserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+
+    // The home page hands chosen, dropped and recent documents to openFile; its counter cards
+    // lead to the document centre; its counters follow the login state.
+    connect(m_homePage, &HomePage::openFileSignal, this, &Orvessa::openFile);
+    connect(m_homePage, &HomePage::turnFilePage, this, [this](int) { turnPage(FileCenterPageId); });
+    connect(m_session, &UserSession::loggedIn, m_homePage, &HomePage::updateUi);
+    connect(m_session, &UserSession::loggedOut, m_homePage, &HomePage::updateUi);
+    m_homePage->updateUi();
 }
 
 int Orvessa::loginState() const
@@ -158,6 +173,11 @@ void Orvessa::closeEvent(QCloseEvent* event)
 
 void Orvessa::openFile(const QString& fileName)
 {
+    // While a batch or cross-page signing runs in the current tab nothing else is opened.
+    if (m_signPage->checkBatchSealRuning()) {
+        m_loading->hide();
+        return;
+    }
     m_loading->hide();
     if (fileName.isEmpty()) {
         QuickMessageBox::abort(this, QString::fromUtf8("转换文件失败！"), qmt_nothing, 2000);
@@ -167,7 +187,12 @@ void Orvessa::openFile(const QString& fileName)
         QuickMessageBox::abort(g_topWidget, QString::fromUtf8("打开文件失败，未找到对应的文件！"), qmt_error, 2000);
         return;
     }
-    // The signing workspace opens the document in a tab of its own.
+    // The workspace reports a file the engine cannot open (with the engine's reason) and opens
+    // no tab for it.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_signPage->addFileTab(fileName))
+        m_stackWidget->setCurrentIndex(SignPageId);
+    QApplication::restoreOverrideCursor();
 }
 
 void Orvessa::isDefaultPdfReader()
@@ -179,6 +204,8 @@ void Orvessa::turnPage(int pageid)
     if (pageid < 0 || pageid >= m_stackWidget->count())
         return;
     cur_PageId = pageid;
+    if (pageid == HomePageId)
+        m_homePage->updateUi();
     m_stackWidget->setCurrentIndex(pageid);
 }
 

@@ -4,11 +4,13 @@
 #include <QPixmap>
 
 class CLogClearThread;
+class HomePage;
 class LoadingWidget;
 class QCloseEvent;
 class QLabel;
 class QStackedWidget;
 class QPushButton;
+class SignPage;
 class UserCenterPage;
 class UserSession;
 
@@ -30,9 +32,13 @@ public:
     QPushButton* userButton() const { return m_userButton; }
     LoadingWidget* loadingWidget() const { return m_loading; }
     CLogClearThread* logClearThread() const { return m_logClearThread; }
+    HomePage* homePage() const { return m_homePage; }
+    SignPage* signPage() const { return m_signPage; }
 
 public slots:
-    // Opens a document named by the command line or the home page.
+    // Opens a local document named by the command line or the home page in a workspace tab
+    // (or brings its tab forward) and shows the workspace; missing files are reported over the
+    // window, and the workspace reports files it cannot open.
     void openFile(const QString& fileName);
     // Shows the page with the given id.
     void turnPage(int pageid);
@@ -63,6 +69,8 @@ private:
     QPushButton* m_userButton = nullptr;
     QStackedWidget* m_stackWidget = nullptr;
     UserCenterPage* m_userCenterPage = nullptr;
+    HomePage* m_homePage = nullptr;
+    SignPage* m_signPage = nullptr;
     UserSession* m_session = nullptr;
     int cur_PageId = 0;
     QPixmap _pixMap;
