@@ -36,12 +36,8 @@ int main(int argc, char* argv[])
     {
         Orvessa window;
         // Shown first, so that a message about the document (missing, not a PDF, damaged, locked
-        // by a password) appears over the window instead of on the bare desktop. Nothing is
-        // painted before the event loop runs, so a document that opens still has the window
-        // come up on the workspace.
-        window.showMaximized();
-        if (!documentPath.isEmpty())
-            window.openFile(documentPath);
+        // by a password) appears over the window instead of on the bare desktop.
+        window.showAndOpen(documentPath);
         code = app.exec();
     }
     // Singletons that hold toolkit objects go while the application object still exists.

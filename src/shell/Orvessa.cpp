@@ -171,6 +171,13 @@ void Orvessa::closeEvent(QCloseEvent* event)
         NetWorkBusiness::Instance()->logoutAtExit();
 }
 
+void Orvessa::showAndOpen(const QString& documentPath)
+{
+    showMaximized();
+    if (!documentPath.isEmpty())
+        openFile(documentPath);
+}
+
 void Orvessa::openFile(const QString& fileName)
 {
     // While a batch or cross-page signing runs in the current tab nothing else is opened.

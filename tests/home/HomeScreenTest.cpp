@@ -60,10 +60,10 @@ TEST_F(HomeScreen, StartedOnADocumentComesUpOnTheWorkspace)
 {
     const QString sample = write("sample.pdf", hometest::pages(3));
     Orvessa window;
-    // As the program starts: shown, then the command line's document opened.
-    window.showMaximized();
+    // As the program starts: shown, then the command line's document opened; without a window
+    // manager the window is not maximised, so it is given the screen's area.
+    window.showAndOpen(sample);
     window.setGeometry(window.screen()->availableGeometry());
-    window.openFile(sample);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(Orvessa::SignPageId, window.stackWidget()->currentIndex());
     EXPECT_EQ(1, window.signPage()->tabWidget()->count());

@@ -129,4 +129,34 @@ TEST_F(OpenDocument, TheHomePagesOpenEndsInAWorkspaceTab)
     EXPECT_FALSE(window.loadingWidget()->isVisible());
 }
 
+TEST_F(OpenDocument, AtStartTheMessageComesOverTheShownWindow)
+{
+    // As the program starts on a missing document, and on one it can open.
+    QList<bool> windowShown;
+    QuickMessageBox::ShowHook previous = QuickMessageBox::showHook();
+    QuickMessageBox::setShowHook([&](const QuickMessageBox& toast) {
+        windowShown << (toast.parentWidget() && toast.parentWidget()->window() == g_topWidget &&
+                        g_topWidget->isVisible());
+    });
+    {
+        Orvessa window;
+        window.showAndOpen(dir.filePath("missing.pdf"));
+        EXPECT_EQ(Orvessa::HomePageId, window.stackWidget()->currentIndex());
+    }
+    {
+        Orvessa window;
+        window.showAndOpen(write("notes.pdf", "just text"));
+        EXPECT_EQ(0, window.signPage()->tabWidget()->count());
+    }
+    {
+        Orvessa window;
+        window.showAndOpen(write("sample.pdf", hometest::pages(1)));
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Orvessa::SignPageId, window.stackWidget()->currentIndex());
+        EXPECT_EQ(1, window.signPage()->tabWidget()->count());
+    }
+    QuickMessageBox::setShowHook(previous);
+    EXPECT_EQ((QList<bool>{true, true}), windowShown);
+}
+
 } // namespace

@@ -25,6 +25,12 @@ public:
     explicit Orvessa(QWidget* parent = nullptr);
     ~Orvessa() override;
 
+    // How the program starts: the window is shown maximised, then the document named on the
+    // command line (if any) is opened, so that a message about it appears over the window;
+    // nothing is painted before the event loop runs, so an opened document has the window come
+    // up on the workspace.
+    void showAndOpen(const QString& documentPath);
+
     QStackedWidget* stackWidget() const { return m_stackWidget; }
     int loginState() const;
     UserCenterPage* userCenterPage() const { return m_userCenterPage; }
