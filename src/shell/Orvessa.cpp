@@ -1,6 +1,8 @@
 #include "Orvessa.h"
 
 #include "CLog.h"
+#include "FileCenterPage.h"
+#include "FileManagerPage.h"
 #include "GlobalHeader.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
@@ -96,6 +98,8 @@ void Orvessa::initUi()
         QWidget* page = nullptr;
         if (m_stackWidget->count() == UserCenterPageId)
             page = m_userCenterPage = new UserCenterPage(m_stackWidget);
+        else if (m_stackWidget->count() == FileCenterPageId)
+            page = m_fileCenterPage = new FileCenterPage(m_stackWidget);
         else
             page = new QWidget(m_stackWidget);
         page->setObjectName(pageName);
@@ -115,6 +119,11 @@ void Orvessa::initUi()
     connect(m_session, &UserSession::loggedOut, this, &Orvessa::showAccount);
     connect(m_session, &UserSession::logoutSignal, this, &Orvessa::logoutSignal);
     connect(m_userCenterPage->getUserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+    // The document centre follows the session: its list after a login, its not-logged-in page after
+    // a logout.
+    connect(m_fileCenterPage->getuserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+    connect(m_session, &UserSession::loggedIn, this, [this] { m_fileCenterPage->setLoginedState(cur_PageId); });
+    connect(m_session, &UserSession::loggedOut, this, [this] { m_fileCenterPage->setLogoutedState(); });
 }
 
 int Orvessa::loginState() const
@@ -180,6 +189,8 @@ void Orvessa::turnPage(int pageid)
         return;
     cur_PageId = pageid;
     m_stackWidget->setCurrentIndex(pageid);
+    if (pageid == FileCenterPageId && loginState() == NetWorkBusiness::LOGINED)
+        FileCenterPage::getFileManageFrame()->getContractInfo();
 }
 
 void Orvessa::titleBarToolsClick(int index)

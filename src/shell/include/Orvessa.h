@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 class CLogClearThread;
+class FileCenterPage;
 class LoadingWidget;
 class QCloseEvent;
 class QLabel;
@@ -26,6 +27,7 @@ public:
     QStackedWidget* stackWidget() const { return m_stackWidget; }
     int loginState() const;
     UserCenterPage* userCenterPage() const { return m_userCenterPage; }
+    FileCenterPage* fileCenterPage() const { return m_fileCenterPage; }
     UserSession* session() const { return m_session; }
     QPushButton* userButton() const { return m_userButton; }
     LoadingWidget* loadingWidget() const { return m_loading; }
@@ -63,6 +65,7 @@ private:
     QPushButton* m_userButton = nullptr;
     QStackedWidget* m_stackWidget = nullptr;
     UserCenterPage* m_userCenterPage = nullptr;
+    FileCenterPage* m_fileCenterPage = nullptr;
     UserSession* m_session = nullptr;
     int cur_PageId = 0;
     QPixmap _pixMap;
