@@ -36,8 +36,9 @@ int zp(double v)
 
 const int kDraftsTab = 6;
 const int kCompletedTab = 3;
-// Width of the operations column of tabs 0 to 5.
-const double kOperationWidths[] = {190, 100, 100, 220, 60, 60};
+// Width of the operations column of tabs 0 to 5. "全部文档" lists drafts with five buttons, which
+// need 270 (190 would cut the last two off).
+const double kOperationWidths[] = {270, 100, 100, 220, 60, 60};
 
 const char* const kHeaderStyle =
     "QHeaderView{border-top-left-radius:4px;border-top-right-radius:4px;font:bold %1px;color:#374E39;"
@@ -187,8 +188,8 @@ void FileManagerPage::initUi()
     for (int c = 1; c <= 6; ++c)
         m_tableView->setHorHeaderSectionStretch(c, weights[c], false);
     m_tableView->setHorHeaderSectionStretch(7, zp(200), true);
-    m_tableView->horizontalHeader()->setStyleSheet(QString::fromUtf8(kHeaderStyle).arg(toFixString(9.5)) +
-                                                   QString::fromUtf8(kTableStyle).arg(toFixString(8.5)));
+    m_tableView->horizontalHeader()->setStyleSheet(QString::fromUtf8(kHeaderStyle).arg(toFixString(9.5)));
+    m_tableView->setStyleSheet(QString::fromUtf8(kTableStyle).arg(toFixString(8.5)));
     connect(m_tableView, &QTableView::entered, this, &FileManagerPage::on_tableView_entered);
 
     m_drafts_tableView = initTable(m_drafts_dataModel,
@@ -199,8 +200,8 @@ void FileManagerPage::initUi()
     m_drafts_tableView->setHorHeaderSectionStretch(1, 2, false);
     m_drafts_tableView->setHorHeaderSectionStretch(2, 1, false);
     m_drafts_tableView->setHorHeaderSectionStretch(3, 1, false);
-    m_drafts_tableView->horizontalHeader()->setStyleSheet(QString::fromUtf8(kDraftsHeaderStyle).arg(toFixString(9.5)) +
-                                                          QString::fromUtf8(kTableStyle).arg(toFixString(8.5)));
+    m_drafts_tableView->horizontalHeader()->setStyleSheet(QString::fromUtf8(kDraftsHeaderStyle).arg(toFixString(9.5)));
+    m_drafts_tableView->setStyleSheet(QString::fromUtf8(kTableStyle).arg(toFixString(8.5)));
     connect(m_drafts_tableView, &QTableView::entered, this, &FileManagerPage::on_drafts_tableView_entered);
     m_drafts_tableView->hide();
 
@@ -548,7 +549,10 @@ QToolButton* FileManagerPage::rowToolButton(QWidget* parent, const QString& text
     b->setIconSize(QSize(zp(12), zp(12)));
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->setMouseTracking(true);
-    b->setFixedSize(zp(w), zp(12));
+    // At least the design width, wider when the text needs it, so no caption is cut short.
+    b->setMinimumWidth(zp(w));
+    b->setFixedHeight(zp(12));
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     b->setCursor(Qt::PointingHandCursor);
     b->setStyleSheet(buttonStyle(true));
     return b;

@@ -3,6 +3,7 @@
 
 #include "FileCenterTestSupport.h"
 
+#include "Level2MenuBar.h"
 #include "StyleSheet.h"
 
 #include <QApplication>
@@ -18,6 +19,9 @@ QImage shoot(QWidget& w, const char* name)
 {
     w.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // The layouts changed by the last reload are settled before the picture is taken.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
     QImage img = w.grab().toImage();
     QDir().mkpath(ORV_SCREENSHOT_DIR);
     EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
