@@ -23,6 +23,8 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <cstdio>
+
 #include <quazip5/quazip.h>
 #include <quazip5/quazipfile.h>
 #include <quazip5/quazipnewinfo.h>
@@ -185,8 +187,11 @@ void FileManagerPage::batchDownload()
         messageBox(true, QStringLiteral("批量下载失败，%1 个文档均未能下载").arg(total));
         return;
     }
-    QFile::remove(path);
-    if (!temp.rename(path)) {
+    // The temporary file is private to its owner; the archive is an ordinary file of the user's.
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    // rename(2) replaces a file already at the target in one step: it is never lost on the way.
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
         messageBox(true, QStringLiteral("压缩文件 %1 创建失败，请确保磁盘空间足够大！").arg(path));
         return;
     }

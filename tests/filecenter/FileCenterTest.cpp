@@ -240,6 +240,12 @@ TEST_F(FileCenterTest, BatchDownloadWritesAZipThatReadsBack)
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     const QString zipPath = m_files.filePath(u8("批量下载.zip"));
     nextPath = zipPath;
+    {
+        // An older file of that name is replaced.
+        QFile old(zipPath);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old archive");
+    }
     page->batchDownloadButton()->click();
     EXPECT_EQ(boxes.texts(), QStringList{u8("批量下载已完成")});
     EXPECT_EQ(captions, QStringList{u8("批量下载合同")});
