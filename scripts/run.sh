@@ -59,15 +59,17 @@ if ! cmp -s "$STATE_DIR/ca.crt" "$CA_TARGET"; then
   $SUDO update-ca-certificates > /dev/null 2>&1
 fi
 
-# config.ini beside the executable: Config/i is the service's base address in Base64, Config/ca
-# the file of the service's CA certificates; other groups of an existing file are kept.
+# This run's settings file: config.ini beside the executable with its [Config] group replaced
+# (Config/i is the service's base address in Base64, Config/ca the file of the service's CA
+# certificates). It lives in this run's own folder, named by ORVESSA_CONFIG, so a second run
+# with its own stand-in never changes the address the first one's window talks to.
 CONFIG="$BUILD_DIR/src/app/config.ini"
-touch "$CONFIG"
-awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
+RUN_CONFIG="$RUN_DIR/config.ini"
+{ [ -f "$CONFIG" ] && cat "$CONFIG"; true; } | awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
   /^\[/ { skip = ($0 == "[Config]") }
   !skip { print }
   END { print "[Config]"; print "i=" value; if (ca != "") print "ca=" ca }
-' "$CONFIG" > "$CONFIG.new"
-mv "$CONFIG.new" "$CONFIG"
+' > "$RUN_CONFIG"
+export ORVESSA_CONFIG="$RUN_CONFIG"
 
 "$BUILD_DIR/src/app/Orvessa" "$@"

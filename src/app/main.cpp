@@ -16,7 +16,7 @@ int main(int argc, char* argv[])
     registerSharedMetaTypes();
 
     const QString documentPath = startupDocumentPath(QCoreApplication::arguments());
-    configPath = QCoreApplication::applicationDirPath() + "/config.ini";
+    configPath = applicationConfigPath();
     initViewInfo();
 
     // The one render cache of every page view, built now that the display is known. Declared

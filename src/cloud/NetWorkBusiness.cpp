@@ -1,6 +1,7 @@
 #include "NetWorkBusiness.h"
 
 #include "CLog.h"
+#include "GlobalHeader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -341,7 +342,7 @@ NetWorkBusiness::NetWorkBusiness(QObject* parent)
 {
     netWork = new QNetworkAccessManager;
     m_businessInfo = new BusinessInfo;
-    m_exePath = QCoreApplication::applicationDirPath() + "/config.ini";
+    m_exePath = applicationConfigPath();
     initErrorList();
     m_strIP = readServiceAddress(m_exePath);
 }

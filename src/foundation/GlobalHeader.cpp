@@ -1,5 +1,6 @@
 #include "GlobalHeader.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtMath>
@@ -8,6 +9,14 @@ QString configPath;
 int screenWidth = 0;
 int screenHeight = 0;
 float screenZoom = 1.0f;
+
+QString applicationConfigPath()
+{
+    const QString named = qEnvironmentVariable("ORVESSA_CONFIG");
+    if (!named.isEmpty())
+        return named;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/config.ini");
+}
 int scrollWidth = 0;
 const float fixwindowwidth = 1024.0f;
 const float fixwindowheight = 768.0f;

@@ -1,7 +1,9 @@
 // Request building from the request table, configuration and error texts; no network.
 
+#include "GlobalHeader.h"
 #include "NetWorkBusiness.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QSslConfiguration>
 #include <QTemporaryDir>
@@ -131,6 +133,28 @@ TEST(ServiceConfiguration, BaseAddressFromConfigFile)
     EXPECT_EQ(buildUrl("h/v2", "/p", true), "https://h/v2/p");
     EXPECT_EQ(buildUrl("h/v2", "/p", false), "http://h/v2/p");
     EXPECT_EQ(buildFileUrl("h", "/p"), "http://h/p");
+}
+
+// Two runs of the application against two services each name their own settings file; without
+// one, the file beside the executable is read.
+TEST(ServiceAddress, SettingsFileNamedByTheEnvironment)
+{
+    const QByteArray saved = qgetenv("ORVESSA_CONFIG");
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("run.ini");
+    {
+        QSettings s(ini, QSettings::IniFormat);
+        s.setValue("Config/i", QByteArray("127.0.0.1:9443/v2").toBase64());
+    }
+    qunsetenv("ORVESSA_CONFIG");
+    EXPECT_EQ(applicationConfigPath(), QCoreApplication::applicationDirPath() + "/config.ini");
+    qputenv("ORVESSA_CONFIG", ini.toLocal8Bit());
+    EXPECT_EQ(applicationConfigPath(), ini);
+    EXPECT_EQ(NetWorkBusiness::readServiceAddress(applicationConfigPath()), "127.0.0.1:9443/v2");
+    if (saved.isEmpty())
+        qunsetenv("ORVESSA_CONFIG");
+    else
+        qputenv("ORVESSA_CONFIG", saved);
 }
 
 TEST(ServiceErrorTexts, CodesToTexts)

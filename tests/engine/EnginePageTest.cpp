@@ -416,6 +416,56 @@ TEST(EngineRender, PageTreeWithCycleAndEmptyNode)
     EXPECT_FLOAT_EQ(box.y1, 20);
 }
 
+// A long document read page after page, in any order, finds each page itself: beyond the first
+// few pages the library's page-number map is used, over a tree of two levels.
+TEST(EnginePages, EveryPageOfALongNestedTreeIsItself)
+{
+    const int perNode = 20, nodes = 2, total = perNode * nodes;
+    PdfBuilder b;
+    const int catalog = b.reserve();
+    const int root = b.reserve();
+    std::string nodeRefs;
+    for (int n = 0; n < nodes; n++)
+    {
+        const int node = b.reserve();
+        nodeRefs += std::to_string(node) + " 0 R ";
+        std::string kids;
+        for (int i = 0; i < perNode; i++)
+        {
+            const int number = n * perNode + i;
+            const int widget = b.add("<< /Type /Annot /Subtype /Widget /FT /Tx /T (p" + std::to_string(number) +
+                                     ") /Rect [10 10 60 30] >>");
+            kids += std::to_string(b.add("<< /Type /Page /Parent " + std::to_string(node) +
+                                         " 0 R /MediaBox [0 0 200 100] /Annots [" + std::to_string(widget) +
+                                         " 0 R] >>")) +
+                    " 0 R ";
+        }
+        b.set(node, "<< /Type /Pages /Parent " + std::to_string(root) + " 0 R /Kids [" + kids + "] /Count " +
+                        std::to_string(perNode) + " >>");
+    }
+    b.set(root, "<< /Type /Pages /Kids [" + nodeRefs + "] /Count " + std::to_string(total) + " >>");
+    b.set(catalog, "<< /Type /Catalog /Pages " + std::to_string(root) + " 0 R >>");
+    DocPtr doc = openBytes(b.build(catalog));
+    ASSERT_TRUE(doc);
+    vq_document_cut_page(doc.get());
+    ASSERT_EQ(vq_document_page_count(doc.get()), total);
+    std::vector<int> order;
+    for (int i = total - 1; i >= 0; i -= 3)
+        order.push_back(i);
+    for (int i = 0; i < total; i++)
+        order.push_back(i);
+    for (int i : order)
+    {
+        vq_page* page = vq_page_index(doc.get(), i);
+        ASSERT_NE(page, nullptr) << i;
+        vq_field* f = vq_field_first(doc.get(), page);
+        ASSERT_NE(f, nullptr) << i;
+        char* name = vq_field_get_name(doc.get(), f);
+        EXPECT_STREQ(name, ("p" + std::to_string(i)).c_str());
+        vq_field_drop_name(doc.get(), name);
+    }
+}
+
 // ---- outline ----
 
 static std::string outlinedDocument()

@@ -95,6 +95,11 @@ struct CVerifyResult {
 Q_DECLARE_METATYPE(CCertTime)
 Q_DECLARE_METATYPE(CVerifyResult)
 
+// The application's settings file: the file ORVESSA_CONFIG names, otherwise config.ini beside
+// the executable. A run against its own service (the local stand-in) names a file of its own, so
+// that a second run never redirects the first one's requests.
+QString applicationConfigPath();
+
 // Globals set during start-up.
 extern QString configPath;
 extern int screenWidth;
