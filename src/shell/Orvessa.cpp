@@ -3,9 +3,12 @@
 #include "Canvas.h"
 #include "CLog.h"
 #include "DocTabWidget.h"
+#include "FileCenterPage.h"
+#include "FileManagerPage.h"
 #include "GlobalHeader.h"
 #include "HelpCenterPage.h"
 #include "HomePage.h"
+#include "Level2MenuBar.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
@@ -81,8 +84,7 @@ void Orvessa::initUi()
     m_templatePage = new TemplatePage(this);
     m_userCenterPage = new UserCenterPage(this);
     m_helpCenterPage = new HelpCenterPage(this);
-    // The document centre's place in the stack.
-    m_fileCenterPage = new QFrame(this);
+    m_fileCenterPage = new FileCenterPage(this);
     m_fileCenterPage->setObjectName(QStringLiteral("fileCenterPage"));
 
     m_stackWidget = new QStackedWidget(this);
@@ -127,7 +129,8 @@ void Orvessa::initUi()
 
     // Moves over the title bar and the pages reach the window where nothing under the cursor
     // takes them: the edge zones are found on every move.
-    for (QWidget* w : {static_cast<QWidget*>(m_titleBar), static_cast<QWidget*>(m_homePage), static_cast<QWidget*>(m_signPage),
+    for (QWidget* w : {static_cast<QWidget*>(m_titleBar), static_cast<QWidget*>(m_homePage),
+                       static_cast<QWidget*>(m_signPage), static_cast<QWidget*>(m_fileCenterPage),
                        static_cast<QWidget*>(m_templatePage), static_cast<QWidget*>(m_userCenterPage),
                        static_cast<QWidget*>(m_helpCenterPage), static_cast<QWidget*>(m_stackWidget)})
         w->setMouseTracking(true);
@@ -139,6 +142,11 @@ void Orvessa::initUi()
     connect(m_session, &UserSession::loggedIn, m_homePage, &HomePage::updateUi);
     connect(m_session, &UserSession::loggedOut, m_homePage, &HomePage::updateUi);
     m_homePage->updateUi();
+    // The document centre follows the session: its list after a login, its not-logged-in page after
+    // a logout.
+    connect(m_fileCenterPage->getuserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+    connect(m_session, &UserSession::loggedIn, this, [this] { m_fileCenterPage->setLoginedState(cur_PageId); });
+    connect(m_session, &UserSession::loggedOut, this, [this] { m_fileCenterPage->setLogoutedState(); });
 }
 
 int Orvessa::loginState() const
@@ -256,9 +264,7 @@ void Orvessa::openFile(const QString& fileName)
     // no tab for it.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (m_signPage->addFileTab(fileName)) {
-        cur_PageId = SignPageId;
         m_titleBar->showSignTool(true);
-        m_titleBar->turnPageBtnSlot(SignPageId);
         m_stackWidget->setCurrentIndex(SignPageId);
     }
     QApplication::restoreOverrideCursor();
@@ -281,17 +287,25 @@ void Orvessa::turnPage(int pageid)
     m_stackWidget->repaint();
     if (loginState() != 1)
         return;
-    if (pageid == UserCenterPageId)
+    if (pageid == FileCenterPageId)
+        FileCenterPage::getFileManageFrame()->getContractInfo();
+    else if (pageid == UserCenterPageId)
         if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
             frame->setPackage();
 }
 
 void Orvessa::turnFilePage(int flag)
 {
-    Q_UNUSED(flag);
+    // The counters lead to the document centre's tab of the same number (1 waiting for me,
+    // 2 waiting for others, 3 finished); the tab loads only for a logged-in user.
     cur_PageId = FileCenterPageId;
     m_titleBar->turnPageBtnSlot(FileCenterPageId);
     m_stackWidget->setCurrentIndex(FileCenterPageId);
+    FileManagerPage* list = FileCenterPage::getFileManageFrame();
+    list->getMenuBar()->setMenuBtnClicked(flag, true);
+    list->setCurIndex(flag);
+    if (loginState() == 1)
+        list->toolbtnClicked(flag);
     m_stackWidget->repaint();
 }
 

@@ -607,7 +607,7 @@ QJsonArray listContracts(const StandinContext& ctx, const QJsonObject& f)
                                {"signEndDate", c.value("signEndDate")},
                                {"signDate", own.value("signDate").toString()},
                                {"remark", c.value("remark")},
-                               {"signReportUri", ""}});
+                               {"signReportUri", c.value("signReportUri").toString()}});
     }
     return out;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 class CLogClearThread;
+class FileCenterPage;
 class HelpCenterPage;
 class HomePage;
 class LoadingWidget;
@@ -55,6 +56,7 @@ public:
     TemplatePage* templatePage() const { return m_templatePage; }
     UserCenterPage* userCenterPage() const { return m_userCenterPage; }
     HelpCenterPage* helpCenterPage() const { return m_helpCenterPage; }
+    FileCenterPage* fileCenterPage() const { return m_fileCenterPage; }
     UserSession* session() const { return m_session; }
     QToolButton* userButton() const;
     LoadingWidget* loadingWidget() const { return m_loading; }
@@ -118,11 +120,11 @@ private:
     TitleBar* m_titleBar = nullptr;
     HomePage* m_homePage = nullptr;
     SignPage* m_signPage = nullptr;
-    QWidget* m_fileCenterPage = nullptr;
     TemplatePage* m_templatePage = nullptr;
     UserCenterPage* m_userCenterPage = nullptr;
     HelpCenterPage* m_helpCenterPage = nullptr;
     QStackedWidget* m_stackWidget = nullptr;
+    FileCenterPage* m_fileCenterPage = nullptr;
     UserSession* m_session = nullptr;
     int cur_PageId = 0;
     QPixmap _pixMap;
