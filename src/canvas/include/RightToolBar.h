@@ -4,6 +4,7 @@
 // tab's contract parameters, its view mode, and the signals and slots by which the workspace
 // wires it to the canvas. The panel's controls (seal lists, sign modes, page boxes) fill these.
 
+#include "ContractRecords.h"
 #include "GlobalHeader.h"
 #include "SignParamBusiness.h"
 
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+class ContractDetailInfoWidget;
 class PdfEngine;
 
 class RightToolBar : public QWidget
@@ -41,6 +43,13 @@ public:
     // The state of the tab's document in cloud signing (a CloudSignMode).
     int cloudSignMode() const { return m_cloudSignMode; }
     void setCloudSignMode(int mode) { m_cloudSignMode = mode; }
+
+    // The contract of a contract tab: kept here and shown in the contract details at the top of
+    // the panel (ContractDetailInfoWidget.cpp).
+    void setContractInfo(ContractInfo cInfo, QList<ContractSignerInfo> signers, CloudSignMode mode);
+    ContractInfo getContractInfo() const { return m_contractInfo; }
+    // The contract details block; made on first use (expanded, hidden) at the top of the panel.
+    ContractDetailInfoWidget* contractInfoWidget();
 
     QString fileName() const { return m_fileName; }
     PdfEngine* engine() const { return m_engine; }
@@ -86,4 +95,6 @@ private:
     int m_cloudSignMode = CSM_Sign_NoSate;
     bool m_finishDisabled = true;
     bool m_denyDisabled = false;
+    ContractInfo m_contractInfo;
+    ContractDetailInfoWidget* m_contractInfoWidget = nullptr;
 };
