@@ -142,7 +142,7 @@ ContractDetailInfoWidget::ContractDetailInfoWidget(bool bPush, QWidget* parent) 
     top->setContentsMargins(int(7 * z), 0, int(7 * z), 0);
     top->addWidget(m_titlerText, 1);
     top->addWidget(m_btnPush);
-    m_topWidget->setStyleSheet(QStringLiteral(".QWidget{border:0px solid rgb(48,48,48,25);border-bottom-width:1px;}"));
+    m_topWidget->setStyleSheet(QStringLiteral(".QWidget{border:0px solid rgba(48,48,48,25);border-bottom-width:1px;}"));
     m_topWidget->setAttribute(Qt::WA_StyledBackground, true);
     m_topWidget->installEventFilter(this);
 
