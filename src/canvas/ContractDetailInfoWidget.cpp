@@ -67,6 +67,7 @@ ContractSignerInfoCell::ContractSignerInfoCell(QWidget* parent) : QFrame(parent)
 
     QHBoxLayout* stateRow = new QHBoxLayout;
     stateRow->setContentsMargins(0, 0, 0, 0);
+    stateRow->setSpacing(int(4 * screenZoom));
     stateRow->addWidget(m_signerStatu);
     stateRow->addWidget(m_signerSignTimeLabel);
     stateRow->addStretch();

@@ -110,7 +110,9 @@ SignParamSetting::SignParamSetting(QWidget* parent, SignParamBusiness* business)
     // 1. What electronic signing may not be used for.
     QFrame* notice = new QFrame(form);
     notice->setObjectName(QStringLiteral("frame"));
-    notice->setFixedSize(px(555), px(44));
+    // At least the design height: the two paragraphs may need more at a small scale.
+    notice->setFixedWidth(px(555));
+    notice->setMinimumHeight(px(44));
     QLabel* noticeText = new QLabel(notice);
     noticeText->setWordWrap(true);
     noticeText->setText(
@@ -165,7 +167,6 @@ SignParamSetting::SignParamSetting(QWidget* parent, SignParamBusiness* business)
     m_remarkTextEdit = new QTextEdit(form);
     m_remarkTextEdit->setFixedSize(px(418), px(44));
     limitLabel = new QLabel(m_remarkTextEdit);
-    limitLabel->move(m_remarkTextEdit->width() - px(67), m_remarkTextEdit->height() - px(16));
     row = formRow(rowLabel(form, QStringLiteral("备注"), false));
     row->addWidget(m_remarkTextEdit);
     row->addStretch();
@@ -403,6 +404,9 @@ void SignParamSetting::remarkTextChanged()
                             .arg(left)
                             .arg(toFixString(8)));
     limitLabel->adjustSize();
+    // In the box's lower right corner, wholly inside it however long the count is.
+    limitLabel->move(qMin(m_remarkTextEdit->width() - px(67), m_remarkTextEdit->width() - limitLabel->width() - 4),
+                     m_remarkTextEdit->height() - px(16));
 }
 
 void SignParamSetting::dateEndChanged(QString text)

@@ -1,6 +1,6 @@
 // Contract and seal-authorisation tabs of the workspace, opened from what the stand-in holds,
 // and the contract details block of the seal panel.
-#include "ContractTestSupport.h"
+#include "ContractTabSupport.h"
 
 #include "RightToolBarUserAuth.h"
 

@@ -1,6 +1,6 @@
 // The contract signing settings dialog, its signer rows and the address book, against the
 // in-process stand-in with the seeded personal account logged in.
-#include "ContractTestSupport.h"
+#include "ContractTabSupport.h"
 
 #include "DateTimeEdit.h"
 #include "TableView.h"
