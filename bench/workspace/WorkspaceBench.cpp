@@ -28,6 +28,7 @@
 #include "StandinService.h"
 #include "ThumbnailWidget.h"
 
+#include <optional>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSslConfiguration>
@@ -168,7 +169,12 @@ int main(int argc, char** argv)
     const bool shortRun = argc > 1 && std::strcmp(argv[1], "--short") == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    std::optional<QApplication> app;
+    {
+        // The platform plugin never releases the screens and cursor it makes here.
+        ToolkitSetUpLeaksIgnored toolkitSetUp;
+        app.emplace(argc, argv);
+    }
     initOrvessaResources();
     registerSharedMetaTypes();
     applyScreenMetrics(1024, 768);

@@ -16,6 +16,7 @@ constexpr const char* kPerson = "13800000000";
 constexpr const char* kCompany = "13900000000";
 constexpr const char* kExpired = "13500000000";
 constexpr const char* kHeldPackagesPath = "/eseal-meal/centreBalanceController/getUserId";
+constexpr const char* kMealListPath = "/eseal-meal/query/list/meal";
 constexpr const char* kUploadPath = "/eseal-file/file/upLoad";
 constexpr const char* kUpdateUserPath = "/eseal-usermanage/user/updateUser";
 constexpr const char* kPasswordPath = "/eseal-usermanage/user/updatePassWord";

@@ -26,7 +26,7 @@ namespace workspacetest {
 // The process's one render cache (the workspace reaches it through RenderCache::instance()).
 inline RenderCache* cache()
 {
-    return signingtest::sharedCache();
+    return canvastest::sharedCache();
 }
 
 // Pages of 400 x 500 points, each with its number as text.
