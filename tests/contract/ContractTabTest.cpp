@@ -4,6 +4,8 @@
 
 #include "RightToolBarUserAuth.h"
 
+#include <QBuffer>
+#include <QJsonDocument>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -216,6 +218,41 @@ TEST_F(ContractTabs, AuthorisationTabsMarkTheWorkspaceOnlyWhileCurrent)
     ASSERT_TRUE(page.addCloudFileTab(QByteArray::fromStdString(signingtest::pages(1)), auth, {}));
     EXPECT_EQ(2, page.tabWidget()->count());
     EXPECT_EQ(1, page.tabWidget()->currentIndex());
+    EXPECT_TRUE(page.isAuthFile);
+}
+
+TEST_F(ContractTabs, AuthorisationWithAPlacedSealDrawsIt)
+{
+    const char* const path = "/tarvik-contract/contract/getDetails";
+    QImage seal(40, 40, QImage::Format_ARGB32);
+    seal.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    seal.save(&buffer, "PNG");
+    standin.addFile("seal-pic", StandinFile{"seal.png", "image/png", png});
+    const QJsonArray placed{QJsonObject{{"sealUri", "seal-pic"}, {"sealId", "s-1"}, {"pageIndex", 0},
+                                        {"signWidth", 80}, {"signHeight", 80}, {"signTop", "100"}, {"signLeft", "120"}}};
+    StandinScript details = StandinScript::withEnvelope(QJsonObject{{"code", 10000}, {"msg", "ok"}, {"data", placed}});
+    standin.script(path, details);
+
+    StartAuthSuccessInfo auth;
+    auth.protocolId = "p-9";
+    auth.fileName = u8("印章授权合同");
+    auth.isAuth = true;
+    const QByteArray doc = QByteArray::fromStdString(signingtest::pages(1));
+    ASSERT_TRUE(page.addCloudFileTab(doc, auth, {}));
+    ASSERT_EQ(1, standin.requests(path).size());
+    EXPECT_EQ("p-9", QJsonDocument::fromJson(standin.requests(path)[0].body).object().value("contractId").toString());
+    EXPECT_EQ(1, page.currentFrame()->canvas()->getSignItems().size());
+
+    // A failed placement request leaves the tab open without the seal.
+    standin.clearScripts();
+    standin.script(path, StandinScript::withEnvelope(QJsonObject{{"code", 4011}, {"msg", "no"}}));
+    auth.protocolId = "p-10";
+    ASSERT_TRUE(page.addCloudFileTab(doc, auth, {}));
+    EXPECT_EQ(2, page.tabWidget()->count());
+    EXPECT_TRUE(page.currentFrame()->canvas()->getSignItems().isEmpty());
     EXPECT_TRUE(page.isAuthFile);
 }
 
