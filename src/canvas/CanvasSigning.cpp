@@ -586,7 +586,8 @@ void Canvas::addAuthSealToPdf(const QPoint& po, const QByteArray& imgByte, doubl
 }
 
 int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docName, CloudSignMode cloudMode,
-                           QString contractId, QString contractJoinUserId, QByteArray fileByteArr)
+                           QString contractId, QString contractJoinUserId, QByteArray fileByteArr,
+                           bool onBehalfOfCompany)
 {
     if (!_dm)
         return -1;
@@ -633,8 +634,9 @@ int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docN
         fresh.reset(new PdfEngine());
         opened = fresh->Load(viewEngine->FileName(), false, nullptr);
     }
-    else if (cloudMode == CSM_Sign_Waitme)
+    else if (cloudMode == CSM_Sign_Waitme || !fileByteArr.isEmpty())
     {
+        // The contract's stored bytes: the view's own document is never signed in place.
         fresh.reset(new PdfEngine());
         opened = fresh->LoadStream(fileByteArr, nullptr);
     }
@@ -659,6 +661,8 @@ int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docN
         fresh->CutOutPages();
 
     NetWorkBusiness* client = NetWorkBusiness::Instance();
+    const BusinessInfo* user = client->getBusinessInfo();
+    const bool personalUser = user && user->userType == 0;
     for (SignItem* item : m_signItemVec)
     {
         const QRectF r = item->pdfRect();
@@ -668,7 +672,7 @@ int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docN
         const QString field = engine->AddSignature(
             item->pageNo(), centre, item->sealImageData(), item->imageSize().width(), item->imageSize().height(),
             item->cert(), item->certSn(), docName, item->sealName(), item->sealCode(), item->sealUnitName(),
-            item->sealrecordUnitName(), item->sealRecordTime(), info, QStringLiteral("psign"), code, 0, 1.0f);
+            item->sealrecordUnitName(), item->sealRecordTime(), info, QStringLiteral("ksign"), code, 0, 1.0f);
         if (code != 0 || field.isEmpty())
         {
             hideLoading();
@@ -679,9 +683,13 @@ int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docN
         }
         item->setT(field);
         const QString signTime = engine->getSignatureTime(item->sealCode(), item->pageNo());
-        if (!client->addContractSeal(contractId, contractJoinUserId, 0, item->sealId(), item->getSinType(),
-                                     item->pageNo() - 1, int(r.top()), int(r.left()), item->certSn(), signTime,
-                                     loading))
+        // A person's own signature is a "sign"; a company's seal, a seal authorised by a company
+        // and anything done on a company's behalf is a "seal".
+        const bool ownSignature = personalUser && !onBehalfOfCompany && !item->isAuthSeal();
+        const QPoint top = item->pdfTopPos();
+        if (!client->addContractSeal(contractId, contractJoinUserId, 0, item->sealId(),
+                                     ownSignature ? NetWorkBusiness::ntst_sign : NetWorkBusiness::ntst_seal,
+                                     item->pageNo() - 1, top.y(), top.x(), item->certSn(), signTime, loading))
             return -2;
     }
     const int ret = engine->SaveAs(fileArray, 1);

@@ -318,6 +318,8 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     connect(panel, &RightToolBar::openUserCenterPage, this, &SignPage::openUserCenterPage);
     connect(panel, &RightToolBar::previewSign, this, &SignPage::previewSign);
     connect(panel, &RightToolBar::close_Signal, this, &SignPage::rightToolClose);
+    connect(panel, &RightToolBar::finishFlow, this, &SignPage::finishSignFlow);
+    connect(panel, &RightToolBar::refuseSign, this, &SignPage::refuseSign);
     connectFrameCommands(canvas, panel);
     return frame;
 }

@@ -203,6 +203,10 @@ SplitterFrame* SignPage::createSplitterCloudAuthFrame(PdfEngine* engine, StartAu
     Canvas* canvas = new Canvas(this);
     canvas->isAuthFile = true;
     RightToolBarUserAuth* panel = new RightToolBarUserAuth(auth, signers, engine, this);
+    connect(panel, &RightToolBarUserAuth::finishAutnBtn, this, &SignPage::finishAutnBtn);
+    connect(panel, &RightToolBarUserAuth::acceptAutnBtn, this, &SignPage::acceptAutnBtn);
+    connect(panel, &RightToolBarUserAuth::refuseAutnBtn, this, &SignPage::refuseAutnBtn);
+    connect(panel, &RightToolBarUserAuth::stopAutnBtn, this, &SignPage::stopAutnBtn);
     SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
     canvas->SetMouseState(MS_CloudSignature);
     m_menu->setOperateToolChecked(MS_CloudSignature);

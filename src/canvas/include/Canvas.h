@@ -210,9 +210,13 @@ public:
     void loginOut();
     // One fixed seal of a seal-authorisation document.
     void addAuthSealToPdf(const QPoint& po, const QByteArray& imgByte, double w, double h);
-    // Signs the placed items into the document's bytes (fileArray); 0 or an error code.
+    // Signs the placed items into the document's bytes (fileArray) and reports each placement
+    // to the service for the contract signer; 0 or an error code. The bytes signed are the
+    // document's file, else fileByteArr when given, else the view's document; the file on disk
+    // is never written. onBehalfOfCompany: the user acts for a company (every item a "seal").
     int finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docName, CloudSignMode cloudMode,
-                       QString contractId, QString contractJoinUserId, QByteArray fileByteArr);
+                       QString contractId, QString contractJoinUserId, QByteArray fileByteArr,
+                       bool onBehalfOfCompany = false);
     // The batch thread while one runs, null otherwise (never a destroyed thread).
     bathSignThread* getBatchSealThread() const;
 

@@ -27,6 +27,7 @@ class PdfEngine;
 class RightToolBar;
 class RightToolBarUserAuth;
 class SignParamBusiness;
+struct BusinessInfo;
 class SplitterFrame;
 
 class SignPage : public QFrame
@@ -96,6 +97,18 @@ public:
 public slots:
     // Opens a local PDF file in a new tab or brings its tab forward; true when a tab shows it.
     bool addFileTab(const QString& path);
+    // Finishing a cloud contract from the current tab's seal panel (SignPageFinish.cpp): proves
+    // the user's consent (an SMS code when a cloud seal was placed, else a USB-key proof with the
+    // current time), then runs the service sequence of the panel's sign mode.
+    void finishSignFlow();
+    void signSeverFinish(bool bCloudSign);
+    // Refuses the contract of the current tab.
+    void refuseSign();
+    // The actions of a seal-authorisation tab's panel.
+    void finishAutnBtn(const QString& authId);
+    void acceptAutnBtn(const QString& authId);
+    void refuseAutnBtn(const QString& authId);
+    void stopAutnBtn(const QString& authId);
     // Closes the current tab without any question and opens path in a new tab.
     bool replaceFileTab(const QString& path);
     // Opens the print dialog for the current tab's document on the view's current page.
@@ -171,6 +184,8 @@ signals:
     // After turnTitleBar: the user-centre page the seal panel sends the user to (1 seals and
     // signatures, 3 the package purchase).
     void openUserCenterPage(int menuId);
+    // An authorisation was accepted or refused: the notification mark needs a refresh.
+    void isHiddenRed();
     // A draft contract was opened in a tab.
     void addDraftsList(QString contractId);
 
@@ -184,6 +199,15 @@ private:
     void connectFrameCommands(Canvas* canvas, RightToolBar* panel);
     // Saves the current tab's document and tells the user about a failure; the engine's code.
     int saveCurrent(bool force);
+    // The two service roads of finishing a contract and their common end (signing confirmed
+    // with the code, the stored file replaced by the signed bytes, the signing affirmed).
+    void startContract(int mode, bool bCloudSign, const SignParamBusiness& param, const ContractInfo& contract,
+                       const BusinessInfo& user);
+    void signWaitingContract(bool bCloudSign, const ContractInfo& contract);
+    bool finishSigning(bool bCloudSign, const QString& joinUserId, const QString& fileId,
+                       const QByteArray& signedBytes);
+    // Hides the busy box and tells the user which step of finishing a contract failed.
+    void failStep(const QString& step);
     // The toast of a cloud document that cannot be opened, chosen by the engine's code.
     void showCloudOpenFailure(int code);
 
