@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QButtonGroup>
+#include <QTextEdit>
 #include <QTest>
 
 using namespace contracttest;
@@ -379,4 +381,71 @@ TEST_F(ContractFinish, FailedAcceptanceShowsNoSuccessAndKeepsTheTab)
     panel->actionButton()->click();
     EXPECT_FALSE(toasts.texts().contains(u8("已接受授权")));
     EXPECT_EQ(1, page.tabWidget()->count());
+}
+
+// The panel's one action follows the authorisation's state and the account kind; each signal
+// carries the authorisation id; the two tabs show one page at a time.
+TEST_F(ContractFinish, AuthorisationPanelOffersTheActionItsStateAllows)
+{
+    struct Case {
+        int status;
+        const char* account;
+        const char* action;
+        bool enabled;
+        bool refuseShown;
+        const char* signal;   // the signal the action emits, empty when disabled
+    } cases[] = {
+        {10, kCompany, "终止授权", true, false, "stop"},   {10, kMe, "接收授权", true, true, "accept"},
+        {20, kCompany, "终止授权", true, false, "stop"},   {20, kMe, "授权完成", false, false, ""},
+        {40, kCompany, "授权已结束", false, false, ""},    {70, kMe, "授权已结束", false, false, ""},
+        {0, kCompany, "开始授权", true, false, "finish"},  {30, kMe, "开始授权", true, false, "finish"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.status) + " " + c.account);
+        ASSERT_TRUE(loginAs(c.account));
+        StartAuthSuccessInfo info;
+        info.authId = "g-9";
+        info.authorizeStatus = c.status;
+        info.control = false;
+        ContractSignerInfo signer;
+        signer.userName = "A";
+        RightToolBarUserAuth panel(info, {signer}, nullptr);
+        QStringList emitted;
+        QObject::connect(&panel, &RightToolBarUserAuth::stopAutnBtn, [&](const QString& id) { emitted << "stop " + id; });
+        QObject::connect(&panel, &RightToolBarUserAuth::acceptAutnBtn, [&](const QString& id) { emitted << "accept " + id; });
+        QObject::connect(&panel, &RightToolBarUserAuth::refuseAutnBtn, [&](const QString& id) { emitted << "refuse " + id; });
+        QObject::connect(&panel, &RightToolBarUserAuth::finishAutnBtn, [&](const QString& id) { emitted << "finish " + id; });
+        EXPECT_EQ(u8(c.action), panel.actionButton()->text());
+        EXPECT_EQ(c.enabled, panel.actionButton()->isEnabled());
+        EXPECT_EQ(c.refuseShown, !panel.refuseButton()->isHidden());
+        panel.actionButton()->click();
+        panel.refuseButton()->click();
+        QStringList expected;
+        if (*c.signal)
+            expected << QString(c.signal) + " g-9";
+        if (c.refuseShown)
+            expected << "refuse g-9";
+        EXPECT_EQ(expected, emitted);
+
+        // Unlimited counts; an empty remark leaves the placeholder; a signer without a time has
+        // no time line.
+        const QStringList texts = [&] {
+            QStringList out;
+            for (QLabel* l : panel.authFrame()->findChildren<QLabel*>())
+                out << l->text();
+            return out;
+        }();
+        EXPECT_EQ(2, texts.count(u8("不限次数")));
+        EXPECT_EQ(u8("备注"), panel.signFrame()->findChild<QTextEdit*>("remarkEdit")->toPlainText());
+        EXPECT_TRUE(panel.signFrame()->findChild<QLabel*>("signerTime")->isHidden());
+
+        EXPECT_FALSE(panel.authFrame()->isHidden());
+        EXPECT_TRUE(panel.signFrame()->isHidden());
+        panel.tabGroup()->button(1)->click();
+        EXPECT_TRUE(panel.authFrame()->isHidden());
+        EXPECT_FALSE(panel.signFrame()->isHidden());
+        panel.tabGroup()->button(0)->click();
+        EXPECT_FALSE(panel.authFrame()->isHidden());
+        EXPECT_TRUE(panel.signFrame()->isHidden());
+    }
 }

@@ -4,10 +4,14 @@
 #include "ContractTabSupport.h"
 
 #include "DateTimeEdit.h"
+#include "RightToolBarUserAuth.h"
+#include "SignPageCodeDialog.h"
+#include "StandinOpsAccount.h"
 #include "TableView.h"
 
 #include <QCalendarWidget>
 #include <QDir>
+#include <QButtonGroup>
 #include <QTextEdit>
 
 using namespace contracttest;
@@ -110,4 +114,95 @@ TEST_F(ContractScreen, SigningSettingsDialogWithSignerRows)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&book));
     QCoreApplication::processEvents();
     ASSERT_TRUE(book.grab().save(artefact("contract_address_book.png")));
+}
+
+// A contract signed through its tab, opened again from the service: the signed document with
+// every signer done.
+TEST_F(ContractScreen, ContractTabAfterFinishing)
+{
+    loginWithSeals(kCompany);
+    storeContract("c-done", u8("设备采购合同"), "issued", "2099-12-31 23:59:59", {{kCompany, "unsigned"}});
+    driver.on<SignPageCodeDialog>([](SignPageCodeDialog* d) {
+        d->codeEdit()->setText(QString::fromLatin1(kStandinSmsCode));
+        d->confirmButton()->click();
+    });
+    ContractInfo info;
+    QByteArray bytes;
+    QList<ContractSignerInfo> signers;
+    ASSERT_TRUE(fetch("c-done", NetWorkBusiness::cs_waitforme, info, bytes, signers));
+    SignPage page;
+    page.resize(1024, 720);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    ASSERT_TRUE(page.addCloudFileTab(bytes, info, signers));
+    Canvas* canvas = page.currentFrame()->canvas();
+    canvas->SetMouseState(MS_CloudSignature);
+    canvas->setSealState_Slots(SS_Cloud, seals[0].id, 0);
+    QTest::mousePress(canvas->paintSurface(), Qt::LeftButton, Qt::NoModifier,
+                      canvas->AsFixed()->CvtToScreen(1, QPointF(200, 150), true).toPoint());
+    page.currentFrame()->rightToolBar()->finishButton()->click();
+    ASSERT_EQ(0, page.tabWidget()->count());
+
+    ASSERT_TRUE(fetch("c-done", NetWorkBusiness::cs_completed, info, bytes, signers));
+    ASSERT_TRUE(page.addCloudFileTab(bytes, info, signers));
+    SplitterFrame* frame = page.currentFrame();
+    EXPECT_EQ(int(CSM_Sign_Completed), frame->rightToolBar()->cloudSignMode());
+    EXPECT_EQ(1, frame->engine()->DocumentSignatureCount());
+    DisplayModel* dm = frame->canvas()->AsFixed();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            frame->canvas()->paintSurface()->repaint();
+            return rendered(dm, 1);
+        },
+        10000));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(page.grab().save(artefact("contract_tab_finished.png")));
+}
+
+// The authorisation panel of a person offered an authorisation: details, then the signers.
+TEST_F(ContractScreen, AuthorisationPanel)
+{
+    StartAuthSuccessInfo auth;
+    auth.authId = "g-shot";
+    auth.protocolId = "doc-g-shot";
+    auth.fileName = u8("印章授权合同");
+    auth.authorizeCompanyName = u8("示例科技有限公司");
+    auth.authorizeCompanyAccount = kCompany;
+    auth.personName = u8("张三");
+    auth.personAccount = kMe;
+    auth.authorizeDate = "2026-12-01 10:00:00";
+    auth.sealUsageDate = "2027-12-01 10:00:00";
+    auth.authorizeStatus = 10;
+    auth.authorizeStatusDesc = u8("待确认");
+    auth.sealCount = 2;
+    auth.control = true;
+    auth.initialCount = 10;
+    auth.usageCount = 8;
+    ContractSignerInfo company, person;
+    company.userName = u8("示例科技有限公司");
+    company.userAccount = kCompany;
+    company.signOrder = 1;
+    company.signStatu = "completed";
+    company.signDate = "2026-12-01 10:05:00";
+    person.userName = u8("张三");
+    person.userAccount = kMe;
+    person.signOrder = 2;
+    person.signStatu = "wait_for_me";
+    SignPage page;
+    page.resize(1024, 720);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    ASSERT_TRUE(page.addCloudFileTab(QByteArray::fromStdString(signingtest::pages(1)), auth, {company, person}));
+    RightToolBarUserAuth* panel = page.currentFrame()->m_rightToolBarUserAuth;
+    ASSERT_NE(nullptr, panel);
+    EXPECT_TRUE(panel->refuseButton()->isVisible());
+    // Everything of the panel lies inside the page.
+    const QRect area = panel->rect().translated(panel->mapTo(&page, QPoint()));
+    EXPECT_LE(area.right(), page.width());
+    EXPECT_LE(panel->actionButton()->mapTo(&page, QPoint(0, panel->actionButton()->height())).y(), page.height());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(page.grab().save(artefact("auth_panel_details.png")));
+    panel->tabGroup()->button(1)->click();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(page.grab().save(artefact("auth_panel_signers.png")));
 }
