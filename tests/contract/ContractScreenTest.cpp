@@ -24,12 +24,6 @@ QString artefact(const QString& name)
     return QStringLiteral(ORV_CONTRACT_ARTEFACTS "/") + name;
 }
 
-// Whether a page of the model is fully in the cache at the model's zoom.
-bool rendered(DisplayModel* dm, int pageNo)
-{
-    return canvastest::sharedCache()->Exists(dm, pageNo, dm->GetRotation(), dm->GetZoomReal(), nullptr);
-}
-
 class ContractScreen : public ContractFixture
 {
 protected:
@@ -68,13 +62,7 @@ TEST_F(ContractScreen, ContractTabShowsTheDocumentAndItsDetails)
     EXPECT_LE(area.right(), page.width());
     EXPECT_GT(details->signerList()->visualItemRect(details->signerList()->item(2)).height(), 0);
 
-    DisplayModel* dm = frame->canvas()->AsFixed();
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            frame->canvas()->paintSurface()->repaint();
-            return rendered(dm, 1);
-        },
-        10000));
+    ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
     QCoreApplication::processEvents();
     ASSERT_TRUE(page.grab().save(artefact("contract_tab.png")));
 }

@@ -1,5 +1,6 @@
 // Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the keypad, the
 // verification result dialog and the certificate view.
+#include "QtTestSupport.h"
 #include "CertView.h"
 #include "DeleteSignatureDialog.h"
 #include "SignPasswdDialog.h"
@@ -23,29 +24,6 @@ QString u8(const char* s)
     return QString::fromUtf8(s);
 }
 
-// Shows the widget, waits until it is on screen and saves its picture. Once exposed it has been
-// laid out and painted (the expose event is handled, painting included, before the wait ends),
-// and grab() renders the widget as it is now.
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-// Number of distinct colours: a blank or unstyled picture has very few.
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
-
 class DialogsScreen : public ::testing::Test
 {
 protected:
@@ -66,17 +44,17 @@ TEST_F(DialogsScreen, Keypad)
     for (QPushButton* k : kb.keys())
         if (k->text() == "1" || k->text() == "2")
             k->click();
-    const QImage img = shoot(kb, "keypad.png");
+    const QImage img = screenshot(kb, "keypad.png");
     EXPECT_EQ(img.size(), QSize(222, 296));
-    EXPECT_GT(colours(img), 20);
+    EXPECT_GT(distinctColours(img), 20);
 }
 
 TEST_F(DialogsScreen, PasswordAndDeletionForms)
 {
     SignPasswdDialog form(SignPasswdDialog::UpdatePassword, nullptr);
-    EXPECT_GT(colours(shoot(form, "sign_password_form.png")), 10);
+    EXPECT_GT(distinctColours(screenshot(form, "sign_password_form.png")), 10);
     DeleteSignatureDialog del(1, QString(), u8("李四"), nullptr);
-    EXPECT_GT(colours(shoot(del, "delete_signature.png")), 10);
+    EXPECT_GT(distinctColours(screenshot(del, "delete_signature.png")), 10);
 }
 
 TEST_F(DialogsScreen, VerificationResult)
@@ -88,9 +66,9 @@ TEST_F(DialogsScreen, VerificationResult)
     d.sourceInfo(u8("某某科技有限公司"), u8("某某市公安局"), "1600000000");
     d.result(0);
     d.resizeInterface();
-    const QImage img = shoot(d, "verify_result.png");
+    const QImage img = screenshot(d, "verify_result.png");
     EXPECT_EQ(img.size(), QSize(513, 400));
-    EXPECT_GT(colours(img), 20);
+    EXPECT_GT(distinctColours(img), 20);
     // The result frames wear their green border.
     QWidget* frame = d.frame("doc");
     const QPoint edge = frame->mapTo(&d, QPoint(0, frame->height() / 2));
@@ -103,7 +81,7 @@ TEST_F(DialogsScreen, VerificationResult)
     bad.sourceInfo("", "", "");
     bad.result(0);
     bad.resizeInterface();
-    shoot(bad, "verify_result_invalid.png");
+    screenshot(bad, "verify_result_invalid.png");
 
     // An unchanged document whose signer's certificate leads to no trusted root.
     VerifySignatureDialog unverified(nullptr);
@@ -113,7 +91,7 @@ TEST_F(DialogsScreen, VerificationResult)
     unverified.sourceInfo(u8("某某科技有限公司"), u8("某某市公安局"), "1600000000");
     unverified.result(0);
     unverified.resizeInterface();
-    const QImage chain = shoot(unverified, "verify_result_chain_unverified.png");
+    const QImage chain = screenshot(unverified, "verify_result_chain_unverified.png");
     EXPECT_EQ(chain.size(), QSize(513, 400));
     // The certificate verdict is drawn in the warning colour.
     QLabel* verdict = unverified.label("certResult");
@@ -127,7 +105,7 @@ TEST_F(DialogsScreen, VerificationResult)
 
     VerifySignatureDialog net(nullptr);
     net.result(1);
-    shoot(net, "verify_network_error.png");
+    screenshot(net, "verify_network_error.png");
 }
 
 TEST_F(DialogsScreen, CertificateView)
@@ -138,9 +116,9 @@ TEST_F(DialogsScreen, CertificateView)
     recipe.keyUsage = "digitalSignature,nonRepudiation";
     X509Ptr cert = makeCert(key.get(), recipe);
     CCertView view(QByteArray::fromStdString(base64(toDer(cert.get()))), nullptr);
-    const QImage img = shoot(view, "cert_view.png");
+    const QImage img = screenshot(view, "cert_view.png");
     EXPECT_EQ(img.size(), QSize(537, 488));
-    EXPECT_GT(colours(img), 20);
+    EXPECT_GT(distinctColours(img), 20);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Runs under a real X server against the stand-in: the document centre with rows, on the tab of
 // completed contracts (check column, "批量下载") and on "全部文档".
 
+#include "QtTestSupport.h"
 #include "FileCenterTestSupport.h"
 
 #include "Level2MenuBar.h"
@@ -14,28 +15,6 @@
 using namespace filecenter_test;
 
 namespace {
-
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    // The layouts changed by the last reload are settled before the picture is taken.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-    QCoreApplication::processEvents();
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 } // namespace
 
@@ -56,17 +35,17 @@ TEST_F(FileCenterTest, DocumentCentreWithRows)
     page->toolbtnClicked(3);
     ASSERT_EQ(page->contractInfos().size(), 3);
     tick(*page, 1);
-    const QImage completed = shoot(center, "filecenter_completed.png");
-    EXPECT_GT(colours(completed), 40);
+    const QImage completed = screenshot(center, "filecenter_completed.png");
+    EXPECT_GT(distinctColours(completed), 40);
 
     page->getMenuBar()->setMenuBtnClicked(0, true);
     page->toolbtnClicked(0);
     ASSERT_EQ(page->contractInfos().size(), 5);
-    const QImage all = shoot(center, "filecenter_all.png");
+    const QImage all = screenshot(center, "filecenter_all.png");
     EXPECT_NE(completed, all);
 
     page->getMenuBar()->setMenuBtnClicked(6, true);
     page->addDraftsList(page->contractInfos().at(0).contractId);
     page->toolbtnClicked(6);
-    shoot(center, "filecenter_drafts.png");
+    screenshot(center, "filecenter_drafts.png");
 }

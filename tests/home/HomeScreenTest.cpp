@@ -12,6 +12,7 @@
 #include "QtTestSupport.h"
 #include "RegeditSettings.h"
 #include "SignPage.h"
+#include "SplitterFrame.h"
 #include "StyleSheet.h"
 
 #include <QApplication>
@@ -67,7 +68,10 @@ TEST_F(HomeScreen, StartedOnADocumentComesUpOnTheWorkspace)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(Orvessa::SignPageId, window.stackWidget()->currentIndex());
     EXPECT_EQ(1, window.signPage()->tabWidget()->count());
-    QTest::qWait(300); // the first tiles come from the render thread
+    // The first tiles come from the render thread.
+    SplitterFrame* frame = window.signPage()->currentFrame();
+    ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
+    QCoreApplication::processEvents();
     shoot(window, "start_on_document.png");
 }
 
@@ -96,7 +100,8 @@ TEST_F(HomeScreen, HomePageWithRecentDocuments)
     window.turnPage(Orvessa::HomePageId);
     EXPECT_EQ(8, window.homePage()->recentList()->list()->count());
     EXPECT_TRUE(window.homePage()->recentList()->cellAt(0)->isVisible());
-    QTest::qWait(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
     shoot(window, "home_page.png");
 }
 

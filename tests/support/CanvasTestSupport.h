@@ -17,6 +17,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace canvastest {
 
@@ -34,6 +36,41 @@ inline RenderCache* sharedCache()
         });
     }
     return cache;
+}
+
+// Whether a page of the model is fully in the process's render cache at the model's zoom.
+inline bool pageRendered(DisplayModel* dm, int pageNo)
+{
+    RenderCache* cache = RenderCache::instance();
+    return cache && cache->Exists(dm, pageNo, dm->GetRotation(), dm->GetZoomReal(), nullptr);
+}
+
+// Repaints each surface until every page its model shows (even in part) is rendered; false when
+// that takes longer than the bound. A surface that is not visible is left out.
+inline bool waitForVisiblePagesRendered(const std::vector<std::pair<QWidget*, DisplayModel*>>& views,
+                                        int boundMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;)
+    {
+        bool all = true;
+        for (const auto& view : views)
+        {
+            if (!view.first->isVisible())
+                continue;
+            view.first->repaint();
+            DisplayModel* dm = view.second;
+            for (int p = 1; p <= dm->PageCount(); p++)
+                if (dm->GetPageInfo(p)->visibleRatio > 0 && !pageRendered(dm, p))
+                    all = false;
+        }
+        if (all)
+            return true;
+        if (clock.elapsed() > boundMs)
+            return false;
+        QTest::qWait(5);
+    }
 }
 
 // Page space of the engine has its origin at the page's top-left corner, y downwards. Each

@@ -2,7 +2,14 @@
 
 #include "GlobalHeader.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QSet>
+#include <QTest>
 #include <QtGlobal>
+
+#include <gtest/gtest.h>
 
 namespace {
 QtMessageCollector* g_collector = nullptr;
@@ -65,4 +72,30 @@ ScopedScreenZoom::~ScopedScreenZoom()
     screenHeight = m_height;
     screenZoom = m_zoom;
     scrollWidth = m_scroll;
+}
+
+QImage savePicture(const QImage& img, const QString& dir, const QString& name)
+{
+    QDir().mkpath(dir);
+    EXPECT_TRUE(img.save(dir + QLatin1Char('/') + name)) << name.toStdString();
+    return img;
+}
+
+QImage saveWidgetPicture(QWidget& w, const QString& dir, const QString& name)
+{
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    // Layouts changed by the last reload are applied before the picture is taken.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
+    return savePicture(w.grab().toImage(), dir, name);
+}
+
+int distinctColours(const QImage& img)
+{
+    QSet<QRgb> seen;
+    for (int y = 0; y < img.height(); y += 2)
+        for (int x = 0; x < img.width(); x += 2)
+            seen.insert(img.pixel(x, y));
+    return seen.size();
 }

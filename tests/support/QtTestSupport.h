@@ -101,3 +101,22 @@ private:
     QMap<QString, int> m_seen;
     std::vector<QPointer<QWidget>> m_done;
 };
+
+#include <QImage>
+
+// Shows the widget, waits until it is on screen, settles the layouts that pending events would
+// still change and saves its picture as dir/name (dir is made when missing); returns the picture.
+QImage saveWidgetPicture(QWidget& w, const QString& dir, const QString& name);
+// Saves a picture as dir/name (dir is made when missing) and returns it.
+QImage savePicture(const QImage& img, const QString& dir, const QString& name);
+// Number of distinct colours among every second pixel of every second row: a blank or unstyled
+// picture has very few.
+int distinctColours(const QImage& img);
+
+#ifdef ORV_SCREENSHOT_DIR
+// The same into the test's screenshot folder.
+inline QImage screenshot(QWidget& w, const char* name)
+{
+    return saveWidgetPicture(w, QStringLiteral(ORV_SCREENSHOT_DIR), QString::fromUtf8(name));
+}
+#endif

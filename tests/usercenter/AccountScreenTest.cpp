@@ -2,6 +2,7 @@
 // pictures of the account page for a verified company and for a person whose verification
 // failed, and of its dialogs.
 
+#include "QtTestSupport.h"
 #include "AccountPageTestSupport.h"
 
 #include "CertState.h"
@@ -23,26 +24,6 @@
 using namespace account_test;
 
 namespace {
-
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(100);
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 QByteArray avatarPicture()
 {
@@ -108,13 +89,13 @@ TEST_F(AccountScreen, AccountPageLooks)
     center.setLoginedState();
     UserAccountFrame* page = center.getUserManageFrame()->getUserAccount();
     EXPECT_EQ(page->remainTimeValue()->text(), "325");
-    EXPECT_GT(colours(shoot(center, "usercenter_account.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(center, "usercenter_account.png")), 40);
     endSession();
 
     setUserData(kPerson, {{"authenStatus", 2}});
     ASSERT_TRUE(loginAs(kPerson));
     center.setLoginedState();
-    EXPECT_GT(colours(shoot(center, "usercenter_account_failed_verification.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(center, "usercenter_account_failed_verification.png")), 40);
 }
 
 TEST_F(AccountScreen, DialogLooks)
@@ -123,16 +104,16 @@ TEST_F(AccountScreen, DialogLooks)
     {
         ChangePasswordDialog dialog;
         dialog.oldPasswordField()->setText("old");
-        EXPECT_GT(colours(shoot(dialog, "account_change_password.png")), 10);
+        EXPECT_GT(distinctColours(screenshot(dialog, "account_change_password.png")), 10);
     }
     {
         ChangePhoneDialog dialog(u8("139****0000"));
-        EXPECT_GT(colours(shoot(dialog, "account_change_phone.png")), 10);
+        EXPECT_GT(distinctColours(screenshot(dialog, "account_change_phone.png")), 10);
     }
     {
         InsertedKeys keys({{"dev-a", kCompany, u8("演示科技有限公司公章")}});
         ChangePinDialog dialog;
-        EXPECT_GT(colours(shoot(dialog, "account_change_pin.png")), 10);
+        EXPECT_GT(distinctColours(screenshot(dialog, "account_change_pin.png")), 10);
     }
     {
         QTemporaryDir dir;
@@ -147,6 +128,6 @@ TEST_F(AccountScreen, DialogLooks)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         dialog.chooseButton()->click();
         HeadImgDialog::setFileChooser(nullptr);
-        EXPECT_GT(colours(shoot(dialog, "account_avatar.png")), 10);
+        EXPECT_GT(distinctColours(screenshot(dialog, "account_avatar.png")), 10);
     }
 }

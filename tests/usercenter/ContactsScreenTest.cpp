@@ -2,6 +2,7 @@
 // in the user centre with its three dialogs, the two steps of the add-seal wizard (with the size
 // drop-down open) and the handwriting pad with a stroke.
 
+#include "QtTestSupport.h"
 #include "ContactsTestSupport.h"
 
 #include "CPageWidget.h"
@@ -30,31 +31,6 @@
 #include <cmath>
 
 namespace {
-
-QImage save(const QImage& img, const char* name)
-{
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-// Shows the widget, waits until it is on screen and saves its picture.
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(100);
-    return save(w.grab().toImage(), name);
-}
-
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 // A seal picture: a red ring with a star and the seal's name, on a transparent ground.
 QByteArray sealPicture()
@@ -138,46 +114,47 @@ TEST_F(ContactsScreen, ContactsPageAndDialogs)
     frame->getLevel2MenuBar()->getBtnGroup()->button(UserManageFrame::ContactsPage)->click();
     auto* page = qobject_cast<LinkManFrame*>(frame->page(UserManageFrame::ContactsPage));
     ASSERT_EQ(page->contacts().size(), 25);
-    EXPECT_GT(colours(shoot(center, "contacts_page.png")), 60);
+    EXPECT_GT(distinctColours(screenshot(center, "contacts_page.png")), 60);
     page->pageBar()->setCusSelectBtn(3);
-    EXPECT_GT(colours(shoot(center, "contacts_page_last.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(center, "contacts_page_last.png")), 40);
 
     addLinkmanDlg add(nullptr);
     add.nameEdit()->setText(QString::fromUtf8("新同事"));
     add.accountEdit()->setText("13900009001");
-    EXPECT_EQ(shoot(add, "contacts_add_dialog.png").size(), QSize(457, 228));
+    EXPECT_EQ(screenshot(add, "contacts_add_dialog.png").size(), QSize(457, 228));
     ModifyLinkmanDlg modify(nullptr, QString::fromUtf8("李经理"), "13900000001", "c-1");
-    EXPECT_EQ(shoot(modify, "contacts_modify_dialog.png").size(), QSize(444, 192));
+    EXPECT_EQ(screenshot(modify, "contacts_modify_dialog.png").size(), QSize(444, 192));
     DelLinkmanDlg del(nullptr, QString::fromUtf8("李经理"), "13900000001", "c-1");
-    EXPECT_EQ(shoot(del, "contacts_delete_dialog.png").size(), QSize(444, 170));
+    EXPECT_EQ(screenshot(del, "contacts_delete_dialog.png").size(), QSize(444, 170));
 }
 
 TEST_F(ContactsScreen, SealWizardSteps)
 {
     const QString seal = writeFile(m_files.filePath("seal.png"), sealPicture());
     CAddSealDialog first;
-    EXPECT_EQ(shoot(first, "seal_wizard_start.png").size(), QSize(457, 365));
+    EXPECT_EQ(screenshot(first, "seal_wizard_start.png").size(), QSize(457, 365));
     nextFile = seal;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(first.pictureLabel(), &press);
     ASSERT_EQ(first.imagePath(), seal);
-    EXPECT_GT(colours(shoot(first, "seal_wizard_picture.png")), 30);
+    EXPECT_GT(distinctColours(screenshot(first, "seal_wizard_picture.png")), 30);
 
     CSealNextDialog second(seal);
     second.nameEdit()->setText(QString::fromUtf8("合同专用章"));
     second.typeBox()->setCurrentIndex(2);
-    EXPECT_EQ(shoot(second, "seal_wizard_details.png").size(), QSize(457, 346));
+    EXPECT_EQ(screenshot(second, "seal_wizard_details.png").size(), QSize(457, 346));
 
-    // The size drop-down, open: a picture of the screen around the dialog.
+    // The size drop-down, open: a picture of the screen around the dialog, with nothing else shown.
+    first.hide();
     second.move(200, 100);
-    QTest::qWait(50);
+    QCoreApplication::processEvents();
     second.sizeBox()->showPopup();
-    QTest::qWait(200);
-    EXPECT_TRUE(second.sizePopup()->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(second.sizePopup()->window()));
+    QCoreApplication::processEvents();
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    save(screen.copy(QRect(second.frameGeometry().topLeft(), QSize(457, 346 + 140)).intersected(screen.rect())),
-         "seal_wizard_size_dropdown.png");
+    savePicture(screen.copy(QRect(second.frameGeometry().topLeft(), QSize(457, 346 + 140)).intersected(screen.rect())),
+                ORV_SCREENSHOT_DIR, "seal_wizard_size_dropdown.png");
     second.sizeBox()->hidePopup();
 }
 
@@ -203,7 +180,7 @@ TEST_F(ContactsScreen, HandwritingPadWithAStroke)
         send(QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, points.last(), Qt::LeftButton, Qt::NoButton);
     ASSERT_TRUE(pad.okButton()->isEnabled());
-    const QImage shot = shoot(pad, "handwriting_pad_stroke.png");
+    const QImage shot = screenshot(pad, "handwriting_pad_stroke.png");
     EXPECT_EQ(shot.size(), QSize(600, 400));
-    EXPECT_GT(colours(shot), 30);
+    EXPECT_GT(distinctColours(shot), 30);
 }

@@ -3,6 +3,7 @@
 // add-signature page, the feedback page, the deletion question, the certificate-expired reminder
 // and the authorised-person dialogs.
 
+#include "QtTestSupport.h"
 #include "LoginTestSupport.h"
 
 #include "AddAuthPerson.h"
@@ -31,26 +32,6 @@
 #include <QTest>
 
 namespace {
-
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(150);
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 class SealPageScreen : public LoginTest
 {
@@ -135,10 +116,10 @@ TEST_F(SealPageScreen, CompanyAccount)
     open("13900000000");
     UserSignatureFrame* seals = frame->getUserSignatureFrame();
     ASSERT_EQ(seals->sealCards().size(), 6);
-    EXPECT_GT(colours(shoot(*m_page, "seal_page_company.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*m_page, "seal_page_company.png")), 40);
     // The strip scrolled to its end, and two cards at twice their size.
     seals->sealList()->horizontalScrollBar()->setValue(seals->sealList()->horizontalScrollBar()->maximum());
-    EXPECT_GT(colours(shoot(*m_page, "seal_page_company_end.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*m_page, "seal_page_company_end.png")), 40);
     for (int i : {3, 4, 5}) {
         const QImage card = seals->sealCards()[i]->grab().toImage();
         EXPECT_TRUE(card.scaled(card.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation)
@@ -162,11 +143,11 @@ TEST_F(SealPageScreen, PersonalAccountWithLentSealsAndTheAddSignaturePage)
     UserSignatureFrame* seals = frame->getUserSignatureFrame();
     EXPECT_EQ(seals->signCards().size(), 1);
     EXPECT_EQ(seals->sealCards().size(), 1);
-    EXPECT_GT(colours(shoot(*m_page, "seal_page_personal.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*m_page, "seal_page_personal.png")), 40);
 
     seals->addSignButton()->click();
     EXPECT_EQ(frame->getStackWid()->currentWidget(), seals->addSignWidget());
-    EXPECT_GT(colours(shoot(*m_page, "seal_page_add_signature.png")), 10);
+    EXPECT_GT(distinctColours(screenshot(*m_page, "seal_page_add_signature.png")), 10);
 }
 
 TEST_F(SealPageScreen, FeedbackPage)
@@ -177,7 +158,7 @@ TEST_F(SealPageScreen, FeedbackPage)
     ProblemFeedback* page = frame->getProblemFeedback();
     page->typeButtons()->button(5)->click();
     page->editor()->setText(u8("套餐价格能否再优惠一些？"));
-    EXPECT_GT(colours(shoot(*m_page, "feedback_page.png")), 30);
+    EXPECT_GT(distinctColours(screenshot(*m_page, "feedback_page.png")), 30);
 }
 
 TEST_F(SealPageScreen, SmallDialogs)
@@ -187,19 +168,19 @@ TEST_F(SealPageScreen, SmallDialogs)
         picture = s.files.value(s.account->seals["13900000000"].first().value("sealSaveID").toString()).bytes;
     });
     delSignDialog question(nullptr, picture, u8("签章"), 118, 118);
-    EXPECT_GT(colours(shoot(question, "delete_question.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(question, "delete_question.png")), 20);
 
     keycontiaininfo key;
     key.sealName = u8("演示科技有限公司公章");
     key.timeEnd = "2024-06-30 23:59:59";
     CDueReminderDialog reminder(key);
-    EXPECT_GT(colours(shoot(reminder, "due_reminder.png")), 10);
+    EXPECT_GT(distinctColours(screenshot(reminder, "due_reminder.png")), 10);
 
     CAddAuthPerson form;
     for (int i = 0; i < 15; ++i)
         form.plusButton()->click();
-    EXPECT_GT(colours(shoot(form, "add_auth_person.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(form, "add_auth_person.png")), 20);
 
     AuthPersonInfo view;
-    EXPECT_GT(colours(shoot(view, "auth_person_info.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(view, "auth_person_info.png")), 20);
 }

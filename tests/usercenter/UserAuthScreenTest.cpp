@@ -1,6 +1,7 @@
 // Runs under a real X server (xvfb-run with a 1024 x 768 screen) against the stand-in: pictures
 // of the seal-authorisation list, the new-authorisation form and its two pickers.
 
+#include "QtTestSupport.h"
 #include "UserAuthTestSupport.h"
 
 #include "DateTimeEdit.h"
@@ -20,26 +21,6 @@
 #include <QToolButton>
 
 namespace {
-
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(100);
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 class AuthScreens : public UserAuthTest
 {
@@ -77,7 +58,7 @@ TEST_F(AuthScreens, ListAndForm)
     page.showListInfo(QString());
     page.showinfo();
     ASSERT_EQ(page.rows().size(), 10);
-    EXPECT_GT(colours(shoot(page, "userauth_list.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(page, "userauth_list.png")), 40);
 
     page.newGrantButton()->click();
     page.accountField()->setText(u8(kPerson));
@@ -96,7 +77,7 @@ TEST_F(AuthScreens, ListAndForm)
     }
     ASSERT_EQ(page.chosenSeals().size(), 2);
     page.resize(1000, 700);
-    EXPECT_GT(colours(shoot(page, "userauth_form.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(page, "userauth_form.png")), 40);
 }
 
 TEST_F(AuthScreens, Pickers)
@@ -104,10 +85,10 @@ TEST_F(AuthScreens, Pickers)
     GoodFriendDialog friends;
     friends.clickRow(1);
     ASSERT_EQ(friends.chips()->count(), 1);
-    EXPECT_GT(colours(shoot(friends, "userauth_grantee_picker.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(friends, "userauth_grantee_picker.png")), 20);
 
     SelectAuthSeal seals({});
     seals.cards()[0]->checkButton()->click();
     seals.cards()[2]->checkButton()->click();
-    EXPECT_GT(colours(shoot(seals, "userauth_seal_picker.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(seals, "userauth_seal_picker.png")), 40);
 }

@@ -1,5 +1,6 @@
 // Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the packages page,
 // the purchase block, the orders page and the invoice screens, filled from the stand-in.
+#include "QtTestSupport.h"
 #include "UserBusinessTestSupport.h"
 
 #include "ApplyBillWidget.h"
@@ -19,28 +20,6 @@
 
 namespace {
 
-// Shows the widget, waits until it is on screen and saves its picture.
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(150);
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-// Number of distinct colours: a blank or unstyled picture has very few.
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
-
 class UserBusinessScreen : public UserBusinessTest
 {
 protected:
@@ -59,10 +38,10 @@ TEST_F(UserBusinessScreen, PackagesPageAndPurchaseBlock)
     ASSERT_NE(open(), nullptr);
     page->resize(1024, 700);
     clickMenu(UserManageFrame::PackagePage);
-    EXPECT_GT(colours(shoot(*page, "usercenter_packages.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_packages.png")), 40);
 
     frame->getUserPackageFrame()->buyButton()->click();
-    EXPECT_GT(colours(shoot(*page, "usercenter_purchase_block.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_purchase_block.png")), 40);
 }
 
 TEST_F(UserBusinessScreen, OrdersPageInvoiceFormAndView)
@@ -80,7 +59,7 @@ TEST_F(UserBusinessScreen, OrdersPageInvoiceFormAndView)
     clickMenu(UserManageFrame::OrderPage);
     UserOrderList* list = frame->getUserOrderList();
     ASSERT_EQ(list->model()->rowCount(), 10);
-    EXPECT_GT(colours(shoot(*page, "usercenter_orders.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_orders.png")), 40);
 
     list->rowButton(0, 0)->click();
     auto* form = qobject_cast<CApplyBillWidget*>(frame->getStackWid()->currentWidget());
@@ -88,17 +67,17 @@ TEST_F(UserBusinessScreen, OrdersPageInvoiceFormAndView)
     form->titleField()->setText(u8("某某科技有限公司"));
     form->remarkField()->setPlainText(u8("请尽快开具"));
     page->resize(1024, 768);
-    EXPECT_GT(colours(shoot(*page, "usercenter_invoice_form.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_invoice_form.png")), 40);
     form->backButton()->click();
 
     // Below 1000 only the electronic invoice: the e-mail row and no postal part.
     list->rowButton(2, 0)->click();
     form = qobject_cast<CApplyBillWidget*>(frame->getStackWid()->currentWidget());
     ASSERT_NE(form, nullptr);
-    EXPECT_GT(colours(shoot(*page, "usercenter_invoice_form_electronic.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_invoice_form_electronic.png")), 40);
     form->backButton()->click();
 
     list->rowButton(1, 0)->click();
     EXPECT_NE(frame->getStackWid()->currentWidget(), list);
-    EXPECT_GT(colours(shoot(*page, "usercenter_invoice_view.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(*page, "usercenter_invoice_view.png")), 20);
 }

@@ -1,5 +1,6 @@
 // Runs under a real X server (xvfb-run with a 1024 x 768 screen): pictures of the login window
 // with each of its pages and of the user centre in both looks.
+#include "QtTestSupport.h"
 #include "GlobalHeader.h"
 #include "FoundPassWord.h"
 #include "LoginDialog.h"
@@ -23,29 +24,6 @@
 #include "RegeditSettings.h"
 
 namespace {
-
-// Shows the widget, waits until it is on screen and saves its picture. Once exposed it has been
-// laid out and painted (the expose event is handled, painting included, before the wait ends),
-// and grab() renders the widget as it is now.
-QImage shoot(QWidget& w, const char* name)
-{
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QImage img = w.grab().toImage();
-    QDir().mkpath(ORV_SCREENSHOT_DIR);
-    EXPECT_TRUE(img.save(QString(ORV_SCREENSHOT_DIR) + "/" + name));
-    return img;
-}
-
-// Number of distinct colours: a blank or unstyled picture has very few.
-int colours(const QImage& img)
-{
-    QSet<QRgb> seen;
-    for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2)
-            seen.insert(img.pixel(x, y));
-    return seen.size();
-}
 
 class UserCenterScreen : public ::testing::Test
 {
@@ -79,19 +57,19 @@ TEST_F(UserCenterScreen, LoginWindowPages)
 
     LoginDialog dialog;
     dialog.loginPage()->accountField()->setText("13800000000");
-    const QImage login = shoot(dialog, "login_window.png");
+    const QImage login = screenshot(dialog, "login_window.png");
     EXPECT_EQ(login.size(), QSize(680, 450));
-    EXPECT_GT(colours(login), 40);
+    EXPECT_GT(distinctColours(login), 40);
 
     dialog.loginPage()->forgetLink()->click();
-    EXPECT_GT(colours(shoot(dialog, "login_recovery.png")), 40);
+    EXPECT_GT(distinctColours(screenshot(dialog, "login_recovery.png")), 40);
 }
 
 TEST_F(UserCenterScreen, UserCentreLooks)
 {
     UserCenterPage page;
     page.resize(1024, 660);
-    EXPECT_GT(colours(shoot(page, "usercenter_logged_out.png")), 20);
+    EXPECT_GT(distinctColours(screenshot(page, "usercenter_logged_out.png")), 20);
     page.setLoginedState();
-    EXPECT_GT(colours(shoot(page, "usercenter_container.png")), 10);
+    EXPECT_GT(distinctColours(screenshot(page, "usercenter_container.png")), 10);
 }

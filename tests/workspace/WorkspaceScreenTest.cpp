@@ -29,30 +29,13 @@ QString artefact(const QString& name)
     return QStringLiteral(ORV_WORKSPACE_ARTEFACTS "/") + name;
 }
 
-// Whether a page of the model is fully in the cache at the model's zoom.
-bool rendered(DisplayModel* dm, int pageNo)
-{
-    return cache()->Exists(dm, pageNo, dm->GetRotation(), dm->GetZoomReal(), nullptr);
-}
-
 // Paints until the visible pages of the view and of the thumbnails (when shown) are rendered.
 bool settle(SignPage& page)
 {
     SplitterFrame* frame = page.currentFrame();
     ThumbnailWidget* thumbs = frame->leftToolBar()->thumbnails();
-    return waitUntil(
-        [&] {
-            frame->canvas()->paintSurface()->repaint();
-            if (thumbs->isVisible())
-                thumbs->drawingArea()->repaint();
-            DisplayModel* views[] = {frame->canvas()->AsFixed(), thumbs->isVisible() ? thumbs->AsFixed() : nullptr};
-            for (DisplayModel* dm : views)
-                for (int p = 1; dm && p <= dm->PageCount(); p++)
-                    if (dm->GetPageInfo(p)->visibleRatio > 0 && !rendered(dm, p))
-                        return false;
-            return true;
-        },
-        10000);
+    return canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()},
+                                                    {thumbs->drawingArea(), thumbs->AsFixed()}});
 }
 
 // How many pixels inside a page's rectangle of a grab are not paper white (its rendered text).
