@@ -136,13 +136,7 @@ TEST_F(ContractScreen, ContractTabAfterFinishing)
     SplitterFrame* frame = page.currentFrame();
     EXPECT_EQ(int(CSM_Sign_Completed), frame->rightToolBar()->cloudSignMode());
     EXPECT_EQ(1, frame->engine()->DocumentSignatureCount());
-    DisplayModel* dm = frame->canvas()->AsFixed();
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            frame->canvas()->paintSurface()->repaint();
-            return rendered(dm, 1);
-        },
-        10000));
+    ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
     QCoreApplication::processEvents();
     ASSERT_TRUE(page.grab().save(artefact("contract_tab_finished.png")));
 }
