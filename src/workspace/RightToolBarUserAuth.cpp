@@ -327,7 +327,7 @@ QFrame* RightToolBarUserAuth::buildSignerCard(const ContractSignerInfo& signer, 
     QLabel* order = new QLabel(card);
     order->setPixmap(createColorIcon(colour, true, QString::number(signer.signOrder)));
     column->addWidget(order, 0, Qt::AlignHCenter);
-    column->addWidget(new QLabel(signer.userName, card), 0, Qt::AlignHCenter);
+    column->addWidget(styledLabel(signer.userName, "#353535", 10.5, card), 0, Qt::AlignHCenter);
     QLabel* stateLabel = new QLabel(state, card);
     stateLabel->setObjectName(QStringLiteral("signerState"));
     stateLabel->setFixedSize(z(52), z(15));
@@ -335,8 +335,9 @@ QFrame* RightToolBarUserAuth::buildSignerCard(const ContractSignerInfo& signer, 
     stateLabel->setStyleSheet(QStringLiteral("background-color:%1;border-radius:4px;color:#ffffff;font-size:%2px;")
                                   .arg(colour.name(), toFixString(8.5)));
     column->addWidget(stateLabel, 0, Qt::AlignHCenter);
-    column->addWidget(new QLabel(QStringLiteral("账号：") + signer.userAccount, card), 0, Qt::AlignHCenter);
-    QLabel* time = new QLabel(signer.signDate, card);
+    column->addWidget(styledLabel(QStringLiteral("账号：") + signer.userAccount, "#9B9B9B", 8.5, card), 0,
+                      Qt::AlignHCenter);
+    QLabel* time = styledLabel(signer.signDate, "#9B9B9B", 8.5, card);
     time->setObjectName(QStringLiteral("signerTime"));
     time->setVisible(!signer.signDate.isEmpty());
     column->addWidget(time, 0, Qt::AlignHCenter);
