@@ -578,7 +578,7 @@ VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret)
     return d;
 }
 
-VQ_API vq_document* vq_document_open_twin(vq_document* src, int* nret)
+VQ_API vq_document* vq_document_new_twin(vq_document* src, int* nret)
 {
     int dummy = 0;
     if (!nret)
@@ -613,8 +613,6 @@ VQ_API vq_document* vq_document_open_twin(vq_document* src, int* nret)
         }
     }
     vq_doc_unlock(src);
-    if (!code)
-        code = open_pdf(d);
     if (code)
     {
         free_record(d);
@@ -623,6 +621,16 @@ VQ_API vq_document* vq_document_open_twin(vq_document* src, int* nret)
     }
     *nret = 0;
     return d;
+}
+
+VQ_API int vq_document_open_twin(vq_document* d)
+{
+    if (!d)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    const int code = d->doc ? 0 : open_pdf(d);
+    vq_doc_unlock(d);
+    return code;
 }
 
 static fz_buffer* copy_bytes(fz_context* ctx, const unsigned char* data, size_t len)

@@ -289,10 +289,13 @@ int PdfEngine::LoadTwin(const PdfEngine& other)
     int code = VQ_FAIL;
     vq_document* doc = nullptr;
     {
+        // Held only while the bytes are taken: the other facade stays free for its own thread.
         QMutexLocker otherLock(&other.mutex);
         if (other._doc)
-            doc = vq_document_open_twin(other._doc, &code);
+            doc = vq_document_new_twin(other._doc, &code);
     }
+    if (doc)
+        code = vq_document_open_twin(doc);
     if (!doc || code != 0)
     {
         if (doc)
