@@ -35,10 +35,9 @@ int main(int argc, char* argv[])
     int code = 0;
     {
         Orvessa window;
-        if (!documentPath.isEmpty())
-            window.openFile(documentPath);
-        // Maximised to the screen's available area, with or without a window manager.
-        window.showMaximizedOnScreen();
+        // Shown first, so that a message about the document (missing, not a PDF, damaged, locked
+        // by a password) appears over the window instead of on the bare desktop.
+        window.showAndOpen(documentPath);
         code = app.exec();
     }
     // Singletons that hold toolkit objects go while the application object still exists.

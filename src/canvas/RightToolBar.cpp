@@ -1,5 +1,7 @@
 #include "RightToolBar.h"
 
+#include "ContractDetailInfoWidget.h"
+
 #include "CLog.h"
 #include "CertState.h"
 #include "MMessageBox.h"
@@ -8,6 +10,7 @@
 #include "QuickMessageBox.h"
 #include "ShowSealCellWidget.h"
 #include "SignParamBusiness.h"
+#include "SignParamSetting.h"
 #include "TableView.h"
 
 #include <QAbstractItemView>
@@ -36,9 +39,21 @@ int z(double v)
     return int(v * screenZoom);
 }
 
+// The contract-settings dialog over the tab's parameters; taking the settings calls the panel's
+// finishSignSetting.
+int runSettingsDialog(QWidget* parent, SignParamBusiness* param, RightToolBar* panel)
+{
+    if (!param)
+        return QDialog::Rejected;
+    SignParamSetting dialog(parent, param);
+    QObject::connect(&dialog, &SignParamSetting::finsishSetting, panel, &RightToolBar::finishSignSetting);
+    dialog.fillSignBussinessToValue();
+    return dialog.exec();
+}
+
 RightToolBar::SettingsDialogRunner& settingsRunner()
 {
-    static RightToolBar::SettingsDialogRunner runner;
+    static RightToolBar::SettingsDialogRunner runner = runSettingsDialog;
     return runner;
 }
 
@@ -242,6 +257,9 @@ void RightToolBar::buildContractDetails()
     QVBoxLayout* details = new QVBoxLayout(m_contractInfoWidget);
     details->setContentsMargins(0, 0, 0, 0);
     details->setSpacing(0);
+    // Built expanded; the column shows or hides it by the contract's state.
+    m_contractDetails = new ContractDetailInfoWidget(true, m_contractInfoWidget);
+    details->addWidget(m_contractDetails, 1);
 }
 
 void RightToolBar::buildBatchWidget()
@@ -682,7 +700,7 @@ void RightToolBar::setContractInfo(const ContractInfo& info, const QList<Contrac
 {
     m_contractInfo = info;
     m_signers = signers;
-    Q_UNUSED(mode);
+    m_contractDetails->setInfo(info, signers, mode);
 }
 
 void RightToolBar::setParam(SignParamBusiness* p)

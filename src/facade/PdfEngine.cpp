@@ -237,6 +237,13 @@ int PdfEngine::Load(const QString& filename, bool bini, void* /*pwdUI*/)
             vq_document_close(doc);
         return code ? code : VQ_FAIL;
     }
+    // A document that cannot be read without its password would show blank pages: it is
+    // refused with the engine's reason and not recorded among the recent documents.
+    if (vq_document_has_password(doc))
+    {
+        vq_document_close(doc);
+        return VQ_NEED_PASSWORD;
+    }
     _doc = doc;
     m_pageCount = vq_document_page_count(_doc);
     g_pdfEngine.storeRelease(this);

@@ -25,8 +25,9 @@ DateTimeEdit::DateTimeEdit(QWidget* parent)
     caledar->hide();
     connect(caledar, &QObject::destroyed, this, [this] { caledar = nullptr; });
     connect(caledar, &QCalendarWidget::clicked, this, [this](const QDate& date) {
-        setText(dateText(date, year, month, day));
+        // The picked date is known before the text changes, so a handler of the text sees it.
         m_endDate = date;
+        setText(dateText(date, year, month, day));
         caledar->hide();
     });
 

@@ -3,8 +3,12 @@
 #include "Canvas.h"
 #include "CLog.h"
 #include "DocTabWidget.h"
+#include "FileCenterPage.h"
+#include "FileManagerPage.h"
 #include "GlobalHeader.h"
 #include "HelpCenterPage.h"
+#include "HomePage.h"
+#include "Level2MenuBar.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
@@ -21,6 +25,7 @@
 #include "UserUnloginFrame.h"
 #include "bathSignThread.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -62,13 +67,6 @@ Orvessa::~Orvessa()
     delete m_logClearThread;
 }
 
-QWidget* Orvessa::createHomePage()
-{
-    auto* page = new QFrame(this);
-    page->setObjectName(QStringLiteral("homePage"));
-    return page;
-}
-
 void Orvessa::initUi()
 {
     setWindowTitle("Orvessa");
@@ -80,13 +78,13 @@ void Orvessa::initUi()
 
     m_titleBar = new TitleBar(this);
     layout->addWidget(m_titleBar);
-    m_homePage = createHomePage();
+    m_homePage = new HomePage(this);
+    m_homePage->setObjectName(QStringLiteral("homePage"));
     m_signPage = new SignPage(this);
     m_templatePage = new TemplatePage(this);
     m_userCenterPage = new UserCenterPage(this);
     m_helpCenterPage = new HelpCenterPage(this);
-    // The document centre's place in the stack.
-    m_fileCenterPage = new QFrame(this);
+    m_fileCenterPage = new FileCenterPage(this);
     m_fileCenterPage->setObjectName(QStringLiteral("fileCenterPage"));
 
     m_stackWidget = new QStackedWidget(this);
@@ -131,10 +129,24 @@ void Orvessa::initUi()
 
     // Moves over the title bar and the pages reach the window where nothing under the cursor
     // takes them: the edge zones are found on every move.
-    for (QWidget* w : {static_cast<QWidget*>(m_titleBar), m_homePage, static_cast<QWidget*>(m_signPage),
+    for (QWidget* w : {static_cast<QWidget*>(m_titleBar), static_cast<QWidget*>(m_homePage),
+                       static_cast<QWidget*>(m_signPage), static_cast<QWidget*>(m_fileCenterPage),
                        static_cast<QWidget*>(m_templatePage), static_cast<QWidget*>(m_userCenterPage),
                        static_cast<QWidget*>(m_helpCenterPage), static_cast<QWidget*>(m_stackWidget)})
         w->setMouseTracking(true);
+
+    // The home page hands chosen, dropped and recent documents to openFile; its counter cards
+    // lead to the document centre; its counters follow the login state.
+    connect(m_homePage, &HomePage::openFileSignal, this, &Orvessa::openFile);
+    connect(m_homePage, &HomePage::turnFilePage, this, &Orvessa::turnFilePage);
+    connect(m_session, &UserSession::loggedIn, m_homePage, &HomePage::updateUi);
+    connect(m_session, &UserSession::loggedOut, m_homePage, &HomePage::updateUi);
+    m_homePage->updateUi();
+    // The document centre follows the session: its list after a login, its not-logged-in page after
+    // a logout.
+    connect(m_fileCenterPage->getuserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
+    connect(m_session, &UserSession::loggedIn, this, [this] { m_fileCenterPage->setLoginedState(cur_PageId); });
+    connect(m_session, &UserSession::loggedOut, this, [this] { m_fileCenterPage->setLogoutedState(); });
 }
 
 int Orvessa::loginState() const
@@ -223,10 +235,22 @@ void Orvessa::closeEvent(QCloseEvent* event)
         m_quit();
 }
 
+void Orvessa::showAndOpen(const QString& documentPath)
+{
+    showMaximizedOnScreen();
+    if (!documentPath.isEmpty())
+        openFile(documentPath);
+}
+
 // ---- opening --------------------------------------------------------------------------------
 
 void Orvessa::openFile(const QString& fileName)
 {
+    // While a batch or cross-page signing runs in the current tab nothing else is opened.
+    if (m_signPage->checkBatchSealRuning()) {
+        m_loading->hide();
+        return;
+    }
     m_loading->hide();
     if (fileName.isEmpty()) {
         QuickMessageBox::abort(this, QString::fromUtf8("转换文件失败！"), qmt_nothing, 2000);
@@ -236,7 +260,14 @@ void Orvessa::openFile(const QString& fileName)
         QuickMessageBox::abort(g_topWidget, QString::fromUtf8("打开文件失败，未找到对应的文件！"), qmt_error, 2000);
         return;
     }
-    // The signing workspace opens the document in a tab of its own.
+    // The workspace reports a file the engine cannot open (with the engine's reason) and opens
+    // no tab for it.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_signPage->addFileTab(fileName)) {
+        m_titleBar->showSignTool(true);
+        m_stackWidget->setCurrentIndex(SignPageId);
+    }
+    QApplication::restoreOverrideCursor();
 }
 
 void Orvessa::isDefaultPdfReader()
@@ -250,21 +281,31 @@ void Orvessa::turnPage(int pageid)
     if (pageid < 0 || pageid >= m_stackWidget->count())
         return;
     cur_PageId = pageid;
+    if (pageid == HomePageId)
+        m_homePage->updateUi();
     m_stackWidget->setCurrentIndex(pageid);
     m_stackWidget->repaint();
     if (loginState() != 1)
         return;
-    if (pageid == UserCenterPageId)
+    if (pageid == FileCenterPageId)
+        FileCenterPage::getFileManageFrame()->getContractInfo();
+    else if (pageid == UserCenterPageId)
         if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
             frame->setPackage();
 }
 
 void Orvessa::turnFilePage(int flag)
 {
-    Q_UNUSED(flag);
+    // The counters lead to the document centre's tab of the same number (1 waiting for me,
+    // 2 waiting for others, 3 finished); the tab loads only for a logged-in user.
     cur_PageId = FileCenterPageId;
     m_titleBar->turnPageBtnSlot(FileCenterPageId);
     m_stackWidget->setCurrentIndex(FileCenterPageId);
+    FileManagerPage* list = FileCenterPage::getFileManageFrame();
+    list->getMenuBar()->setMenuBtnClicked(flag, true);
+    list->setCurIndex(flag);
+    if (loginState() == 1)
+        list->toolbtnClicked(flag);
     m_stackWidget->repaint();
 }
 

@@ -7,6 +7,7 @@ void initShellResources()
     static bool done = false;
     if (!done) {
         Q_INIT_RESOURCE(shell);
+        Q_INIT_RESOURCE(home);
         done = true;
     }
 }

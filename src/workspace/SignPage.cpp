@@ -161,12 +161,19 @@ bool SignPage::addFileTab(const QString& path)
         SplitterFrame* frame = createPdfWidget(file, &code);
         if (!frame)
         {
-            if (code == VQ_NOSUPPORT_FILE)
-                QuickMessageBox::abort(this, QStringLiteral("不支持的文件类型"), qmt_error, 2000);
-            else if (code == VQ_DAMAGED_FILE)
-                QuickMessageBox::abort(this, QStringLiteral("打开文件失败，文件已损坏"), qmt_error, 2000);
-            else
-                QuickMessageBox::abort(nullptr, QStringLiteral("打开文件失败，未知错误"), qmt_error, 2000);
+            // The engine's reason, over the workspace (centred on its window even while another
+            // page of the main window is shown).
+            QString reason;
+            switch (code)
+            {
+            case VQ_NOFOUND_FILE: reason = QStringLiteral("打开文件失败，无法读取文件"); break;
+            case VQ_NOSUPPORT_FILE: reason = QStringLiteral("不支持的文件类型"); break;
+            case VQ_EXC_NO_STARTXREF:
+            case VQ_DAMAGED_FILE: reason = QStringLiteral("打开文件失败，文件已损坏"); break;
+            case VQ_NEED_PASSWORD: reason = QStringLiteral("打开文件失败，文件设有密码"); break;
+            default: reason = QStringLiteral("打开文件失败，未知错误"); break;
+            }
+            QuickMessageBox::abort(this, reason, qmt_error, 2000);
             return false;
         }
         m_pdfTabWidget->addTab(frame, DocTabWidget::file_local, file, QString());

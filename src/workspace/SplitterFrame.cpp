@@ -5,6 +5,7 @@
 #include "PdfEngine.h"
 #include "RenderCache.h"
 #include "RightToolBar.h"
+#include "RightToolBarUserAuth.h"
 
 #include <QHBoxLayout>
 
@@ -111,3 +112,9 @@ void SplitterFrame::setRightWidget(RightToolBar* widget)
 }
 
 void SplitterFrame::mouseMoveEvent(QMouseEvent*) {}
+
+void SplitterFrame::setRightUserAuthWidget(RightToolBarUserAuth* widget)
+{
+    m_rightToolBarUserAuth = widget;
+    m_hlayout->addWidget(widget);
+}

@@ -1,4 +1,5 @@
 // The title bar on its own and its page buttons in the main window.
+#include "HomePage.h"
 #include "Orvessa.h"
 #include "QtTestSupport.h"
 #include "SignPage.h"
@@ -104,7 +105,7 @@ TEST(MainWindowPages, PageButtonsTurnThePages)
     TitleBar* bar = window.titleBar();
     QStackedWidget* stack = window.stackWidget();
     ASSERT_EQ(6, stack->count());
-    EXPECT_EQ(window.homePage(), stack->widget(Orvessa::HomePageId));
+    EXPECT_EQ(static_cast<QWidget*>(window.homePage()), stack->widget(Orvessa::HomePageId));
     EXPECT_EQ(window.signPage(), stack->widget(Orvessa::SignPageId));
     EXPECT_EQ(static_cast<QWidget*>(window.templatePage()), stack->widget(Orvessa::TemplatePageId));
     EXPECT_EQ(static_cast<QWidget*>(window.userCenterPage()), stack->widget(Orvessa::UserCenterPageId));

@@ -174,7 +174,7 @@ TEST_F(Workspace, FilesThatCannotBeOpenedAddNoTab)
     const Case cases[] = {
         {"plain text, not a document", "不支持的文件类型", true},
         {brokenXrefDocument(), "打开文件失败，文件已损坏", true},
-        {"%PDF-1.7", "打开文件失败，未知错误", false},
+        {"%PDF-1.7", "打开文件失败，文件已损坏", true},
     };
     SignPage page;
     ASSERT_TRUE(page.addFileTab(write("good.pdf", pages(1))));

@@ -14,7 +14,8 @@
 // Contract state: "drafts" until issued, then "issued" until every signer has affirmed
 // ("completed") or one refused ("refused"). A signer moves from "unsigned" to "signing" (the
 // confirmation with the SMS code or the USB-key code, after its placements were recorded) to
-// "signed" (affirmed). The status key a user sees follows from that and from the user's own
+// "signed" (affirmed), or to "refused". The signer list reports each signer's state in the
+// contract status keys. The status key a user sees follows from that and from the user's own
 // signer record.
 //
 // Grant states: 10 issued (waiting), 20 in force (accepted after the company confirmed), 30
@@ -522,6 +523,24 @@ StandinAnswer updateJoinUser(StandinContext& ctx)
     return ok();
 }
 
+// A signer's state as the service lists it, in the contract status keys: "completed" once
+// signed, "user_refuse" after refusing, "drafts" before the contract is issued, "overdue" past
+// the end date, else waiting for the session's user ("wait_for_me") or for another one.
+QString signerStatus(const StandinContext& ctx, const QJsonObject& contract, const QJsonObject& signer)
+{
+    const QString own = signer.value("signStatus").toString();
+    if (own == "signed")
+        return "completed";
+    if (own == "refused")
+        return "user_refuse";
+    if (contract.value("state").toString() == "drafts")
+        return "drafts";
+    const QString end = contract.value("signEndDate").toString();
+    if (!end.isEmpty() && end < now())
+        return "overdue";
+    return signer.value("userId").toString() == userId(ctx, ctx.account) ? "wait_for_me" : "wait_for_other";
+}
+
 StandinAnswer querySigners(StandinContext& ctx)
 {
     QString error;
@@ -536,7 +555,7 @@ StandinAnswer querySigners(StandinContext& ctx)
                                   {"userName", s.value("userName")},
                                   {"signOrder", s.value("signOrder")},
                                   {"role", s.value("role")},
-                                  {"signStatus", s.value("signStatus")}});
+                                  {"signStatus", signerStatus(ctx, c, s)}});
     }
     return ok(QJsonObject{{"others", others}});
 }
@@ -607,7 +626,7 @@ QJsonArray listContracts(const StandinContext& ctx, const QJsonObject& f)
                                {"signEndDate", c.value("signEndDate")},
                                {"signDate", own.value("signDate").toString()},
                                {"remark", c.value("remark")},
-                               {"signReportUri", ""}});
+                               {"signReportUri", c.value("signReportUri").toString()}});
     }
     return out;
 }
@@ -865,6 +884,9 @@ StandinAnswer refuseSign(StandinContext& ctx)
         return fail(kBadData, QStringLiteral("合同当前不能拒签"));
     c.insert("state", "refused");
     put(ctx, "contracts", c.value("contractId").toString(), c);
+    QJsonObject refused = s;
+    refused.insert("signStatus", "refused");
+    put(ctx, "joinUsers", s.value("contractJoinUserId").toString(), refused);
     return ok();
 }
 

@@ -25,6 +25,7 @@
 
 #include <functional>
 
+class ContractDetailInfoWidget;
 class PdfEngine;
 class QAbstractButton;
 class QButtonGroup;
@@ -88,6 +89,8 @@ public:
 
     void setContractInfo(const ContractInfo& info, const QList<ContractSignerInfo>& signers, CloudSignMode mode);
     ContractInfo getContractInfo() const { return m_contractInfo; }
+    // The contract details block, hosted in contractInfoWidget() (ContractDetailInfoWidget.cpp).
+    ContractDetailInfoWidget* contractDetails() const { return m_contractDetails; }
 
     // Rebuilds the list of own seals: the keys of the map that may sign, then the cloud seals
     // or signatures the service lists for the view.
@@ -106,7 +109,8 @@ public:
 
     // The contract-settings dialog, which fills the tab's contract parameters: it runs modally
     // and answers QDialog::Accepted or Rejected; it is expected to call finishSignSetting() on
-    // the panel when the settings are taken. Unset, the settings count as cancelled.
+    // the panel when the settings are taken. By default the signing settings dialog over the
+    // tab's parameters (a test seam); set to nothing, the settings count as cancelled.
     using SettingsDialogRunner = std::function<int(QWidget* parent, SignParamBusiness* param, RightToolBar* panel)>;
     static void setSettingsDialogRunner(SettingsDialogRunner runner);
 
@@ -233,6 +237,7 @@ private:
     int m_btnWidth = 0;
 
     QWidget* m_contractInfoWidget = nullptr;
+    ContractDetailInfoWidget* m_contractDetails = nullptr;
     QWidget* m_settingWidget = nullptr;
     QPushButton* m_btnSetting = nullptr;
     QWidget* m_verflag1 = nullptr;

@@ -8,7 +8,9 @@
 #include <functional>
 
 class CLogClearThread;
+class FileCenterPage;
 class HelpCenterPage;
+class HomePage;
 class LoadingWidget;
 class QCloseEvent;
 class QMouseEvent;
@@ -39,16 +41,22 @@ public:
     // What ends the program once every document tab has closed (the event loop's exit unless a
     // test replaces it).
     void setQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
+    // How the program starts: the window is shown maximised, then the document named on the
+    // command line (if any) is opened, so that a message about it appears over the window;
+    // nothing is painted before the event loop runs, so an opened document has the window come
+    // up on the workspace.
+    void showAndOpen(const QString& documentPath);
 
     QStackedWidget* stackWidget() const { return m_stackWidget; }
     int loginState() const;
     int currentPageId() const { return cur_PageId; }
     TitleBar* titleBar() const { return m_titleBar; }
-    QWidget* homePage() const { return m_homePage; }
+    HomePage* homePage() const { return m_homePage; }
     SignPage* signPage() const { return m_signPage; }
     TemplatePage* templatePage() const { return m_templatePage; }
     UserCenterPage* userCenterPage() const { return m_userCenterPage; }
     HelpCenterPage* helpCenterPage() const { return m_helpCenterPage; }
+    FileCenterPage* fileCenterPage() const { return m_fileCenterPage; }
     UserSession* session() const { return m_session; }
     QToolButton* userButton() const;
     LoadingWidget* loadingWidget() const { return m_loading; }
@@ -58,7 +66,9 @@ public:
     frameless::Direction edgeZone() const { return dir; }
 
 public slots:
-    // Opens a document named by the command line or the home page.
+    // Opens a local document named by the command line or the home page in a workspace tab
+    // (or brings its tab forward) and shows the workspace; missing files are reported over the
+    // window, and the workspace reports files it cannot open.
     void openFile(const QString& fileName);
     // Shows the page with the given id.
     void turnPage(int pageid);
@@ -98,8 +108,6 @@ protected:
 
 private:
     void initUi();
-    // Page 0, the home page.
-    QWidget* createHomePage();
     // The edge zone under g sets dir and the cursor.
     void judgeRegionSetCursor(const QPoint& g);
     QRect availableArea() const;
@@ -110,13 +118,13 @@ private:
     void showAccount();
 
     TitleBar* m_titleBar = nullptr;
-    QWidget* m_homePage = nullptr;
+    HomePage* m_homePage = nullptr;
     SignPage* m_signPage = nullptr;
-    QWidget* m_fileCenterPage = nullptr;
     TemplatePage* m_templatePage = nullptr;
     UserCenterPage* m_userCenterPage = nullptr;
     HelpCenterPage* m_helpCenterPage = nullptr;
     QStackedWidget* m_stackWidget = nullptr;
+    FileCenterPage* m_fileCenterPage = nullptr;
     UserSession* m_session = nullptr;
     int cur_PageId = 0;
     QPixmap _pixMap;

@@ -1,4 +1,4 @@
 #pragma once
-// The shell's pictures live in its own resource file, linked statically: every widget that
-// shows one makes sure it is registered.
+// The shell's and the home page's pictures live in their own resource files, linked statically:
+// every widget that shows one makes sure they are registered.
 void initShellResources();

@@ -6,12 +6,14 @@
 // tool bar, shows the current tab's state on the tool bar and closes tabs, asking first whether
 // to save a changed local document.
 
+#include "ContractRecords.h"
+#include "GlobalHeader.h"
+
 #include <QByteArray>
 #include <QFrame>
+#include <QList>
 #include <QString>
 #include <QVariant>
-
-#include <functional>
 
 #include <functional>
 
@@ -23,6 +25,7 @@ class LoadingWidget;
 class MenuBar;
 class PdfEngine;
 class RightToolBar;
+class RightToolBarUserAuth;
 class SignParamBusiness;
 class SplitterFrame;
 
@@ -45,6 +48,30 @@ public:
     // made beforehand (with the canvas and panel inside it) is filled; else one is made.
     SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine,
                                       SplitterFrame* frame = nullptr);
+
+    // Cloud documents (SignPageCloud.cpp). A contract opens in a tab keyed by its contract id,
+    // with the seal panel in its cloud view and the contract's details; a seal-authorisation
+    // document in a tab keyed by its protocol id, with the authorisation panel and, when the
+    // authorisation has a placed seal, that seal drawn on it. A tab already open is brought
+    // forward. Bytes that did not arrive or that the engine refuses open no tab: a toast says
+    // why. True when a tab shows the document afterwards.
+    bool addCloudFileTab(const QByteArray& bytes, ContractInfo contract, QList<ContractSignerInfo> signers);
+    bool addCloudFileTab(const QByteArray& bytes, StartAuthSuccessInfo auth, QList<ContractSignerInfo> signers);
+    // The engine over the bytes and the contract's frame; null (code: the engine's result) when
+    // the engine refuses them.
+    SplitterFrame* createPdfWidget(QByteArray bytes, ContractInfo contract, QList<ContractSignerInfo> signers,
+                                   int* code);
+    SplitterFrame* createPdfWidget(const QByteArray& bytes, StartAuthSuccessInfo auth,
+                                   QList<ContractSignerInfo> signers, int* code);
+    SplitterFrame* createSplitterCloudFrame(PdfEngine* engine, ContractInfo contract,
+                                            QList<ContractSignerInfo> signers, CloudSignMode mode);
+    SplitterFrame* createSplitterCloudAuthFrame(PdfEngine* engine, StartAuthSuccessInfo auth,
+                                                QList<ContractSignerInfo> signers);
+    // The reduced frame of an authorisation tab.
+    SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBarUserAuth* panel, PdfEngine* engine);
+    // The cloud sign mode of a contract in the service's state (its status key).
+    static CloudSignMode cloudSignModeOf(const QString& status);
+
     // Whether the current tab's batch signing is running.
     bool checkBatchSealRuning();
 
@@ -146,6 +173,8 @@ signals:
     // After turnTitleBar: the user-centre page the seal panel sends the user to (1 seals and
     // signatures, 3 the package purchase).
     void openUserCenterPage(int menuId);
+    // A draft contract was opened in a tab.
+    void addDraftsList(QString contractId);
 
 private:
     void initUi();
@@ -157,6 +186,8 @@ private:
     void connectFrameCommands(Canvas* canvas, RightToolBar* panel);
     // Saves the current tab's document and tells the user about a failure; the engine's code.
     int saveCurrent(bool force);
+    // The toast of a cloud document that cannot be opened, chosen by the engine's code.
+    void showCloudOpenFailure(int code);
 
     DocTabWidget* m_pdfTabWidget = nullptr;
     MenuBar* m_menu = nullptr;

@@ -14,6 +14,7 @@ class PdfEngine;
 class PushWidget;
 class QHBoxLayout;
 class RightToolBar;
+class RightToolBarUserAuth;
 
 // The host of a view model: forwards the model's requests to its page widget and to the render
 // cache the widget was given (the process's one cache otherwise).
@@ -46,6 +47,8 @@ public:
     void setLeftWidget(LeftToolBar* widget);
     void setCanvasWidget(Canvas* widget);
     void setRightWidget(RightToolBar* widget);
+    // The panel of a seal-authorisation document (in place of the seal panel).
+    void setRightUserAuthWidget(RightToolBarUserAuth* widget);
 
     LeftToolBar* leftToolBar() const { return m_leftToolBar; }
     Canvas* canvas() const { return m_canvas; }
@@ -56,6 +59,7 @@ public:
     LeftToolBar* m_leftToolBar = nullptr;
     Canvas* m_canvas = nullptr;
     RightToolBar* m_rightToolBar = nullptr;
+    RightToolBarUserAuth* m_rightToolBarUserAuth = nullptr;
     QHBoxLayout* m_hlayout = nullptr;
     PdfEngine* m_pdfEngine = nullptr;
 

@@ -1,0 +1,254 @@
+// Cloud contract and seal-authorisation tabs of the workspace.
+#include "SignPage.h"
+
+#include "Canvas.h"
+#include "DocTabWidget.h"
+#include "LeftToolBar.h"
+#include "MenuBar.h"
+#include "NetWorkBusiness.h"
+#include "PdfEngine.h"
+#include "QuickMessageBox.h"
+#include "RenderCache.h"
+#include "RightToolBar.h"
+#include "RightToolBarUserAuth.h"
+#include "SignParamBusiness.h"
+#include "SignatureListWidget.h"
+#include "SplitterFrame.h"
+#include "ThumbnailWidget.h"
+#include "vq-pdf.h"
+
+CloudSignMode SignPage::cloudSignModeOf(const QString& status)
+{
+    switch (NetWorkBusiness::getContractStatus(status))
+    {
+    case NetWorkBusiness::cs_waitforme:
+        return CSM_Sign_Waitme;
+    case NetWorkBusiness::cs_waitforother:
+        return CSM_Sign_WaitOther;
+    case NetWorkBusiness::cs_completed:
+        return CSM_Sign_Completed;
+    case NetWorkBusiness::cs_overdue:
+        return CSM_Sign_Overdue;
+    case NetWorkBusiness::cs_refuse:
+        return CSM_Sign_Refuse;
+    case NetWorkBusiness::cs_drafts:
+        return CSM_Sign_Drafts;
+    default:
+        return CSM_Sign_NoSate;
+    }
+}
+
+void SignPage::showCloudOpenFailure(int code)
+{
+    if (code == VQ_NOSUPPORT_FILE)
+        QuickMessageBox::abort(this, QStringLiteral("文件获取失败，请重试"), qmt_error, 2000);
+    else if (code == VQ_DAMAGED_FILE)
+        QuickMessageBox::abort(this, QStringLiteral("打开文件失败，文件已损坏"), qmt_error, 2000);
+    else
+        QuickMessageBox::abort(nullptr, QStringLiteral("打开文件失败，未知错误"), qmt_error, 2000);
+}
+
+// ---- contracts ------------------------------------------------------------------------------
+
+bool SignPage::addCloudFileTab(const QByteArray& bytes, ContractInfo contract, QList<ContractSignerInfo> signers)
+{
+    // The workspace's authorisation flag follows the current tab: it changes only once the
+    // contract's tab is current, so a failed open leaves it as the current tab needs it.
+    if (bytes.isEmpty())
+    {
+        QuickMessageBox::abort(this, QStringLiteral("文件获取失败，请重试"), qmt_error, 2000);
+        return false;
+    }
+    if (!m_pdfTabWidget)
+        return false;
+    if (QWidget* open = findSameTabWidget(contract.contractId))
+    {
+        open->show();
+        open->raise();
+        open->activateWindow();
+    }
+    else
+    {
+        int code = 0;
+        SplitterFrame* frame = createPdfWidget(bytes, contract, signers, &code);
+        if (!frame)
+        {
+            showCloudOpenFailure(code);
+            return false;
+        }
+        m_pdfTabWidget->addTab(frame, DocTabWidget::file_cloud, contract.contractName, contract.contractId);
+        emit setDenyBtnDisable(false);
+        if (contract.status == QLatin1String("drafts"))
+            emit addDraftsList(contract.contractId);
+    }
+    isAuthFile = false;
+    SplitterFrame* frame = currentFrame();
+    if (!frame)
+        return false;
+    if (frame->m_canvas)
+    {
+        frame->m_canvas->fileType = 1;
+        frame->m_canvas->m_docName = contract.contractName;
+    }
+    if (frame->m_rightToolBar)
+        frame->m_rightToolBar->setParam(paramAt(m_pdfTabWidget->currentIndex()));
+    return true;
+}
+
+SplitterFrame* SignPage::createPdfWidget(QByteArray bytes, ContractInfo contract, QList<ContractSignerInfo> signers,
+                                         int* code)
+{
+    PdfEngine* engine = new PdfEngine();
+    const int result = engine->LoadStream(bytes, nullptr);
+    if (code)
+        *code = result;
+    if (result != 0)
+    {
+        delete engine;
+        return nullptr;
+    }
+    return createSplitterCloudFrame(engine, contract, signers, cloudSignModeOf(contract.status));
+}
+
+SplitterFrame* SignPage::createSplitterCloudFrame(PdfEngine* engine, ContractInfo contract,
+                                                  QList<ContractSignerInfo> signers, CloudSignMode mode)
+{
+    m_menu->setDisableControl(true);
+    Canvas* canvas = new Canvas(this);
+    connect(canvas, &Canvas::sigCertRenewSucess, this, &SignPage::sigCertRenewSucess);
+    canvas->isAuthFile = false;
+    RightToolBar* panel = new RightToolBar(contract.contractName, engine, this, -1);
+    panel->setCloudSignMode(mode);
+    panel->setViewMode(RVM_Cloud);
+    panel->setContractInfo(contract, signers, mode);
+    SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
+    // A contract opens with the cloud-signing tool chosen.
+    canvas->SetMouseState(MS_CloudSignature);
+    m_menu->setOperateToolChecked(MS_CloudSignature);
+    return frame;
+}
+
+// ---- seal authorisations --------------------------------------------------------------------
+
+bool SignPage::addCloudFileTab(const QByteArray& bytes, StartAuthSuccessInfo auth, QList<ContractSignerInfo> signers)
+{
+    if (bytes.isEmpty())
+    {
+        QuickMessageBox::abort(this, QStringLiteral("文件获取失败，请重试"), qmt_error, 2000);
+        return false;
+    }
+    if (!m_pdfTabWidget)
+        return false;
+    if (QWidget* open = findSameTabWidget(auth.protocolId))
+    {
+        open->show();
+        open->raise();
+        open->activateWindow();
+        SplitterFrame* frame = currentFrame();
+        if (!frame)
+            return false;
+        isAuthFile = true;
+        if (frame->m_canvas)
+        {
+            frame->m_canvas->fileType = 1;
+            frame->m_canvas->m_docName = auth.fileName;
+        }
+        return true;
+    }
+    int code = 0;
+    SplitterFrame* frame = createPdfWidget(bytes, auth, signers, &code);
+    if (!frame)
+    {
+        showCloudOpenFailure(code);
+        return false;
+    }
+    m_pdfTabWidget->addTab(frame, DocTabWidget::file_cloud, auth.fileName, auth.protocolId);
+    // Only now is an authorisation tab the current one.
+    isAuthFile = true;
+    if (!auth.isAuth)
+        return true;
+
+    ContractGetDetails placed;
+    if (!NetWorkBusiness::Instance()->contractGetDetailsBus(placed, auth.protocolId, nullptr))
+        return true;
+    SplitterFrame* current = currentFrame();
+    if (!current || !current->m_canvas || !current->m_canvas->AsFixed())
+        return false;
+    const QRectF onPage(placed.signLeft, placed.signTop, placed.signWidth, placed.signHeight);
+    const QRectF onScreen = current->m_canvas->AsFixed()->CvtToScreen(placed.pageIndex + 1, onPage, true);
+    const QPoint at = onScreen.topLeft().toPoint() + QPoint(50, 50);
+    current->m_canvas->addAuthSealToPdf(at, placed.imageData, placed.signWidth, placed.signHeight);
+    return true;
+}
+
+SplitterFrame* SignPage::createPdfWidget(const QByteArray& bytes, StartAuthSuccessInfo auth,
+                                         QList<ContractSignerInfo> signers, int* code)
+{
+    PdfEngine* engine = new PdfEngine();
+    const int result = engine->LoadStream(bytes, nullptr);
+    if (code)
+        *code = result;
+    if (result != 0)
+    {
+        delete engine;
+        return nullptr;
+    }
+    return createSplitterCloudAuthFrame(engine, auth, signers);
+}
+
+SplitterFrame* SignPage::createSplitterCloudAuthFrame(PdfEngine* engine, StartAuthSuccessInfo auth,
+                                                      QList<ContractSignerInfo> signers)
+{
+    m_menu->setDisableControl(false);
+    Canvas* canvas = new Canvas(this);
+    canvas->isAuthFile = true;
+    RightToolBarUserAuth* panel = new RightToolBarUserAuth(auth, signers, engine, this);
+    SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
+    canvas->SetMouseState(MS_CloudSignature);
+    m_menu->setOperateToolChecked(MS_CloudSignature);
+    return frame;
+}
+
+SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBarUserAuth* panel, PdfEngine* engine)
+{
+    RenderCache* cache = RenderCache::instance();
+
+    DisplayModel* model = new DisplayModel(new ControllerCallbackHandler(canvas), engine);
+    model->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
+    model->Relayout(100, 0);
+    canvas->setDisplayModel(model, cache);
+
+    LeftToolBar* left = new LeftToolBar(this);
+    ThumbnailWidget* thumbnails = new ThumbnailWidget(left);
+    DisplayModel* thumbModel = new DisplayModel(new ControllerCallbackHandler(thumbnails), engine);
+    thumbModel->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
+    thumbModel->SetSpace(int(screenZoom * 6), int(screenZoom * 40));
+    thumbModel->SetContentMarign(int(screenZoom * 28), int(screenZoom * 10), int(screenZoom * 28),
+                                 int(screenZoom * 40));
+    thumbModel->Relayout(-1, 0);
+    SignatureListWidget* list = new SignatureListWidget(left, thumbModel);
+    thumbnails->setDisplayModel(thumbModel, cache);
+    left->addThumbnailWidget(thumbnails);
+    left->addSignatureInfoWidget(list);
+
+    connect(canvas, &Canvas::zoomChanged, m_menu, &MenuBar::setZoomValue);
+
+    SplitterFrame* frame = new SplitterFrame(this, engine);
+    PushWidget* push = new PushWidget(this);
+    connect(push, &PushWidget::extend, left, &LeftToolBar::setExtend);
+    push->setPushState(1, list->hasSignature());
+    connect(list, &SignatureListWidget::signatureCountKnown, push, [push](int count) {
+        if (count != 0)
+            push->setPushState(1, true);
+    });
+    connect(canvas, &Canvas::addSignatureList, push, &PushWidget::addSignatureToList);
+
+    frame->setPushWidget(push);
+    frame->setLeftWidget(left);
+    frame->setCanvasWidget(canvas);
+    frame->setRightUserAuthWidget(panel);
+
+    connect(list, &SignatureListWidget::gotoPage, canvas, qOverload<int, QPoint>(&Canvas::gotoPage));
+    connect(list, &SignatureListWidget::verifySignatureSignal, canvas, &Canvas::verifySignatureByName);
+    return frame;
+}
