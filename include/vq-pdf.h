@@ -231,6 +231,13 @@ struct pdf_signer_s
 VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret);
 /* Opens a PDF held in memory (the bytes are copied); same codes as vq_document_open_file. */
 VQ_API vq_document* vq_document_open_stream(unsigned char* unfiledata, unsigned int len, int* nret);
+/* A second document over the bytes src holds (its file is shared, not read again; bytes it
+   holds in memory only are copied), for reading on another thread: it has no path and no
+   password, and saving it writes no file. Quick: src is held only while its bytes are taken.
+   NULL with *nret set when it cannot be made. vq_document_open_twin then opens it (the long
+   part, src not held): 0 or the codes of vq_document_open_file; close it either way. */
+VQ_API vq_document* vq_document_new_twin(vq_document* src, int* nret);
+VQ_API int vq_document_open_twin(vq_document* twin);
 /* Builds the page table (once); required before any page operation. */
 VQ_API void vq_document_cut_page(vq_document* doc);
 /* Closes the document and frees every handle it handed out; NULL does nothing. */
@@ -254,6 +261,10 @@ VQ_API int vq_document_file_changed(vq_document* doc);
 VQ_API int vq_document_canbe_sign(vq_document* doc);
 /* Number of signature fields listed in the document's AcroForm. */
 VQ_API int vq_document_has_signature(vq_document* doc);
+/* Number of form-field widgets on all pages (every field type), as vq_field_first/vq_field_next
+   list them page by page, read from the page objects without loading a page. Builds the page
+   table when it is not built yet. */
+VQ_API int vq_document_widget_count(vq_document* doc);
 VQ_API int vq_document_has_password(vq_document* doc);
 VQ_API int vq_document_authenticate_password(vq_document* doc, const char* password);
 VQ_API int vq_document_has_permission(vq_document* doc, vq_permission_type permission);

@@ -219,13 +219,17 @@ static pdf_annot* annot_for_object(fz_context* ctx, pdf_page* pp, pdf_obj* item)
     return NULL;
 }
 
-/* The first annotation at or after position i of /Annots (widgets only when widgets_only). */
+/* The first annotation at or after position i of /Annots (widgets only when widgets_only). An
+   entry that repeats an earlier one is the annotation met there already: skipped, or the
+   iteration (which goes on from an annotation's first position) would never end. */
 static pdf_annot* annot_from_index(fz_context* ctx, pdf_page* pp, int i, int widgets_only)
 {
     pdf_obj* annots = pdf_dict_get(ctx, pp->obj, PDF_NAME(Annots));
     int n = pdf_array_len(ctx, annots);
     for (; i < n; i++)
     {
+        if (vq_annots_entry_repeats(ctx, annots, i))
+            continue;
         pdf_annot* a = annot_for_object(ctx, pp, pdf_array_get(ctx, annots, i));
         if (a && (!widgets_only || pdf_annot_type(ctx, a) == PDF_ANNOT_WIDGET))
             return a;

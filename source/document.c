@@ -578,6 +578,61 @@ VQ_API vq_document* vq_document_open_file(const char* fpath, int* nret)
     return d;
 }
 
+VQ_API vq_document* vq_document_new_twin(vq_document* src, int* nret)
+{
+    int dummy = 0;
+    if (!nret)
+        nret = &dummy;
+    if (!src)
+    {
+        *nret = VQ_FAIL;
+        return NULL;
+    }
+    int code = 0;
+    struct document* d = new_record(&code);
+    if (!d)
+    {
+        *nret = code;
+        return NULL;
+    }
+    /* The file part is shared (the descriptor pins the very file the source reads); the bytes
+       the source holds in memory only are copied. */
+    vq_doc_lock(src);
+    if (!src->doc)
+        code = VQ_FAIL;
+    else
+    {
+        d->filebuf = copy_bytes(d->ctx, src->filebuf ? src->filebuf->data : NULL, src->filebuf ? src->filebuf->len : 0);
+        if (!d->filebuf)
+            code = VQ_FAIL;
+        else if (src->srcfile)
+        {
+            d->srcfile = vq_file_keep(src->srcfile);
+            d->srcfile_len = src->srcfile_len;
+            d->srcfile_id = src->srcfile_id;
+        }
+    }
+    vq_doc_unlock(src);
+    if (code)
+    {
+        free_record(d);
+        *nret = code;
+        return NULL;
+    }
+    *nret = 0;
+    return d;
+}
+
+VQ_API int vq_document_open_twin(vq_document* d)
+{
+    if (!d)
+        return VQ_FAIL;
+    vq_doc_lock(d);
+    const int code = d->doc ? 0 : open_pdf(d);
+    vq_doc_unlock(d);
+    return code;
+}
+
 static fz_buffer* copy_bytes(fz_context* ctx, const unsigned char* data, size_t len)
 {
     fz_buffer* b = NULL;
@@ -974,6 +1029,62 @@ VQ_API int vq_document_has_signature(vq_document* d)
     pdf_document* pdf = vq_pdf(d);
     if (pdf)
         n = signature_count(d->ctx, pdf);
+    vq_doc_unlock(d);
+    return n;
+}
+
+/* Whether entry i of an /Annots array repeats an earlier entry (the same object listed twice is
+   one annotation). */
+int vq_annots_entry_repeats(fz_context* ctx, pdf_obj* annots, int i)
+{
+    pdf_obj* item = pdf_array_get(ctx, annots, i);
+    const int num = pdf_is_indirect(ctx, item) ? pdf_to_num(ctx, item) : 0;
+    for (int j = 0; j < i; j++)
+    {
+        pdf_obj* earlier = pdf_array_get(ctx, annots, j);
+        if (earlier == item || (num > 0 && pdf_is_indirect(ctx, earlier) && pdf_to_num(ctx, earlier) == num))
+            return 1;
+    }
+    return 0;
+}
+
+/* The widgets a page lists in /Annots, read from the page object: what loading the page would
+   make of them (dictionaries of /Subtype /Widget), each object once. */
+static int widgets_of_page(fz_context* ctx, pdf_obj* pageobj)
+{
+    int count = 0;
+    fz_var(count);
+    fz_try(ctx)
+    {
+        pdf_obj* annots = pdf_dict_get(ctx, pageobj, PDF_NAME(Annots));
+        const int n = pdf_array_len(ctx, annots);
+        for (int i = 0; i < n; i++)
+        {
+            pdf_obj* item = pdf_array_get(ctx, annots, i);
+            if (pdf_is_dict(ctx, item) && pdf_name_eq(ctx, pdf_dict_get(ctx, item, PDF_NAME(Subtype)), PDF_NAME(Widget)) &&
+                !vq_annots_entry_repeats(ctx, annots, i))
+                count++;
+        }
+    }
+    fz_catch(ctx)
+        count = 0;
+    return count;
+}
+
+VQ_API int vq_document_widget_count(vq_document* d)
+{
+    if (!d)
+        return 0;
+    vq_doc_lock(d);
+    int n = 0;
+    if (vq_pdf(d))
+    {
+        if (!d->pages && ensure_page_slots(d) == 0)
+            collect_page_objects(d);
+        for (int i = 0; d->pageobjs && i < d->counts && i < d->page_slots; i++)
+            if (d->pageobjs[i])
+                n += widgets_of_page(d->ctx, d->pageobjs[i]);
+    }
     vq_doc_unlock(d);
     return n;
 }

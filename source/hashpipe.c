@@ -4,9 +4,11 @@
  * Signing and verifying hash the signed bytes twice: SM3 (with the signer's Z value first) and
  * MD5 (for the time stamp). Over a large file the two together cost half as much again as SM3
  * alone, so the second one runs on a helper thread, block by block, while the caller's thread
- * reads the next block and hashes it with the first. Two blocks alternate: the helper works on
- * one while the caller fills the other. Without a helper thread (it cannot be started) both
- * digests are computed in turn on the caller's thread.
+ * reads the next blocks and hashes them with the first. A ring of blocks lies between the two:
+ * the helper may fall behind by several blocks (on a busy machine it waits for a processor more
+ * often than the caller) before the caller waits for it, so neither stops the other at every
+ * block. Without a helper thread (it cannot be started) both digests are computed in turn on
+ * the caller's thread.
  */
 #include "header.h"
 
@@ -14,20 +16,21 @@
 #include <stdlib.h>
 
 #define PIPE_BLOCK (256 * 1024)
+#define PIPE_RING 8
 
 struct vq_hash_pipe
 {
     vq_hash_fn side;
     void* side_arg;
-    unsigned char* buf[2];
-    int next;                   /* the buffer the caller fills next */
+    unsigned char* buf[PIPE_RING];
+    size_t len[PIPE_RING];
+    int head;                   /* the block the caller fills next */
+    int tail;                   /* the block the helper hashes next */
+    int pending;                /* blocks handed over and not yet hashed by the helper */
     int threaded;
     pthread_t thread;
     pthread_mutex_t lock;
     pthread_cond_t cond;
-    const unsigned char* data;  /* the block handed to the helper */
-    size_t n;
-    int busy;                   /* the helper holds a block */
     int stop;
 };
 
@@ -37,16 +40,18 @@ static void* helper(void* arg)
     pthread_mutex_lock(&p->lock);
     for (;;)
     {
-        while (!p->busy && !p->stop)
+        while (p->pending == 0 && !p->stop)
             pthread_cond_wait(&p->cond, &p->lock);
-        if (!p->busy)
+        /* Stopped: what was handed over is hashed first. */
+        if (p->pending == 0)
             break;
-        const unsigned char* data = p->data;
-        size_t n = p->n;
+        const unsigned char* data = p->buf[p->tail];
+        size_t n = p->len[p->tail];
         pthread_mutex_unlock(&p->lock);
         p->side(p->side_arg, data, n);
         pthread_mutex_lock(&p->lock);
-        p->busy = 0;
+        p->tail = (p->tail + 1) % PIPE_RING;
+        p->pending--;
         pthread_cond_broadcast(&p->cond);
     }
     pthread_mutex_unlock(&p->lock);
@@ -60,14 +65,16 @@ vq_hash_pipe* vq_hash_pipe_new(vq_hash_fn side, void* side_arg)
         return NULL;
     p->side = side;
     p->side_arg = side_arg;
-    p->buf[0] = (unsigned char*)malloc(PIPE_BLOCK);
-    p->buf[1] = (unsigned char*)malloc(PIPE_BLOCK);
-    if (!p->buf[0] || !p->buf[1])
+    for (int i = 0; i < PIPE_RING; i++)
     {
-        free(p->buf[0]);
-        free(p->buf[1]);
-        free(p);
-        return NULL;
+        p->buf[i] = (unsigned char*)malloc(PIPE_BLOCK);
+        if (!p->buf[i])
+        {
+            for (int j = 0; j < i; j++)
+                free(p->buf[j]);
+            free(p);
+            return NULL;
+        }
     }
     pthread_mutex_init(&p->lock, NULL);
     pthread_cond_init(&p->cond, NULL);
@@ -82,39 +89,37 @@ size_t vq_hash_pipe_block_size(void)
 
 unsigned char* vq_hash_pipe_buffer(vq_hash_pipe* p)
 {
-    return p->buf[p->next];
-}
-
-static void wait_idle(vq_hash_pipe* p)
-{
-    pthread_mutex_lock(&p->lock);
-    while (p->busy)
-        pthread_cond_wait(&p->cond, &p->lock);
-    pthread_mutex_unlock(&p->lock);
+    if (p->threaded)
+    {
+        /* The block is free once the helper has hashed it (blocks are hashed in turn). */
+        pthread_mutex_lock(&p->lock);
+        while (p->pending == PIPE_RING)
+            pthread_cond_wait(&p->cond, &p->lock);
+        pthread_mutex_unlock(&p->lock);
+    }
+    return p->buf[p->head];
 }
 
 void vq_hash_pipe_feed(vq_hash_pipe* p, size_t n, vq_hash_fn main, void* main_arg)
 {
-    unsigned char* block = p->buf[p->next];
-    if (n > 0)
+    unsigned char* block = vq_hash_pipe_buffer(p);
+    if (n == 0)
+        return;
+    if (p->threaded)
     {
-        if (p->threaded)
-        {
-            /* The helper has finished the other buffer before it gets this one. */
-            wait_idle(p);
-            pthread_mutex_lock(&p->lock);
-            p->data = block;
-            p->n = n;
-            p->busy = 1;
-            pthread_cond_broadcast(&p->cond);
-            pthread_mutex_unlock(&p->lock);
-        }
-        else
-            p->side(p->side_arg, block, n);
-        if (main)
-            main(main_arg, block, n);
+        pthread_mutex_lock(&p->lock);
+        p->len[p->head] = n;
+        p->pending++;
+        pthread_cond_broadcast(&p->cond);
+        pthread_mutex_unlock(&p->lock);
     }
-    p->next ^= 1;
+    else
+        p->side(p->side_arg, block, n);
+    /* The helper only reads the block too; the caller is done with it before it fills the
+       next one. */
+    if (main)
+        main(main_arg, block, n);
+    p->head = (p->head + 1) % PIPE_RING;
 }
 
 void vq_hash_pipe_drop(vq_hash_pipe* p)
@@ -124,16 +129,15 @@ void vq_hash_pipe_drop(vq_hash_pipe* p)
     if (p->threaded)
     {
         pthread_mutex_lock(&p->lock);
-        while (p->busy)
-            pthread_cond_wait(&p->cond, &p->lock);
         p->stop = 1;
         pthread_cond_broadcast(&p->cond);
         pthread_mutex_unlock(&p->lock);
+        /* The helper ends once every block handed over is hashed. */
         pthread_join(p->thread, NULL);
     }
     pthread_cond_destroy(&p->cond);
     pthread_mutex_destroy(&p->lock);
-    free(p->buf[0]);
-    free(p->buf[1]);
+    for (int i = 0; i < PIPE_RING; i++)
+        free(p->buf[i]);
     free(p);
 }

@@ -328,6 +328,9 @@ fz_stream* vq_new_positioned_stream(fz_context* ctx, const vq_positioned_ops* op
    change a byte before it. Reads back through the document's bytes. */
 fz_output* vq_new_update_output(fz_context* ctx, struct document* d, fz_buffer* upd);
 
+/* Whether entry i of a page's /Annots array repeats an earlier entry (document.c). */
+int vq_annots_entry_repeats(fz_context* ctx, pdf_obj* annots, int i);
+
 /* Test seam: makes engine outputs fail once this many further bytes have been written
    (negative: never). Used to simulate a full disk. */
 int vq_output_budget_take(size_t n);

@@ -283,6 +283,37 @@ int PdfEngine::LoadStream(const QByteArray& filedata, void* /*pwdUi*/)
     return 0;
 }
 
+int PdfEngine::LoadTwin(const PdfEngine& other)
+{
+    if (&other == this)
+        return VQ_FAIL;
+    QMutexLocker lock(&mutex);
+    if (m_saving)
+        return VQ_FILE_IS_BUSY;
+    closeDocument();
+    _fileName.clear();
+    _fileByteArray.clear();
+    int code = VQ_FAIL;
+    vq_document* doc = nullptr;
+    {
+        // Held only while the bytes are taken: the other facade stays free for its own thread.
+        QMutexLocker otherLock(&other.mutex);
+        if (other._doc)
+            doc = vq_document_new_twin(other._doc, &code);
+    }
+    if (doc)
+        code = vq_document_open_twin(doc);
+    if (!doc || code != 0)
+    {
+        if (doc)
+            vq_document_close(doc);
+        return code ? code : VQ_FAIL;
+    }
+    _doc = doc;
+    m_pageCount = vq_document_page_count(_doc);
+    return 0;
+}
+
 QByteArray PdfEngine::sourceBytes() const
 {
     QString file;
@@ -580,17 +611,8 @@ int PdfEngine::DocumentIsCanSign()
 int PdfEngine::getSinatureCount()
 {
     QMutexLocker lock(&mutex);
-    if (!_doc)
-        return 0;
-    int count = 0;
-    const int pages = vq_document_page_count(_doc);
-    for (int i = 0; i < pages; ++i)
-    {
-        vq_page* page = vq_page_index(_doc, i);
-        for (vq_field* f = page ? vq_field_first(_doc, page) : nullptr; f; f = vq_field_next(_doc, f))
-            ++count;
-    }
-    return count;
+    // Read from the page objects: a long document is counted without loading its pages.
+    return _doc ? vq_document_widget_count(_doc) : 0;
 }
 
 QMap<int, QVector<rect>> PdfEngine::GetErrorSignature()

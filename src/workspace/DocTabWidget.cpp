@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabBar>
 
 DocTabWidget::DocTabWidget(QWidget* parent) : QTabWidget(parent)
@@ -45,6 +46,12 @@ void DocTabWidget::addTab(QWidget* widget, DocTabWidget::file_type type, const Q
     setCurrentWidget(widget);
     update();
     resizeTabBar();
+}
+
+QWidget* DocTabWidget::pageHost() const
+{
+    QStackedWidget* stack = findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    return stack ? static_cast<QWidget*>(stack) : const_cast<DocTabWidget*>(this);
 }
 
 SignParamBusiness* DocTabWidget::param(int index) const

@@ -237,16 +237,22 @@ SplitterFrame* SignPage::createPdfWidget(const QString& path, int* code)
 SplitterFrame* SignPage::createSplitterFrame(PdfEngine* engine, const QString& path)
 {
     m_menu->setDisableControl(true);
-    Canvas* canvas = new Canvas(this);
+    // Every widget of the tab is made where it stays (the frame inside the tab widget's page
+    // holder): moving a built tree under another parent restyles all of it, each time.
+    SplitterFrame* frame = new SplitterFrame(m_pdfTabWidget->pageHost(), engine);
+    frame->hide();
+    Canvas* canvas = new Canvas(frame);
     connect(canvas, &Canvas::sigCertRenewSucess, this, &SignPage::sigCertRenewSucess);
     canvas->isAuthFile = false;
-    RightToolBar* panel = new RightToolBar(path, engine, this, engine->PageCount());
+    RightToolBar* panel = new RightToolBar(path, engine, frame, engine->PageCount());
     panel->hide();
-    return createCommonWidget(canvas, panel, engine);
+    return createCommonWidget(canvas, panel, engine, frame);
 }
 
-SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine)
+SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine,
+                                            SplitterFrame* frame)
 {
+    QWidget* owner = frame ? static_cast<QWidget*>(frame) : static_cast<QWidget*>(this);
     RenderCache* cache = RenderCache::instance();
 
     // The document view at 100 %.
@@ -256,7 +262,7 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     canvas->setDisplayModel(model, cache);
 
     // The thumbnails: a model of their own at fit-page zoom.
-    LeftToolBar* left = new LeftToolBar(this);
+    LeftToolBar* left = new LeftToolBar(owner);
     ThumbnailWidget* thumbnails = new ThumbnailWidget(left);
     DisplayModel* thumbModel = new DisplayModel(new ControllerCallbackHandler(thumbnails), engine);
     thumbModel->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
@@ -270,8 +276,9 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     left->addThumbnailWidget(thumbnails);
     left->addSignatureInfoWidget(list);
 
-    SplitterFrame* frame = new SplitterFrame(this, engine);
-    PushWidget* push = new PushWidget(this);
+    if (!frame)
+        frame = new SplitterFrame(this, engine);
+    PushWidget* push = new PushWidget(owner);
     connect(push, &PushWidget::extend, left, &LeftToolBar::setExtend);
     push->setPushState(1, list->hasSignature());
     // The list learns whether the document has fields from its thread: a document that has

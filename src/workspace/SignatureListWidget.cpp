@@ -36,11 +36,11 @@ void VerifyThread::run()
 {
     if (!m_engine)
         return;
-    // The thread works on a document of its own, read from the same bytes: the tab's engine
-    // stays free for painting, rendering and the user while every page is read and each
+    // The thread works on a document of its own over the same bytes (the file shared, not read
+    // again): the tab's engine stays free for painting, rendering and the user while each
     // signature is checked (a time-stamp check waits for the service).
     PdfEngine own;
-    if (own.LoadStream(m_engine->sourceBytes()) != 0)
+    if (own.LoadTwin(*m_engine) != 0)
     {
         emit fieldCount(0);
         return;
@@ -153,8 +153,8 @@ SignatureListWidget::SignatureListWidget(QWidget* parent, DisplayModel* dm)
     connect(&m_verifyThread, &VerifyThread::resultReady, this, &SignatureListWidget::handleResult);
     connect(&m_verifyThread, &QThread::finished, this, &SignatureListWidget::onFinish);
 
-    // Counting the fields reads every page: that is the thread's work too, so that a long
-    // document shows at once. Until the count is known the list looks idle.
+    // Counting the fields and opening the thread's own document are the thread's work too, so
+    // that a long document shows at once. Until the count is known the list looks idle.
     m_progress->hide();
     if (!m_engine)
         return;

@@ -209,3 +209,176 @@ TEST(EngineField, SignatureFieldsJoinTheFormWithTheirFlags)
     DocPtr d = openReady(simpleDocument({PageSpec()}));
     EXPECT_EQ(vq_page_add_field(d.get(), vq_page_index(d.get(), 0), VQ_FIELD_TYPE_SIGNATURE, nullptr, nullptr), nullptr);
 }
+
+namespace {
+
+// The widgets of every page as the field iterators list them, page by page (loading each page);
+// -1 when a page lists more than the bound (an iteration that does not end).
+int widgetsByLoadingPages(vq_document* d)
+{
+    int total = 0;
+    for (int i = 0; i < vq_document_page_count(d); i++)
+    {
+        vq_page* pg = vq_page_index(d, i);
+        int onPage = 0;
+        for (vq_field* f = pg ? vq_field_first(d, pg) : nullptr; f; f = vq_field_next(d, f))
+            if (++onPage > 100)
+                return -1;
+        total += onPage;
+    }
+    return total;
+}
+
+// A document whose pages list the given annotation bodies. In a body, "@P" stands for the
+// page's own reference and "@N" for the reference of object N of the shared list. Pages hang
+// under one node of the page tree unless nested, then under a second level of two nodes.
+struct Layout
+{
+    std::vector<std::string> shared;                 // objects any page may list (@0, @1, ...)
+    std::vector<std::vector<std::string>> pageAnnots; // per page: entries of /Annots (bodies or @N)
+    std::string fields;                              // the /Fields array's content (@N refs)
+    bool nested = false;
+    bool treeCycle = false; // a second-level node lists the root node among its kids
+};
+
+std::string layoutDocument(const Layout& l)
+{
+    PdfBuilder b;
+    const int catalog = b.reserve();
+    const int root = b.reserve();
+    std::vector<int> shared;
+    for (size_t i = 0; i < l.shared.size(); i++)
+        shared.push_back(b.reserve());
+    std::vector<int> pages;
+    for (size_t i = 0; i < l.pageAnnots.size(); i++)
+        pages.push_back(b.reserve());
+    auto refs = [&](std::string text, int page) {
+        for (size_t i = shared.size(); i-- > 0;)
+        {
+            const std::string key = "@" + std::to_string(i);
+            for (size_t at = text.find(key); at != std::string::npos; at = text.find(key))
+                text.replace(at, key.size(), std::to_string(shared[i]) + " 0 R");
+        }
+        for (size_t at = text.find("@P"); at != std::string::npos; at = text.find("@P"))
+            text.replace(at, 2, std::to_string(page) + " 0 R");
+        return text;
+    };
+    for (size_t i = 0; i < shared.size(); i++)
+        b.set(shared[i], refs(l.shared[i], pages.empty() ? 0 : pages[0]));
+    int parents[2] = {root, root};
+    if (l.nested)
+    {
+        parents[0] = b.reserve();
+        parents[1] = b.reserve();
+    }
+    std::string kids[2];
+    for (size_t i = 0; i < pages.size(); i++)
+    {
+        std::string annots;
+        for (const std::string& a : l.pageAnnots[i])
+            annots += a[0] == '@' ? refs(a, pages[i]) + " " : std::to_string(b.add(refs(a, pages[i]))) + " 0 R ";
+        const int parent = parents[l.nested ? i % 2 : 0];
+        b.set(pages[i], "<< /Type /Page /Parent " + std::to_string(parent) +
+                            " 0 R /MediaBox [0 0 612 792] /Annots [" + annots + "] >>");
+        kids[l.nested ? i % 2 : 0] += std::to_string(pages[i]) + " 0 R ";
+    }
+    const std::string count = std::to_string(pages.size());
+    if (l.nested)
+    {
+        for (int k = 0; k < 2; k++)
+        {
+            const size_t n = (pages.size() + 1 - static_cast<size_t>(k)) / 2;
+            const std::string back = l.treeCycle && k == 1 ? std::to_string(root) + " 0 R" : std::string();
+            b.set(parents[k], "<< /Type /Pages /Parent " + std::to_string(root) + " 0 R /Kids [" + kids[k] + back +
+                                  "] /Count " + std::to_string(n) + " >>");
+        }
+        b.set(root, "<< /Type /Pages /Kids [" + std::to_string(parents[0]) + " 0 R " + std::to_string(parents[1]) +
+                        " 0 R] /Count " + count + " >>");
+    }
+    else
+        b.set(root, "<< /Type /Pages /Kids [" + kids[0] + "] /Count " + count + " >>");
+    b.set(catalog, "<< /Type /Catalog /Pages " + std::to_string(root) + " 0 R /AcroForm << /Fields [" +
+                       refs(l.fields, 0) + "] >> >>");
+    return b.build(catalog);
+}
+
+} // namespace
+
+// The document's widget count read from the page objects is what listing the fields of every
+// loaded page gives, on ordinary and on hostile documents.
+TEST(EngineField, WidgetCountWithoutLoadingPagesMatchesTheListedFields)
+{
+    const std::string sigValue = "/V << /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached "
+                                 "/ByteRange [0 10 20 10] /Contents <3082> >>";
+    const std::string sigWidget = "<< /Type /Annot /Subtype /Widget /FT /Sig /T (s) /Rect [10 10 60 40] /P @P ";
+    struct Case
+    {
+        const char* name;
+        Layout layout;
+        int want;
+    } cases[] = {
+        {"no annotations", {{}, {{}, {}}, "", false, false}, 0},
+        {"signed and unsigned signature fields and a text field",
+         {{},
+          {{sigWidget + sigValue + " >>", sigWidget + ">>",
+            "<< /Subtype /Widget /FT /Tx /T (t) /Rect [10 50 60 70] >>"}},
+          "",
+          false,
+          false},
+         3},
+        {"kids of one signature field on several pages, inheriting its type",
+         {{"<< /FT /Sig /T (parent) /Kids [@1 @2] " + sigValue + " >>",
+           "<< /Type /Annot /Subtype /Widget /Parent @0 /Rect [0 0 10 10] >>",
+           "<< /Type /Annot /Subtype /Widget /Parent @0 /Rect [0 0 10 10] >>"},
+          {{"@1"}, {}, {"@2"}, {"<< /Subtype /Widget /FT /Btn /T (b) /Rect [0 0 9 9] >>"}},
+          "@0",
+          true,
+          false},
+         3},
+        {"links, pop-ups, other annotations and broken entries are no fields",
+         {{"<< /Subtype /Popup /Rect [0 0 1 1] >>"},
+          {{"<< /Subtype /Link /Rect [0 0 5 5] >>", "@0", "<< /Subtype /Square /Rect [0 0 5 5] >>", "999 0 R",
+            "null", "(text)", sigWidget + ">>"}},
+          "",
+          false,
+          false},
+         1},
+        {"a widget listed twice on its page counts once",
+         {{sigWidget + sigValue + " >>", "<< /Subtype /Widget /FT /Tx /T (x) /Rect [0 0 5 5] >>"},
+          {{"@0", "@1", "@0"}, {"@1", "@1"}},
+          "@0 @1",
+          false,
+          false},
+         3},
+        {"a page tree that lists its root below itself",
+         {{}, {{sigWidget + ">>"}, {sigWidget + ">>"}, {sigWidget + ">>"}}, "", true, true},
+         3},
+        {"a field tree whose kids list their parent",
+         {{"<< /FT /Sig /T (loop) /Kids [@1 @0] >>", "<< /Subtype /Widget /Parent @0 /Rect [0 0 10 10] >>"},
+          {{"@1"}},
+          "@0",
+          false,
+          false},
+         1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string bytes = layoutDocument(c.layout);
+        DocPtr fresh = openBytes(bytes);
+        ASSERT_TRUE(fresh);
+        // Counted before any page table exists, then against the pages loaded one by one.
+        EXPECT_EQ(vq_document_widget_count(fresh.get()), c.want);
+        DocPtr loaded = openReady(bytes);
+        EXPECT_EQ(widgetsByLoadingPages(loaded.get()), c.want);
+        EXPECT_EQ(vq_document_widget_count(loaded.get()), c.want);
+    }
+    // Fields added and removed in memory count at once.
+    DocPtr d = openReady(formDocument());
+    EXPECT_EQ(vq_document_widget_count(d.get()), 3);
+    char fname[] = "Signature9";
+    ASSERT_NE(vq_page_add_field(d.get(), vq_page_index(d.get(), 0), VQ_FIELD_TYPE_SIGNATURE, fname, nullptr), nullptr);
+    EXPECT_EQ(vq_document_widget_count(d.get()), 4);
+    EXPECT_EQ(widgetsByLoadingPages(d.get()), 4);
+    EXPECT_EQ(vq_document_widget_count(nullptr), 0);
+}

@@ -425,6 +425,38 @@ TEST(Verify, ValidSm2ResultCarriesCertificateTimeStampAndKeysInOrder)
     EXPECT_EQ(g_tsa.ts, "TS-OK");
 }
 
+// Signed bytes of several megabytes pass through the digests block by block, the MD5 on a helper
+// thread that may fall several blocks behind: both digests still cover exactly the signed bytes,
+// and a byte changed far into them is found.
+TEST(Verify, LongSignedRangesGiveBothDigestsOfExactlyTheSignedBytes)
+{
+    std::string filler(5 * 1024 * 1024 + 12345, ' ');
+    unsigned int x = 12345;
+    for (char& c : filler)
+    {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>('A' + (x >> 16) % 26);
+    }
+    const std::string unsignedFile = appendUpdate(baseDocument(valueDict("vqsign.pkcs7.sm3.3", 6000)),
+                                                  {{8, fixture::PdfBuilder::stream(filler)}}, 9);
+    Bytes d;
+    const std::string file = signAt(unsignedFile, 0, sm2Signer("TS-OK"), &d);
+    ASSERT_GT(d.size(), filler.size());
+    g_tsa = TsaState();
+    Result r = verify(file);
+    ASSERT_EQ(r.vcode, 0);
+    EXPECT_EQ(r.get("docret"), 0);
+    EXPECT_EQ(g_tsa.md5, md5Hex(d));
+
+    std::string changed = file;
+    const size_t at = changed.find(filler.substr(0, 64)) + 4 * 1024 * 1024 + 7;
+    changed[at] = changed[at] == 'A' ? 'B' : 'A';
+    g_tsa = TsaState();
+    r = verify(changed);
+    EXPECT_EQ(r.get("docret"), 1);
+    EXPECT_NE(g_tsa.md5, md5Hex(d));
+}
+
 TEST(Verify, RecordsReportTheirUnitAndTime)
 {
     Result r1 = verify(recordFile(1));

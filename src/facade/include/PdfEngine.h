@@ -118,6 +118,10 @@ public:
     int Load(const QString& filename, bool bini, void* pwdUI = nullptr);
     // Opens a PDF held in memory (a copy is kept while the document is open).
     int LoadStream(const QByteArray& filedata, void* pwdUi = nullptr);
+    // Opens a second document over the bytes other's open document holds (its file shared, not
+    // read again), for work on another thread (verification) that must not hold other's facade.
+    // The twin has no file name: it never writes a file. 0 or the engine's code.
+    int LoadTwin(const PdfEngine& other);
     // Builds the engine's page table; call once after a successful open.
     virtual void CutOutPages() const;
     vq_outline* OutLine();

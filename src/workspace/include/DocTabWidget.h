@@ -27,6 +27,9 @@ public:
     // Places the add button and shares the width among the tabs.
     void resizeTabBar();
 
+    // The widget that holds the tabs' pages. A page made with it as parent is not moved when
+    // its tab is added: moving a page under another parent restyles every widget in it.
+    QWidget* pageHost() const;
     // The contract parameters of tab index (null when it carries none).
     SignParamBusiness* param(int index) const;
     QPushButton* addButton() const { return _addBtn; }

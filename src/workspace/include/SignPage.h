@@ -45,8 +45,10 @@ public:
     SplitterFrame* createPdfWidget(const QString& path, int* code);
     // The canvas and seal panel of a local tab around an open engine.
     SplitterFrame* createSplitterFrame(PdfEngine* engine, const QString& path);
-    // The frame shared by local and contract tabs: view models, side panel, wiring.
-    SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine);
+    // The frame shared by local and contract tabs: view models, side panel, wiring. A frame
+    // made beforehand (with the canvas and panel inside it) is filled; else one is made.
+    SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine,
+                                      SplitterFrame* frame = nullptr);
 
     // Cloud documents (SignPageCloud.cpp). A contract opens in a tab keyed by its contract id,
     // with the seal panel in its cloud view and the contract's details; a seal-authorisation

@@ -22,6 +22,7 @@
 
 #include <limits.h>
 #include <pthread.h>
+#include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
@@ -115,6 +116,43 @@ static X509_STORE* current_store(void)
         out = NULL;
     pthread_mutex_unlock(&trust_lock);
     return out;
+}
+
+struct vq_trust_warmup
+{
+    pthread_t thread;
+};
+
+static void* warm_store(void* arg)
+{
+    (void)arg;
+    X509_STORE_free(current_store());
+    ERR_clear_error();
+    return NULL;
+}
+
+vq_trust_warmup* vq_trust_warm_start(void)
+{
+    pthread_mutex_lock(&trust_lock);
+    const int built = trust_store != NULL;
+    pthread_mutex_unlock(&trust_lock);
+    if (built)
+        return NULL;
+    vq_trust_warmup* w = (vq_trust_warmup*)malloc(sizeof *w);
+    if (w && pthread_create(&w->thread, NULL, warm_store, NULL) != 0)
+    {
+        free(w);
+        w = NULL;
+    }
+    return w;
+}
+
+void vq_trust_warm_join(vq_trust_warmup* w)
+{
+    if (!w)
+        return;
+    pthread_join(w->thread, NULL);
+    free(w);
 }
 
 typedef struct chain_findings

@@ -1552,6 +1552,8 @@ char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_
     }
     else
     {
+        /* The trusted roots the chain check needs are built while the signed bytes are hashed. */
+        vq_trust_warmup* warm = vq_trust_warm_start();
         switch (st.kind)
         {
         case RSA_Detached:
@@ -1569,6 +1571,7 @@ char* vq_verify_signature_json(struct document* d, pdf_annot* widget, vq_verify_
             verify_seal(&st);
             break;
         }
+        vq_trust_warm_join(warm);
     }
     /* Whoever the certificate names is only as good as its chain: report whether it leads to
        a trusted root and whether the certificate was valid when the document was signed. */

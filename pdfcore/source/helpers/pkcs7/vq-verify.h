@@ -58,6 +58,14 @@ int vq_trust_set_anchors(const char* pem, size_t len);
    1970; 0: now). Returns VQ_CHAIN_* bits. Thread-safe. */
 int vq_trust_check(const unsigned char* leaf_der, int leaf_len, const vq_bytes* others, int nothers, int64_t when);
 
+/* Builds the trusted roots (reading the system's trust store takes a while) on a thread of
+   its own while the caller hashes the signed bytes. NULL when they are built already or no
+   thread could start (the check then builds them itself). vq_trust_warm_join waits for that
+   thread; NULL does nothing. */
+typedef struct vq_trust_warmup vq_trust_warmup;
+vq_trust_warmup* vq_trust_warm_start(void);
+void vq_trust_warm_join(vq_trust_warmup* w);
+
 #ifdef __cplusplus
 }
 #endif
