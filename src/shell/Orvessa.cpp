@@ -1,6 +1,8 @@
 #include "Orvessa.h"
 
 #include "Canvas.h"
+#include "CloudDocumentFetch.h"
+#include "ContractRecords.h"
 #include "CLog.h"
 #include "DocTabWidget.h"
 #include "FileCenterPage.h"
@@ -9,6 +11,7 @@
 #include "HelpCenterPage.h"
 #include "HomePage.h"
 #include "Level2MenuBar.h"
+#include "ParentDialog.h"
 #include "LoadingWidget.h"
 #include "NetWorkBusiness.h"
 #include "QuickMessageBox.h"
@@ -60,6 +63,8 @@ Orvessa::Orvessa(QWidget* parent)
 
 Orvessa::~Orvessa()
 {
+    SignPage::setLoginRunner({});
+    SignPage::setStartPageFactory({});
     if (g_topWidget == this)
         g_topWidget = nullptr;
     // The cleaner is short; it is waited for so that no thread outlives its object.
@@ -147,6 +152,26 @@ void Orvessa::initUi()
     connect(m_fileCenterPage->getuserUnloginFrame(), &UserUnloginFrame::login_signal, this, &Orvessa::userBtnClicked);
     connect(m_session, &UserSession::loggedIn, this, [this] { m_fileCenterPage->setLoginedState(cur_PageId); });
     connect(m_session, &UserSession::loggedOut, this, [this] { m_fileCenterPage->setLogoutedState(); });
+    // A personal user learns at once of seal authorisations waiting for an answer.
+    connect(m_session, &UserSession::loggedIn, this, [this] { refreshRedDots(m_loading); });
+
+    // The workspace: a signing tool chosen while logged out runs the login window, and the
+    // looks follow its loginSucc (no password question there); "+" beside the tabs runs the home
+    // page in a dialog, whose counters lead to the document centre; drafts open in tabs are
+    // kept from deletion in the document centre; an answered authorisation refreshes the red
+    // dots; the seal panel's links lead into the user centre.
+    SignPage::setLoginRunner([] { return UserSession::execLoginDialog(); });
+    SignPage::setStartPageFactory([]() -> ParentDialog* { return new HomePageDialog(nullptr); });
+    connect(m_signPage, &SignPage::loginSucc, this, &Orvessa::setUserPageLoginState);
+    connect(m_signPage, &SignPage::turnFilePage, this, &Orvessa::turnFilePage);
+    connect(m_signPage, &SignPage::isHiddenRed, this, &Orvessa::isHiddenRed);
+    connect(m_signPage, &SignPage::addDraftsList, this, &Orvessa::addDraftsList);
+    connect(m_signPage, &SignPage::deleteDraftsList, this, &Orvessa::deleteDraftsList);
+    connect(m_signPage, &SignPage::openUserCenterPage, this, &Orvessa::openUserCenterPage);
+    // Cloud documents chosen in the document centre and in the user centre's authorisations.
+    connect(FileCenterPage::getFileManageFrame(), &FileManagerPage::openContract, this, &Orvessa::openContract);
+    if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+        connect(frame->getUserAuthFrame(), &CUserAuthFrame::openContractAuthFile, this, &Orvessa::openContractAuthFile);
 }
 
 int Orvessa::loginState() const
@@ -177,7 +202,10 @@ void Orvessa::userBtnClicked(QPoint pt)
         return;
     }
     QMenu menu;
+    // The title bar's account button already shows the user's name (or "未认证用户") and the
+    // round avatar; an avatar uploaded in this session goes first.
     QAction* account = menu.addAction(userButton()->text());
+    account->setIcon(_pixMap.isNull() ? userButton()->icon() : QIcon(_pixMap));
     menu.addSeparator();
     QAction* logout = menu.addAction(QStringLiteral("注销"));
     QAction* chosen = menu.exec(pt);
@@ -192,6 +220,55 @@ void Orvessa::userBtnClicked(QPoint pt)
 void Orvessa::getLogoTitleBar(QPixmap pixMap)
 {
     _pixMap = pixMap;
+}
+
+void Orvessa::setUserPageLoginState()
+{
+    m_session->setUserPageLoginState();
+}
+
+void Orvessa::isHiddenRed()
+{
+    refreshRedDots(nullptr);
+}
+
+void Orvessa::refreshRedDots(LoadingWidget* busyBox)
+{
+    NetWorkBusiness* client = NetWorkBusiness::Instance();
+    const BusinessInfo* info = client->getBusinessInfo();
+    // Company users never see the dots.
+    if (loginState() != 1 || !info || info->userType != 0)
+        return;
+    QList<AuthorizeList> waiting;
+    int pages = 0;
+    // Status 10: a grant that offers the personal grantee to accept or refuse it; page 0 asks
+    // for all of them.
+    if (!client->authorizeQueryPageBus(waiting, 10, QString(), 0, 0, pages, busyBox))
+        return;
+    setRedDotsHidden(waiting.isEmpty());
+}
+
+void Orvessa::setRedDotsHidden(bool hidden)
+{
+    m_titleBar->setRedLabel(hidden);
+    if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+        frame->getLevel2MenuBar()->setRedLabel(hidden);
+}
+
+void Orvessa::openUserCenterPage(int menuId)
+{
+    if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
+        frame->openMenuPage(menuId);
+}
+
+void Orvessa::addDraftsList(QString contractId)
+{
+    FileCenterPage::getFileManageFrame()->addDraftsList(contractId);
+}
+
+void Orvessa::deleteDraftsList(QString contractId)
+{
+    FileCenterPage::getFileManageFrame()->deleteDraftsList(contractId);
 }
 
 void Orvessa::slotCertRenewSucess()
@@ -263,11 +340,49 @@ void Orvessa::openFile(const QString& fileName)
     // The workspace reports a file the engine cannot open (with the engine's reason) and opens
     // no tab for it.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (m_signPage->addFileTab(fileName)) {
-        m_titleBar->showSignTool(true);
-        m_stackWidget->setCurrentIndex(SignPageId);
+    if (m_signPage->addFileTab(fileName))
+        showWorkspace();
+    QApplication::restoreOverrideCursor();
+}
+
+void Orvessa::openContract(QVariant variant)
+{
+    m_loading->hide();
+    ContractInfo contract = variant.value<ContractInfo>();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_loading->setText(QStringLiteral("正在打开..."));
+    CloudDocument document;
+    if (!fetchCloudDocument(contract.contractId, document, m_loading)) {
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    contract.pdfFileSaveId = document.fileId;
+    QApplication::restoreOverrideCursor();
+    if (m_signPage->addCloudFileTab(document.bytes, contract, document.signers))
+        showWorkspace();
+}
+
+void Orvessa::openContractAuthFile(QVariant variant)
+{
+    m_loading->hide();
+    const StartAuthSuccessInfo auth = variant.value<StartAuthSuccessInfo>();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_loading->setText(QStringLiteral("正在打开..."));
+    CloudDocument document;
+    if (!fetchCloudDocument(auth.protocolId, document, m_loading)) {
+        QApplication::restoreOverrideCursor();
+        return;
     }
     QApplication::restoreOverrideCursor();
+    if (m_signPage->addCloudFileTab(document.bytes, auth, document.signers))
+        showWorkspace();
+}
+
+void Orvessa::showWorkspace()
+{
+    // The workspace is shown with its title-bar button; the page last turned to stays recorded.
+    m_titleBar->showSignTool(true);
+    m_stackWidget->setCurrentIndex(SignPageId);
 }
 
 void Orvessa::isDefaultPdfReader()
@@ -289,9 +404,11 @@ void Orvessa::turnPage(int pageid)
         return;
     if (pageid == FileCenterPageId)
         FileCenterPage::getFileManageFrame()->getContractInfo();
-    else if (pageid == UserCenterPageId)
+    else if (pageid == UserCenterPageId) {
         if (UserManageFrame* frame = UserCenterPage::getUserManageFrame())
             frame->setPackage();
+        isHiddenRed();
+    }
 }
 
 void Orvessa::turnFilePage(int flag)

@@ -694,8 +694,5 @@ void UserAccountFrame::buyMealSlot()
     UserManageFrame* frame = UserCenterPage::getUserManageFrame();
     if (!frame)
         return;
-    frame->getLevel2MenuBar()->setMenuBtnClicked(UserManageFrame::PackagePage, true);
-    CBuyMealInfoWidget* block = frame->getUserPackageFrame()->_buyMealInfoWidfget;
-    frame->swapPage(UserManageFrame::PackagePage, block);
-    block->showMealInfo();
+    frame->openMenuPage(UserManageFrame::PackagePage);
 }

@@ -364,10 +364,7 @@ void CUserAuthFrame::newGrant()
     UserManageFrame* frame = UserCenterPage::getUserManageFrame();
     if (!frame)
         return;
-    frame->getLevel2MenuBar()->setMenuBtnClicked(UserManageFrame::SignaturePage, true);
-    // Puts the seals page back in its place should another screen stand there, and shows it.
-    frame->swapPage(UserManageFrame::SignaturePage, frame->getUserSignatureFrame());
-    frame->getUserSignatureFrame()->showInfo();
+    frame->openMenuPage(UserManageFrame::SignaturePage);
 }
 
 void CUserAuthFrame::showinfo()

@@ -1,5 +1,6 @@
 #include "UserManageFrame.h"
 
+#include "BuyMealInfoWidget.h"
 #include "Level2MenuBar.h"
 #include "LinkManFrame.h"
 #include "NetWorkBusiness.h"
@@ -121,6 +122,21 @@ void UserManageFrame::swapPage(int id, QWidget* widget, bool show)
     }
     if (show)
         m_stackedWidget->setCurrentWidget(widget);
+}
+
+void UserManageFrame::openMenuPage(int id)
+{
+    if (id == SignaturePage) {
+        m_leven2MenuBar->setMenuBtnClicked(SignaturePage, true);
+        // Puts the seals page back in its place should another screen stand there.
+        swapPage(SignaturePage, m_usersignatureFrame);
+        m_usersignatureFrame->showInfo();
+    } else if (id == PackagePage) {
+        m_leven2MenuBar->setMenuBtnClicked(PackagePage, true);
+        CBuyMealInfoWidget* block = m_userpackageFrame->_buyMealInfoWidfget;
+        swapPage(PackagePage, block);
+        block->showMealInfo();
+    }
 }
 
 void UserManageFrame::showUserInfo()

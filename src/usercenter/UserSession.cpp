@@ -46,7 +46,7 @@ UserSession::UserSession(UserCenterPage* userCenter, LoadingWidget* busyBox, QOb
 
 UserSession::~UserSession() = default;
 
-bool UserSession::runLoginDialog()
+bool UserSession::execLoginDialog()
 {
     NetWorkBusiness* client = NetWorkBusiness::Instance();
     if (client->getLoginState() == NetWorkBusiness::LOGINED)
@@ -56,7 +56,12 @@ bool UserSession::runLoginDialog()
         if (dialog.exec() != QDialog::Accepted)
             return false;
     }
-    if (client->getLoginState() != NetWorkBusiness::LOGINED)
+    return client->getLoginState() == NetWorkBusiness::LOGINED;
+}
+
+bool UserSession::runLoginDialog()
+{
+    if (!execLoginDialog())
         return false;
     setUserPageLoginState();
     askToChangeInitialPassword();

@@ -8,6 +8,7 @@
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
 #include "MenuBar.h"
+#include "ParentDialog.h"
 #include "NetWorkBusiness.h"
 #include "PdfEngine.h"
 #include "PrintDialog.h"
@@ -26,6 +27,8 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace {
 
@@ -51,11 +54,44 @@ SignPage::LoginRunner& loginRunner()
     return runner;
 }
 
+SignPage::StartPageFactory& startPageFactory()
+{
+    static SignPage::StartPageFactory factory;
+    return factory;
+}
+
 } // namespace
 
 void SignPage::setLoginRunner(LoginRunner runner)
 {
     loginRunner() = std::move(runner);
+}
+
+void SignPage::setStartPageFactory(StartPageFactory factory)
+{
+    startPageFactory() = std::move(factory);
+}
+
+void SignPage::addHomeTab()
+{
+    const StartPageFactory factory = startPageFactory();
+    if (!factory)
+        return;
+    std::unique_ptr<ParentDialog> dialog(factory());
+    if (!dialog)
+        return;
+    connect(dialog.get(), SIGNAL(openFileSignal(QString)), this, SLOT(addFileTab(QString)));
+    connect(dialog.get(), SIGNAL(turnFilePage(int)), this, SLOT(startPageTurnFilePage(int)));
+    dialog->setFrameDecoratorHide(true);
+    dialog->setFrameShape(true);
+    dialog->exec();
+}
+
+void SignPage::startPageTurnFilePage(int flag)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(sender()))
+        dialog->reject();
+    emit turnFilePage(flag);
 }
 
 SignPage::SignPage(QWidget* parent) : QFrame(parent)
@@ -88,6 +124,7 @@ void SignPage::initUi()
     connect(m_pdfTabWidget, &QTabWidget::tabCloseRequested, this, &SignPage::closeIndexTab);
     connect(m_pdfTabWidget, &QTabWidget::currentChanged, this, &SignPage::tabChanged);
     connect(m_pdfTabWidget, &DocTabWidget::deleteDraftsList, this, &SignPage::deleteDraftsList);
+    connect(m_pdfTabWidget, &DocTabWidget::add, this, &SignPage::addHomeTab);
     connect(m_menu, &MenuBar::print, this, &SignPage::print);
     connect(m_menu, &MenuBar::changeOperate, this, &SignPage::changeOperate);
     DeviceBussiness* registry = DeviceBussiness::Instance();

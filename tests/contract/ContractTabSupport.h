@@ -5,6 +5,7 @@
 
 #include "SigningTestSupport.h"
 
+#include "CloudDocumentFetch.h"
 #include "ContractDetailInfoWidget.h"
 #include "DocTabWidget.h"
 #include "LinkManListWidget.h"
@@ -101,12 +102,13 @@ protected:
                 info = c;
                 found = true;
             }
-        QString fileId;
-        if (!found || !client->queryContractBussiness(id, fileId, nullptr))
+        CloudDocument document;
+        if (!found || !fetchCloudDocument(id, document, nullptr))
             return false;
-        info.pdfFileSaveId = fileId;
-        bytes = client->getFileDataById(fileId);
-        return client->queryContractJoinuser(id, signers, nullptr) != 0;
+        info.pdfFileSaveId = document.fileId;
+        bytes = document.bytes;
+        signers = document.signers;
+        return true;
     }
 };
 

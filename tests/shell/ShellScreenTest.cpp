@@ -1,10 +1,15 @@
 // Runs under a real X server without a window manager (xvfb-run, a 1024 x 768 screen): the main
 // window maximises itself to the screen, restores, moves by its title bar and resizes by its
 // edges there too; and a picture of every page is kept.
+#include "AccountTestSupport.h"
 #include "CanvasTestSupport.h"
 #include "CloudTestSupport.h"
+#include "DocTabWidget.h"
 #include "GlobalHeader.h"
 #include "HelpCenterPage.h"
+#include "HomePage.h"
+#include "LoginDialog.h"
+#include "MMessageBox.h"
 #include "Orvessa.h"
 #include "QtTestSupport.h"
 #include "QuickMessageBox.h"
@@ -12,9 +17,12 @@
 #include "SignPage.h"
 #include "StyleSheet.h"
 #include "TitleBar.h"
+#include "UserSession.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -182,6 +190,88 @@ TEST_F(ShellScreen, RestoresMovesResizesAndMaximisesWithoutAWindowManager)
     EXPECT_TRUE(window.isMaximized());
     EXPECT_TRUE(bar->showsRestoreIcon());
     ASSERT_TRUE(waitUntil([&] { return window.geometry() == area; }));
+}
+
+// What a new user does after the run command: the window comes up, the README's personal account
+// logs in through the title bar's account button and the login window, and a PDF chosen with the
+// home page's "选择文件" shows in the workspace. Every page is pictured logged in.
+class LoggedInScreen : public AccountTest
+{
+protected:
+    void SetUp() override
+    {
+        AccountTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        initViewInfo();
+        QApplication::setFont(QFont("Microsoft YaHei"));
+        qApp->setStyleSheet(style());
+        canvastest::sharedCache();
+    }
+
+    QTemporaryDir dir;
+    ScopedSettingsLocation settings{dir.filePath(QStringLiteral("settings"))};
+    ScopedUiDurationScale fast{0.0};
+    QuickMessageBoxSpy toasts;
+    MMessageBoxAutoAnswer boxes{QDialogButtonBox::Ok};
+    ModalDriver driver;
+};
+
+TEST_F(LoggedInScreen, LogInThroughTheWindowAndOpenADocumentFromTheHomePage)
+{
+    Orvessa window;
+    window.setQuitHandler([] {});
+    window.showAndOpen(QString());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TitleBar* bar = window.titleBar();
+
+    driver.on<LoginDialog>([](LoginDialog* dialog) {
+        QTest::keyClicks(dialog->loginPage()->accountField(), "13800000000");
+        QTest::keyClicks(dialog->loginPage()->passwordField(), "Orvessa@2024");
+        QTest::mouseClick(dialog->loginPage()->loginButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(window.userButton(), Qt::LeftButton);
+    ASSERT_EQ(1, driver.count<LoginDialog>());
+    ASSERT_EQ(1, window.loginState());
+    const BusinessInfo* user = client->getBusinessInfo();
+    ASSERT_TRUE(user);
+    EXPECT_EQ(user->userName, window.userButton()->text());
+
+    const QString doc = dir.filePath(QString::fromUtf8("合同.pdf"));
+    fixture::writeFile(doc.toStdString(), canvastest::twoPageDocument());
+    driver.on<QFileDialog>([doc](QFileDialog* dialog) {
+        dialog->selectFile(doc);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const int toastsBefore = toasts.count();
+    QTest::mouseClick(window.homePage()->chooseFileButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return window.signPage()->tabWidget()->count() == 1; }, 10000));
+    EXPECT_EQ(int(Orvessa::SignPageId), window.stackWidget()->currentIndex());
+    EXPECT_FALSE(bar->pageButton(Orvessa::SignPageId)->isHidden());
+    EXPECT_TRUE(bar->pageButton(Orvessa::SignPageId)->isChecked());
+    EXPECT_EQ(toastsBefore, toasts.count()) << toasts.shown().last().text.toStdString();
+
+    // Every page the title bar leads to, logged in (the template page has no button).
+    for (int id : {int(Orvessa::SignPageId), int(Orvessa::HomePageId), int(Orvessa::FileCenterPageId),
+                   int(Orvessa::UserCenterPageId), int(Orvessa::HelpCenterPageId)}) {
+        SCOPED_TRACE(id);
+        QTest::mouseClick(bar->pageButton(id), Qt::LeftButton);
+        ASSERT_EQ(id, window.stackWidget()->currentIndex());
+        QImage shot = grabScreen(window);
+        const QRect page = window.stackWidget()->geometry();
+        if (id == Orvessa::SignPageId) {
+            // The document's page is drawn by the render thread: wait for its text.
+            const QRect middle = page.adjusted(page.width() / 3, page.height() / 4, -page.width() / 3, -page.height() / 2);
+            ASSERT_TRUE(waitUntil(
+                [&] {
+                    shot = grabScreen(window);
+                    return drawnIn(shot, middle);
+                },
+                10000));
+        }
+        EXPECT_TRUE(drawnIn(shot, page));
+        EXPECT_TRUE(shot.save(shotPath(QStringLiteral("logged_in_page_%1").arg(id))));
+    }
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText().toStdString();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
+#include <QVariant>
 #include <functional>
 
 class CLogClearThread;
@@ -89,6 +90,25 @@ public slots:
     void userBtnClicked(QPoint pt);
     // The account page uploaded a new avatar.
     void getLogoTitleBar(QPixmap pixMap);
+    // A contract chosen in the document centre (a ContractInfo in the variant): its stored PDF
+    // and signers are fetched and it opens in a contract tab of the workspace. A failed request
+    // (the client reports it) leaves the page and the tabs as they were.
+    void openContract(QVariant variant);
+    // The document of a seal authorisation chosen in the user centre (a StartAuthSuccessInfo),
+    // stored by the service as a contract under its protocol id: opens in an authorisation tab.
+    void openContractAuthFile(QVariant variant);
+    // The workspace opened (closed) the tab of a draft contract: the document centre does not
+    // offer to delete it while it is open.
+    void addDraftsList(QString contractId);
+    void deleteDraftsList(QString contractId);
+    // Every page takes the logged-in look (after the login window, or after a login that a
+    // signing tool started); a personal user's red dots follow the authorisations waiting.
+    void setUserPageLoginState();
+    // The red dots of "用户管理" (title bar and user-centre menu): shown while a personal user has
+    // seal authorisations waiting for an answer, hidden when none; a failed request leaves them.
+    void isHiddenRed();
+    // The seal panel sends the user to the user centre's seals page (1) or package purchase (3).
+    void openUserCenterPage(int menuId);
     // The seal-use certificate was renewed by payment, in the workspace or in the user centre:
     // the account page shows the new validity at once.
     void slotCertRenewSucess();
@@ -116,6 +136,11 @@ private:
     // A batch signing still running in the current tab ends before any tab closes.
     void stopBatchSigning();
     void showAccount();
+    // The workspace becomes the current page with "签名" shown and checked.
+    void showWorkspace();
+    // The red-dot request (busyBox: shown while it waits, may be null).
+    void refreshRedDots(LoadingWidget* busyBox);
+    void setRedDotsHidden(bool hidden);
 
     TitleBar* m_titleBar = nullptr;
     HomePage* m_homePage = nullptr;

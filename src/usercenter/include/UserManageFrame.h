@@ -60,6 +60,10 @@ public:
     void swapPage(int id, QWidget* widget, bool show = true);
     // The standard page of an id (whether or not it stands in the stack now); null for others.
     QWidget* page(int id) const;
+    // Another screen sends the user to an entry (its menu entry checked without a click): the
+    // seals page (SignaturePage) in its place and reloaded, or the package purchase block in the
+    // place of the packages page (PackagePage) and loaded. Other ids do nothing.
+    void openMenuPage(int id);
 
     // After a paid order (the payment success box's OK): a renewal (type 2) reloads the account
     // page; a package purchase (type 1) puts the pages 3 to 6 back in their places, shows the

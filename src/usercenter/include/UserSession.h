@@ -42,6 +42,10 @@ public:
     // successful login every page takes the logged-in look, and a user still on the initial
     // password is asked to change it (askToChangeInitialPassword). True when the login happened.
     bool runLoginDialog();
+    // The login window alone (without parent), for a login that another screen started (a
+    // signing tool of the workspace): true when the service client is logged in afterwards. The
+    // looks follow through setUserPageLoginState(); no password question is asked.
+    static bool execLoginDialog();
     // True when the logged-in user still has the password the service gave the account: a
     // company account whose login name is its credit code, with no password change yet.
     static bool hasInitialPassword();

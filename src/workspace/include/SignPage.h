@@ -23,6 +23,7 @@ class QAction;
 class QMenu;
 class LoadingWidget;
 class MenuBar;
+class ParentDialog;
 class PdfEngine;
 class RightToolBar;
 class RightToolBarUserAuth;
@@ -88,6 +89,11 @@ public:
     // counts as refused.
     using LoginRunner = std::function<bool()>;
     static void setLoginRunner(LoginRunner runner);
+    // The start page that "+" beside the tabs opens (the shell's home page in a dialog, which the
+    // main window installs): a dialog with the signals openFileSignal(QString) and
+    // turnFilePage(int). Unset, "+" does nothing.
+    using StartPageFactory = std::function<ParentDialog*()>;
+    static void setStartPageFactory(StartPageFactory factory);
 
     bool isAuthFile = false;
     bool is_Key_Clound = false;
@@ -162,6 +168,9 @@ public slots:
     // The main window closes: a batch signing of the current tab is stopped and waited for
     // before any tab is torn down.
     void closeBathThread();
+    // "+" beside the tabs: the start page runs modally; a document chosen there opens in a tab,
+    // and a counter chosen there closes it and leads to the document centre (turnFilePage).
+    void addHomeTab();
 
 public:
     // Test seams: the open dialog (arguments as QFileDialog::getOpenFileName's; empty cancels)
@@ -186,10 +195,15 @@ signals:
     // After turnTitleBar: the user-centre page the seal panel sends the user to (1 seals and
     // signatures, 3 the package purchase).
     void openUserCenterPage(int menuId);
-    // An authorisation was accepted or refused: the notification mark needs a refresh.
-    void isHiddenRed();
     // A draft contract was opened in a tab.
     void addDraftsList(QString contractId);
+    // The start page's counter: the document centre at that tab (1, 2 or 3).
+    void turnFilePage(int flag);
+    // An authorisation was answered in its tab: the main window refreshes its red dots.
+    void isHiddenRed();
+
+private slots:
+    void startPageTurnFilePage(int flag);
 
 private:
     void initUi();
