@@ -119,7 +119,23 @@ RightToolBar::RightToolBar(QString filePath, PdfEngine* engine, QWidget* parent,
     initSealPanelResources();
     m_btnHeight = z(22);
     m_btnWidth = z(18);
-    initUi();
+    setFixedWidth(z(187));
+}
+
+void RightToolBar::ensureUi() const
+{
+    if (m_uiBuilt)
+        return;
+    RightToolBar* self = const_cast<RightToolBar*>(this);
+    self->m_uiBuilt = true;
+    self->initUi();
+}
+
+void RightToolBar::setVisible(bool visible)
+{
+    if (visible)
+        ensureUi();
+    QFrame::setVisible(visible);
 }
 
 void RightToolBar::setSettingsDialogRunner(SettingsDialogRunner runner)
@@ -129,6 +145,27 @@ void RightToolBar::setSettingsDialogRunner(SettingsDialogRunner runner)
 
 void RightToolBar::initUi()
 {
+    // The panel's style goes first: a child that shows while it is built (a stack's first page,
+    // a list's row) is styled at once, and must see the panel's rules then.
+    setStyleSheet(
+        QStringLiteral(
+            "RightToolBar{border:1px solid rgba(48,48,48,25);}"
+            "QListView{border:none;background:#FAFBFA;}"
+            "QPushButton,QToolButton{border:none;background:transparent;}"
+            "QToolButton[mode='style2']{font-weight:bold;color:#A9A9A9;font-size:%1px;}"
+            "QToolButton[mode='style2']:checked{background:white;color:#333333;}"
+            "#close{border-radius:%2px;}#close:hover{background:rgba(0,0,0,20);}"
+            "#close:pressed{background:rgba(255,0,0,225);}"
+            "QLabel{font-weight:bold;color:#A9A9A9;font-size:%1px;}"
+            "QLabel[mode='gray']{font-weight:bold;color:#BBBDBE;font-size:%1px;}"
+            "#btnSetting{background:white;border:1px solid #31CA84;color:#31CA84;border-radius:%3px;font-size:%1px;}"
+            "#btnSetting:hover{background:#17A96A;color:white;}"
+            "#btnSetting:disabled{background:#CACACA;color:#333333;}"
+            "#btnFinish{background:#FFCF06;border:1px solid #FFA706;color:white;border-radius:%3px;font-size:%1px;}"
+            "#btnFinish:hover{background:#FFAE12;}"
+            "#btnFinish:disabled{background:#CACACA;color:#333333;}"
+            "#rt_toolWidget{background:#FAFBFA;}#rt_verflag{background:#F2F7F5;}")
+            .arg(toFixString(11.5), toFixString(9.5), toFixString(10)));
     QVBoxLayout* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -228,26 +265,6 @@ void RightToolBar::initUi()
     connect(m_btnDeny, &QPushButton::clicked, this, &RightToolBar::refuseSign);
     layout->addStretch();
 
-    setFixedWidth(z(187));
-    setStyleSheet(
-        QStringLiteral(
-            "RightToolBar{border:1px solid rgba(48,48,48,25);}"
-            "QListView{border:none;background:#FAFBFA;}"
-            "QPushButton,QToolButton{border:none;background:transparent;}"
-            "QToolButton[mode='style2']{font-weight:bold;color:#A9A9A9;font-size:%1px;}"
-            "QToolButton[mode='style2']:checked{background:white;color:#333333;}"
-            "#close{border-radius:%2px;}#close:hover{background:rgba(0,0,0,20);}"
-            "#close:pressed{background:rgba(255,0,0,225);}"
-            "QLabel{font-weight:bold;color:#A9A9A9;font-size:%1px;}"
-            "QLabel[mode='gray']{font-weight:bold;color:#BBBDBE;font-size:%1px;}"
-            "#btnSetting{background:white;border:1px solid #31CA84;color:#31CA84;border-radius:%3px;font-size:%1px;}"
-            "#btnSetting:hover{background:#17A96A;color:white;}"
-            "#btnSetting:disabled{background:#CACACA;color:#333333;}"
-            "#btnFinish{background:#FFCF06;border:1px solid #FFA706;color:white;border-radius:%3px;font-size:%1px;}"
-            "#btnFinish:hover{background:#FFAE12;}"
-            "#btnFinish:disabled{background:#CACACA;color:#333333;}"
-            "#rt_toolWidget{background:#FAFBFA;}#rt_verflag{background:#F2F7F5;}")
-            .arg(toFixString(11.5), toFixString(9.5), toFixString(10)));
 }
 
 void RightToolBar::buildContractDetails()
@@ -557,6 +574,7 @@ void RightToolBar::buildSealLists()
 
 bool RightToolBar::setViewMode(Rt_View_Mode vm)
 {
+    ensureUi();
     if (vm == RVM_Local)
     {
         if (m_cloudSignMode == CSM_Sign_And_Start || m_cloudSignMode == CSM_Only_Start)
@@ -622,6 +640,7 @@ void RightToolBar::applyCloudLayout()
 
 void RightToolBar::setCloudSignMode(int mode)
 {
+    ensureUi();
     m_cloudSignMode = mode;
     applyCloudSignModeLayout();
 }
@@ -698,6 +717,7 @@ void RightToolBar::applyCloudSignModeLayout()
 void RightToolBar::setContractInfo(const ContractInfo& info, const QList<ContractSignerInfo>& signers,
                                    CloudSignMode mode)
 {
+    ensureUi();
     m_contractInfo = info;
     m_signers = signers;
     m_contractDetails->setInfo(info, signers, mode);
@@ -724,11 +744,13 @@ void RightToolBar::setParam(SignParamBusiness* p)
 
 bool RightToolBar::finishDisabled() const
 {
+    ensureUi();
     return !m_btnfinish->isEnabled();
 }
 
 bool RightToolBar::denyDisabled() const
 {
+    ensureUi();
     return !m_btnDeny->isEnabled();
 }
 
@@ -736,19 +758,26 @@ void RightToolBar::setFinishBtnDisable(bool disabled)
 {
     if (m_cloudSignMode == CSM_Sign_And_Start || m_cloudSignMode == CSM_Sign_Waitme ||
         m_cloudSignMode == CSM_Sign_Drafts)
+    {
+        ensureUi();
         m_btnfinish->setDisabled(disabled);
+    }
 }
 
 void RightToolBar::setDenyBtnDisable(bool disabled)
 {
     if (m_cloudSignMode == CSM_Sign_Waitme)
+    {
+        ensureUi();
         m_btnDeny->setDisabled(disabled);
+    }
 }
 
 // ---- contract settings ----------------------------------------------------------------------
 
 bool RightToolBar::setSignParamsSlots()
 {
+    ensureUi();
     if (!userAuthenStatus())
     {
         emit clearItemsSelection();
@@ -804,6 +833,7 @@ bool RightToolBar::setSignParamsSlots()
 
 void RightToolBar::finishSignSetting()
 {
+    ensureUi();
     if (!m_pSignparam)
         return;
     if (m_pSignparam->signAtt() == 1)
@@ -852,12 +882,14 @@ void RightToolBar::showStackPage(int page)
 
 void RightToolBar::setControl(bool isShow)
 {
+    ensureUi();
     m_huoLab->setVisible(isShow);
     m_gotoAddSeal->setVisible(isShow);
 }
 
 void RightToolBar::setCellWidgetsSyncBtnHidden(bool bhidden)
 {
+    ensureUi();
     for (ShowSealCellWidget* row : rows(m_sealListWidget))
         row->setSyncBtnHidden(bhidden);
 }
@@ -948,6 +980,7 @@ void RightToolBar::insertKeySealItem(const KeyContainInfo& keyinfo, int isInsert
 
 void RightToolBar::setSealData(QMap<QString, KeyContainInfo>& deviceMap)
 {
+    ensureUi();
     m_sealListWidget->clear();
     // Nobody logged in (a notice that arrives after the logout): nothing to list.
     const BusinessInfo* user = loggedInUser();
@@ -1029,6 +1062,7 @@ void RightToolBar::insertDevice(QString devName)
 {
     if (isHidden() || width() <= 9)
         return;
+    ensureUi();
     const KeyContainInfo record = DeviceBussiness::Instance()->getKeyContainInfo(devName);
     // Only a key that reported its record can sign.
     if (record.readed)
@@ -1039,6 +1073,7 @@ void RightToolBar::insertDevice(QString devName)
 
 void RightToolBar::pulloutDevice(QString devName)
 {
+    ensureUi();
     for (int i = m_sealListWidget->count() - 1; i >= 0; i--)
     {
         QListWidgetItem* item = m_sealListWidget->item(i);
@@ -1063,6 +1098,7 @@ void RightToolBar::beginReadUsbkeySlots()
 {
     if (isHidden() || width() <= 9)
         return;
+    ensureUi();
     const int h = z(192);
     m_readKeyWaitingWidget->setGeometry(5, m_sealListWidget->count() * h + 5, z(178), h);
     m_readKeyWaitingWidget->show();
@@ -1071,6 +1107,7 @@ void RightToolBar::beginReadUsbkeySlots()
 
 void RightToolBar::on_SealsTool_Group_Clicked(int id)
 {
+    ensureUi();
     m_sealStackedWidget->setCurrentIndex(id);
     NetWorkBusiness* client = NetWorkBusiness::Instance();
     const BusinessInfo* user = loggedInUser();
@@ -1120,6 +1157,7 @@ void RightToolBar::on_SealsTool_Group_Clicked(int id)
 
 void RightToolBar::addSealButtonClicked(int type, QString devName)
 {
+    ensureUi();
     if (!userAuthenStatus())
         return;
     ShowSealCellWidget* row = qobject_cast<ShowSealCellWidget*>(sender());
@@ -1155,6 +1193,7 @@ void RightToolBar::addSealButtonClicked(int type, QString devName)
 
 void RightToolBar::addSyncSealbuttonClicked(QString devName, bool bsync)
 {
+    ensureUi();
     if (!qobject_cast<ShowSealCellWidget*>(sender()))
         return;
     const BusinessInfo* user = loggedInUser();
@@ -1184,6 +1223,7 @@ void RightToolBar::resetRange()
 
 void RightToolBar::onButtonClicked(int id)
 {
+    ensureUi();
     if (id == 0)
     {
         m_pLabPrompt->show();
@@ -1228,6 +1268,7 @@ void RightToolBar::onButtonClicked(int id)
 
 void RightToolBar::on_comboBox_currentIndexChanged(int index)
 {
+    ensureUi();
     if (index == 1)
     {
         minSpinBox->setEnabled(true);
@@ -1246,6 +1287,7 @@ void RightToolBar::on_comboBox_currentIndexChanged(int index)
 
 void RightToolBar::on_styleBox_currentIndexChanged(int index)
 {
+    ensureUi();
     m_frame1->setVisible(index == 0);
     emit qfStyleId(index);
 }
@@ -1279,6 +1321,7 @@ void RightToolBar::checkMaxPage()
 
 void RightToolBar::commitPageRange()
 {
+    ensureUi();
     // The boxes are in use only while enabled; otherwise the range is the one the sign type set.
     if (!minSpinBox->isEnabled() || !maxSpinBox->isEnabled())
         return;
@@ -1291,10 +1334,12 @@ void RightToolBar::commitPageRange()
 
 int RightToolBar::getQfScale() const
 {
+    ensureUi();
     return spinBox->value();
 }
 
 void RightToolBar::setQfScaleValue(int percent)
 {
+    ensureUi();
     spinBox->setValue(percent);
 }

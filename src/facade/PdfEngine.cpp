@@ -449,6 +449,7 @@ int PdfEngine::GetElementAtPos(int pageNo, QPointF pt, vq_mouse_state ms, vq_sel
     if (!page)
         return VQ_HIT_NOTHING;
     const point p{static_cast<float>(pt.x()), static_cast<float>(pt.y())};
+    m_focusMayBeSet.store(true, std::memory_order_release);
     return vq_page_onmouse(_doc, page, p, ms, ss);
 }
 
@@ -532,6 +533,7 @@ void PdfEngine::DeleteAnnot(int pageNo, vq_annot* annot)
 void PdfEngine::setAnnotFouse(vq_annot* annot)
 {
     QMutexLocker lock(&mutex);
+    m_focusMayBeSet.store(true, std::memory_order_release);
     if (_doc)
         vq_annot_setfoucs(_doc, annot);
 }
@@ -539,18 +541,23 @@ void PdfEngine::setAnnotFouse(vq_annot* annot)
 void PdfEngine::setAnnotFousebyName(QString t)
 {
     QMutexLocker lock(&mutex);
+    m_focusMayBeSet.store(true, std::memory_order_release);
     if (_doc)
         vq_annot_setfoucs(_doc, vq_document_get_signature_by_name(_doc, t.toUtf8().constData()));
 }
 
 vq_annot* PdfEngine::DocumentFoucsAnnot()
 {
+    if (!m_focusMayBeSet.load(std::memory_order_acquire))
+        return nullptr;
     QMutexLocker lock(&mutex);
     return _doc ? vq_document_focus_annot(_doc) : nullptr;
 }
 
 int PdfEngine::DocumentFoucsAnnotinPageNo()
 {
+    if (!m_focusMayBeSet.load(std::memory_order_acquire))
+        return 0;
     QMutexLocker lock(&mutex);
     if (!_doc)
         return 0;

@@ -438,6 +438,7 @@ bool RenderCache::RenderLocked(DisplayModel* dm, int pageNo, int rotation, float
     else
         req.pageRect = *pageRect;
     req.renderCb = renderCb;
+    req.waitsForOthers = dm->renderWhenOthersDone;
     AppendLocked(req);
     return true;
 }
@@ -464,7 +465,7 @@ void RenderCache::Render(DisplayModel* dm, int pageNo, int rotation, float zoom,
 
 void RenderCache::RequestRendering(DisplayModel* dm, int pageNo, TilePosition tile, bool clearQueueForPage)
 {
-    if (!dm || dm->dontRenderFlag)
+    if (!dm || dm->dontRenderFlag || dm->renderingHeld)
         return;
     PublishView(dm);
     const int rotation = NormalizeRotation(dm->_rotation);
@@ -506,7 +507,7 @@ void RenderCache::RequestRendering(DisplayModel* dm, int pageNo, TilePosition ti
 
 void RenderCache::RequestRendering(DisplayModel* dm, int pageNo)
 {
-    if (!dm || dm->dontRenderFlag || !dm->GetPageInfo(pageNo))
+    if (!dm || dm->dontRenderFlag || dm->renderingHeld || !dm->GetPageInfo(pageNo))
         return;
     const quint16 res = GetTileRes(dm, pageNo);
     if (res > 1)

@@ -291,8 +291,18 @@ bool RenderRequestQueue::GetNextRequest(PageRenderRequest* req)
     checkInvariant(requestCount >= 0, "requestCount >= 0");
     if (requestCount == 0)
         return false;
+    // The newest request, unless it may wait and another may not: then the newest of those.
+    int next = requestCount - 1;
+    for (int i = requestCount - 1; i >= 0; i--)
+        if (!requests[i].waitsForOthers)
+        {
+            next = i;
+            break;
+        }
+    *req = requests[next];
+    for (int i = next + 1; i < requestCount; i++)
+        requests[i - 1] = requests[i];
     requestCount--;
-    *req = requests[requestCount];
     requests[requestCount] = PageRenderRequest();
     checkInvariant(!req->abort, "!req->abort");
     current = *req;

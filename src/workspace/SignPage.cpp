@@ -213,7 +213,7 @@ bool SignPage::addFileTab(const QString& path)
             QuickMessageBox::abort(this, reason, qmt_error, 2000);
             return false;
         }
-        m_pdfTabWidget->addTab(frame, DocTabWidget::file_local, file, QString());
+        insertTab(frame, DocTabWidget::file_local, file, QString());
     }
     SplitterFrame* frame = currentFrame();
     if (!frame)
@@ -271,37 +271,48 @@ SplitterFrame* SignPage::createPdfWidget(const QString& path, int* code)
     return createSplitterFrame(engine, path);
 }
 
-SplitterFrame* SignPage::createSplitterFrame(PdfEngine* engine, const QString& path)
+SplitterFrame* SignPage::newTabFrame(PdfEngine* engine, bool authorisation, Canvas** canvas)
 {
-    m_menu->setDisableControl(true);
+    m_menu->setDisableControl(!authorisation);
     // Every widget of the tab is made where it stays (the frame inside the tab widget's page
     // holder): moving a built tree under another parent restyles all of it, each time.
     SplitterFrame* frame = new SplitterFrame(m_pdfTabWidget->pageHost(), engine);
     frame->hide();
-    Canvas* canvas = new Canvas(frame);
-    connect(canvas, &Canvas::sigCertRenewSucess, this, &SignPage::sigCertRenewSucess);
-    canvas->isAuthFile = false;
-    RightToolBar* panel = new RightToolBar(path, engine, frame, engine->PageCount());
-    panel->hide();
-    return createCommonWidget(canvas, panel, engine, frame);
+    *canvas = new Canvas(frame);
+    (*canvas)->isAuthFile = authorisation;
+    if (!authorisation)
+        connect(*canvas, &Canvas::sigCertRenewSucess, this, &SignPage::sigCertRenewSucess);
+    return frame;
 }
 
-SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine,
-                                            SplitterFrame* frame)
+SplitterFrame* SignPage::createSplitterFrame(PdfEngine* engine, const QString& path)
 {
-    QWidget* owner = frame ? static_cast<QWidget*>(frame) : static_cast<QWidget*>(this);
+    Canvas* canvas = nullptr;
+    SplitterFrame* frame = newTabFrame(engine, false, &canvas);
+    RightToolBar* panel = new RightToolBar(path, engine, frame, engine->PageCount());
+    panel->hide();
+    return createCommonWidget(frame, canvas, panel, nullptr);
+}
+
+SplitterFrame* SignPage::createCommonWidget(SplitterFrame* frame, Canvas* canvas, RightToolBar* panel,
+                                            RightToolBarUserAuth* authPanel)
+{
+    PdfEngine* engine = frame->engine();
     RenderCache* cache = RenderCache::instance();
 
-    // The document view at 100 %.
+    // The document view at 100 %. It renders nothing until its tab is in place (insertTab).
     DisplayModel* model = new DisplayModel(new ControllerCallbackHandler(canvas), engine);
+    model->renderingHeld = true;
     model->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
     model->Relayout(100, 0);
     canvas->setDisplayModel(model, cache);
 
     // The thumbnails: a model of their own at fit-page zoom.
-    LeftToolBar* left = new LeftToolBar(owner);
+    LeftToolBar* left = new LeftToolBar(frame);
     ThumbnailWidget* thumbnails = new ThumbnailWidget(left);
     DisplayModel* thumbModel = new DisplayModel(new ControllerCallbackHandler(thumbnails), engine);
+    // The thumbnails are rendered once the document view's pages are.
+    thumbModel->renderWhenOthersDone = true;
     thumbModel->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
     thumbModel->SetSpace(int(screenZoom * 6), int(screenZoom * 40));
     thumbModel->SetContentMarign(int(screenZoom * 28), int(screenZoom * 10), int(screenZoom * 28),
@@ -313,9 +324,7 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     left->addThumbnailWidget(thumbnails);
     left->addSignatureInfoWidget(list);
 
-    if (!frame)
-        frame = new SplitterFrame(this, engine);
-    PushWidget* push = new PushWidget(owner);
+    PushWidget* push = new PushWidget(frame);
     connect(push, &PushWidget::extend, left, &LeftToolBar::setExtend);
     push->setPushState(1, list->hasSignature());
     // The list learns whether the document has fields from its thread: a document that has
@@ -329,6 +338,19 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     frame->setPushWidget(push);
     frame->setLeftWidget(left);
     frame->setCanvasWidget(canvas);
+
+    if (authPanel)
+    {
+        // An authorisation tab follows the view's zoom and the list's jumps and verifications,
+        // nothing more: no annotation styles, no list updates from the canvas, no thumbnail
+        // page following, no seal panel.
+        frame->setRightUserAuthWidget(authPanel);
+        connect(canvas, &Canvas::zoomChanged, m_menu, &MenuBar::setZoomValue);
+        connect(list, &SignatureListWidget::gotoPage, canvas, qOverload<int, QPoint>(&Canvas::gotoPage));
+        connect(list, &SignatureListWidget::verifySignatureSignal, canvas, &Canvas::verifySignatureByName);
+        return frame;
+    }
+
     frame->setRightWidget(panel);
     canvas->setRightToolBar(panel);
 
@@ -366,6 +388,26 @@ SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBar* panel,
     connect(panel, &RightToolBar::refuseSign, this, &SignPage::refuseSign);
     connectFrameCommands(canvas, panel);
     return frame;
+}
+
+void SignPage::insertTab(SplitterFrame* frame, DocTabWidget::file_type type, const QString& name, const QString& id)
+{
+    m_pdfTabWidget->addTab(frame, type, name, id);
+    // Only now does the view ask for its pages: a render holds the engine, and putting the tab
+    // in place (tabChanged reads the engine) would wait for it. The pages on screen go first,
+    // the last of them first as the queue takes the newest request first; then the view's usual
+    // request, which adds the pages next to them.
+    Canvas* canvas = frame->canvas();
+    DisplayModel* model = canvas ? canvas->AsFixed() : nullptr;
+    if (!model)
+        return;
+    model->renderingHeld = false;
+    int first = 0, last = -1;
+    model->VisibleRange(&first, &last);
+    if (RenderCache* cache = canvas->AsRenderCache())
+        for (int p = last; p >= first && first > 0; p--)
+            cache->RequestRendering(model, p);
+    model->RenderVisibleParts();
 }
 
 // ---- current tab ----------------------------------------------------------------------------

@@ -3,18 +3,14 @@
 
 #include "Canvas.h"
 #include "DocTabWidget.h"
-#include "LeftToolBar.h"
 #include "MenuBar.h"
 #include "NetWorkBusiness.h"
 #include "PdfEngine.h"
 #include "QuickMessageBox.h"
-#include "RenderCache.h"
 #include "RightToolBar.h"
 #include "RightToolBarUserAuth.h"
 #include "SignParamBusiness.h"
-#include "SignatureListWidget.h"
 #include "SplitterFrame.h"
-#include "ThumbnailWidget.h"
 #include "vq-pdf.h"
 
 CloudSignMode SignPage::cloudSignModeOf(const QString& status)
@@ -76,7 +72,7 @@ bool SignPage::addCloudFileTab(const QByteArray& bytes, ContractInfo contract, Q
             showCloudOpenFailure(code);
             return false;
         }
-        m_pdfTabWidget->addTab(frame, DocTabWidget::file_cloud, contract.contractName, contract.contractId);
+        insertTab(frame, DocTabWidget::file_cloud, contract.contractName, contract.contractId);
         emit setDenyBtnDisable(false);
         if (contract.status == QLatin1String("drafts"))
             emit addDraftsList(contract.contractId);
@@ -113,15 +109,13 @@ SplitterFrame* SignPage::createPdfWidget(QByteArray bytes, ContractInfo contract
 SplitterFrame* SignPage::createSplitterCloudFrame(PdfEngine* engine, ContractInfo contract,
                                                   QList<ContractSignerInfo> signers, CloudSignMode mode)
 {
-    m_menu->setDisableControl(true);
-    Canvas* canvas = new Canvas(this);
-    connect(canvas, &Canvas::sigCertRenewSucess, this, &SignPage::sigCertRenewSucess);
-    canvas->isAuthFile = false;
-    RightToolBar* panel = new RightToolBar(contract.contractName, engine, this, -1);
+    Canvas* canvas = nullptr;
+    SplitterFrame* frame = newTabFrame(engine, false, &canvas);
+    RightToolBar* panel = new RightToolBar(contract.contractName, engine, frame, -1);
     panel->setCloudSignMode(mode);
     panel->setViewMode(RVM_Cloud);
     panel->setContractInfo(contract, signers, mode);
-    SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
+    createCommonWidget(frame, canvas, panel, nullptr);
     // A contract opens with the cloud-signing tool chosen.
     canvas->SetMouseState(MS_CloudSignature);
     m_menu->setOperateToolChecked(MS_CloudSignature);
@@ -162,7 +156,7 @@ bool SignPage::addCloudFileTab(const QByteArray& bytes, StartAuthSuccessInfo aut
         showCloudOpenFailure(code);
         return false;
     }
-    m_pdfTabWidget->addTab(frame, DocTabWidget::file_cloud, auth.fileName, auth.protocolId);
+    insertTab(frame, DocTabWidget::file_cloud, auth.fileName, auth.protocolId);
     // Only now is an authorisation tab the current one.
     isAuthFile = true;
     if (!auth.isAuth)
@@ -199,60 +193,15 @@ SplitterFrame* SignPage::createPdfWidget(const QByteArray& bytes, StartAuthSucce
 SplitterFrame* SignPage::createSplitterCloudAuthFrame(PdfEngine* engine, StartAuthSuccessInfo auth,
                                                       QList<ContractSignerInfo> signers)
 {
-    m_menu->setDisableControl(false);
-    Canvas* canvas = new Canvas(this);
-    canvas->isAuthFile = true;
-    RightToolBarUserAuth* panel = new RightToolBarUserAuth(auth, signers, engine, this);
+    Canvas* canvas = nullptr;
+    SplitterFrame* frame = newTabFrame(engine, true, &canvas);
+    RightToolBarUserAuth* panel = new RightToolBarUserAuth(auth, signers, engine, frame);
     connect(panel, &RightToolBarUserAuth::finishAutnBtn, this, &SignPage::finishAutnBtn);
     connect(panel, &RightToolBarUserAuth::acceptAutnBtn, this, &SignPage::acceptAutnBtn);
     connect(panel, &RightToolBarUserAuth::refuseAutnBtn, this, &SignPage::refuseAutnBtn);
     connect(panel, &RightToolBarUserAuth::stopAutnBtn, this, &SignPage::stopAutnBtn);
-    SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
+    createCommonWidget(frame, canvas, nullptr, panel);
     canvas->SetMouseState(MS_CloudSignature);
     m_menu->setOperateToolChecked(MS_CloudSignature);
-    return frame;
-}
-
-SplitterFrame* SignPage::createCommonWidget(Canvas* canvas, RightToolBarUserAuth* panel, PdfEngine* engine)
-{
-    RenderCache* cache = RenderCache::instance();
-
-    DisplayModel* model = new DisplayModel(new ControllerCallbackHandler(canvas), engine);
-    model->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
-    model->Relayout(100, 0);
-    canvas->setDisplayModel(model, cache);
-
-    LeftToolBar* left = new LeftToolBar(this);
-    ThumbnailWidget* thumbnails = new ThumbnailWidget(left);
-    DisplayModel* thumbModel = new DisplayModel(new ControllerCallbackHandler(thumbnails), engine);
-    thumbModel->SetInitialViewSettings(DM_CONTINUOUS, 1, QSize(1440, 809), 96);
-    thumbModel->SetSpace(int(screenZoom * 6), int(screenZoom * 40));
-    thumbModel->SetContentMarign(int(screenZoom * 28), int(screenZoom * 10), int(screenZoom * 28),
-                                 int(screenZoom * 40));
-    thumbModel->Relayout(-1, 0);
-    SignatureListWidget* list = new SignatureListWidget(left, thumbModel);
-    thumbnails->setDisplayModel(thumbModel, cache);
-    left->addThumbnailWidget(thumbnails);
-    left->addSignatureInfoWidget(list);
-
-    connect(canvas, &Canvas::zoomChanged, m_menu, &MenuBar::setZoomValue);
-
-    SplitterFrame* frame = new SplitterFrame(this, engine);
-    PushWidget* push = new PushWidget(this);
-    connect(push, &PushWidget::extend, left, &LeftToolBar::setExtend);
-    push->setPushState(1, list->hasSignature());
-    connect(list, &SignatureListWidget::signatureCountKnown, push, [push](int count) {
-        if (count != 0)
-            push->setPushState(1, true);
-    });
-    connect(canvas, &Canvas::addSignatureList, push, &PushWidget::addSignatureToList);
-
-    frame->setPushWidget(push);
-    frame->setLeftWidget(left);
-    frame->setCanvasWidget(canvas);
-    frame->setRightUserAuthWidget(panel);
-
-    connect(list, &SignatureListWidget::gotoPage, canvas, qOverload<int, QPoint>(&Canvas::gotoPage));
-    connect(list, &SignatureListWidget::verifySignatureSignal, canvas, &Canvas::verifySignatureByName);
     return frame;
 }

@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "GlobalHeader.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -161,7 +162,26 @@ SignatureListWidget::SignatureListWidget(QWidget* parent, DisplayModel* dm)
     m_canSign = m_engine->DocumentIsCanSign() == 0;
     m_verifyThread.doTask(m_engine, 0);
     m_verifying = true;
-    m_verifyThread.start();
+    // The thread starts once the events already waiting have run, the tab's first repaint among
+    // them (a repaint waits at low priority, this one below it): opening the thread's document
+    // would otherwise compete with rendering the page the user waits for. Posted to the list, it
+    // is dropped with a list that goes first.
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(startEventType())), Qt::LowEventPriority - 1);
+}
+
+int SignatureListWidget::startEventType()
+{
+    static const int type = QEvent::registerEventType();
+    return type;
+}
+
+bool SignatureListWidget::event(QEvent* event)
+{
+    if (event->type() != QEvent::Type(startEventType()))
+        return QWidget::event(event);
+    if (m_verifying && !m_verifyThread.isRunning() && !m_verifyThread.isFinished())
+        m_verifyThread.start();
+    return true;
 }
 
 SignatureListWidget::~SignatureListWidget()

@@ -4,8 +4,10 @@
 #include "ContractTabSupport.h"
 
 #include "DateTimeEdit.h"
+#include "LeftToolBar.h"
 #include "RightToolBarUserAuth.h"
 #include "SignPageCodeDialog.h"
+#include "SignatureListWidget.h"
 #include "StandinOpsAccount.h"
 #include "TableView.h"
 
@@ -138,6 +140,9 @@ TEST_F(ContractScreen, ContractTabAfterFinishing)
     SplitterFrame* frame = page.currentFrame();
     EXPECT_EQ(int(CSM_Sign_Completed), frame->rightToolBar()->cloudSignMode());
     EXPECT_EQ(1, frame->engine()->DocumentSignatureCount());
+    // The side panel shows the signature's verdict once the pass is over.
+    SignatureListWidget* list = frame->leftToolBar()->signatureList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVerifying(); }, 10000));
     ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
     QCoreApplication::processEvents();
     ASSERT_TRUE(page.grab().save(artefact("contract_tab_finished.png")));

@@ -2,6 +2,7 @@
 // and the contract details block of the seal panel.
 #include "ContractTabSupport.h"
 
+#include "LeftToolBar.h"
 #include "RightToolBarUserAuth.h"
 
 #include <QBuffer>
@@ -105,6 +106,12 @@ TEST_F(ContractTabs, EachStoredStateOpensWithItsModeAndLayout)
         EXPECT_EQ(1, frame->canvas()->fileType);
         EXPECT_EQ(info.contractName, frame->canvas()->m_docName);
         EXPECT_FALSE(page.isAuthFile);
+        // Built where it stays, as a local tab is: the frame in the tab widget's page holder,
+        // its canvas and panel in the frame.
+        EXPECT_EQ(page.tabWidget()->pageHost(), frame->parentWidget());
+        EXPECT_EQ(frame, frame->canvas()->parentWidget());
+        EXPECT_EQ(frame, panel->parentWidget());
+        EXPECT_EQ(frame, frame->leftToolBar()->parentWidget());
 
         // The details: shown for every stored state, with a card per signer except for a draft.
         ContractDetailInfoWidget* details = panel->contractDetails();
@@ -204,6 +211,11 @@ TEST_F(ContractTabs, AuthorisationTabsMarkTheWorkspaceOnlyWhileCurrent)
     EXPECT_TRUE(frame->canvas()->isAuthFile);
     EXPECT_EQ("p-7", page.paramAt(1)->getConFileName());
     EXPECT_TRUE(standin.requests().isEmpty());
+    // Built where it stays, as a local tab is.
+    EXPECT_EQ(page.tabWidget()->pageHost(), frame->parentWidget());
+    EXPECT_EQ(frame, frame->canvas()->parentWidget());
+    EXPECT_EQ(frame, frame->m_rightToolBarUserAuth->parentWidget());
+    EXPECT_EQ(frame, frame->leftToolBar()->parentWidget());
 
     // A failing contract open leaves the authorisation tab current and marked.
     ContractInfo contract;

@@ -5,9 +5,11 @@
 // its own, by OpenSSL. Screenshots are kept under screenshots/ of the build.
 #include "SealPanelSupport.h"
 
+#include "LeftToolBar.h"
 #include "PreviewSignDlg.h"
 #include "PrintPreView.h"
 #include "SignatureCheck.h"
+#include "SignatureListWidget.h"
 
 #include <QDir>
 #include <QTest>
@@ -112,6 +114,9 @@ protected:
     // Shows a page and waits until the visible pages are rendered, then keeps a screenshot.
     void shoot(const QString& name, int pageNo = 1)
     {
+        // The side panel shows the verdicts of the document's signatures once its pass is over.
+        SignatureListWidget* list = page.currentFrame()->leftToolBar()->signatureList();
+        EXPECT_TRUE(waitUntil([&] { return !list->isVerifying(); }, 10000));
         Canvas* canvas = page.currentFrame()->canvas();
         canvas->gotoPage(pageNo);
         DisplayModel* dm = canvas->AsFixed();

@@ -130,6 +130,34 @@ TEST_F(CacheTest, QueueHoldsEightNewestFirstWithoutDuplicates)
     EXPECT_EQ(cache->CacheCount(), 9);
 }
 
+TEST_F(CacheTest, AModelThatWaitsIsRenderedAfterTheOthersAndAHeldOneQueuesNothing)
+{
+    DisplayModel* view = make(pages(10, 100, 100), QSize(2000, 2000));
+    DisplayModel* thumbs = addModel(QSize(2000, 2000));
+    thumbs->renderWhenOthersDone = true;
+    engine->setGate(false);
+    cache->RequestRendering(view, 1, TilePosition(0, 0, 0), false);
+    ASSERT_TRUE(engine->waitEntered(1)); // the thread holds page 1
+    cache->RequestRendering(thumbs, 2, TilePosition(0, 0, 0), false);
+    cache->RequestRendering(view, 3, TilePosition(0, 0, 0), false);
+    cache->RequestRendering(thumbs, 4, TilePosition(0, 0, 0), false);
+    cache->RequestRendering(thumbs, 5, TilePosition(0, 0, 0), false);
+    // Held: nothing is queued for it until it is let go.
+    view->renderingHeld = true;
+    cache->RequestRendering(view, 6, TilePosition(0, 0, 0), false);
+    cache->RequestRendering(view, 7);
+    EXPECT_EQ(cache->RequestCount(), 4);
+    view->renderingHeld = false;
+    cache->RequestRendering(view, 6, TilePosition(0, 0, 0), false);
+    EXPECT_EQ(cache->RequestCount(), 5);
+    engine->setGate(true);
+    ASSERT_TRUE(engine->waitFinished(6));
+    ASSERT_TRUE(waitIdle());
+    // The view's pages, newest first, then the waiting model's, newest first.
+    const std::vector<int> expected{1, 6, 3, 5, 4, 2};
+    EXPECT_EQ(engine->renderLog(), expected);
+}
+
 TEST_F(CacheTest, PaintQueuesThenDrawsTheTile)
 {
     DisplayModel* dm = make(pages(1, 200, 100), QSize(400, 300));

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabBar>
 
@@ -301,6 +302,25 @@ TEST_F(Workspace, TabChangeShowsTheCanvasOnTheToolBar)
     page.tabWidget()->setCurrentIndex(1);
     EXPECT_EQ(MS_Select, page.menuBar()->checkedTool());
     EXPECT_FALSE(page.menuBar()->annotationToolsEnabled());
+}
+
+TEST_F(Workspace, ALocalTabBuildsItsSealPanelWhenItFirstShows)
+{
+    SignPage page;
+    ASSERT_TRUE(page.addFileTab(write("plain.pdf", pages(3))));
+    RightToolBar* panel = page.currentFrame()->rightToolBar();
+    ASSERT_NE(nullptr, panel);
+    EXPECT_TRUE(panel->isHidden());
+    // Hidden, the panel holds nothing yet: opening a tab builds and styles none of it.
+    EXPECT_TRUE(panel->findChildren<QWidget*>().isEmpty());
+    panel->show();
+    const QList<QWidget*> built = panel->findChildren<QWidget*>();
+    EXPECT_TRUE(built.contains(panel->closeButton()));
+    EXPECT_TRUE(built.contains(panel->sealListWidget()));
+    EXPECT_EQ(3, panel->maxPageBox()->maximum());
+    EXPECT_FALSE(panel->styleSheet().isEmpty());
+    // Built once: asking again makes nothing new.
+    EXPECT_EQ(built.size(), panel->findChildren<QWidget*>().size());
 }
 
 // ---- signature list -----------------------------------------------------------------------------

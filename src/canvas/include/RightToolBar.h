@@ -59,8 +59,13 @@ class RightToolBar : public QFrame
 public:
     explicit RightToolBar(QWidget* parent = nullptr);
     // The panel of a document tab: the document's path (a contract's name for a contract tab),
-    // its engine (not owned) and page count (-1 for a contract tab).
+    // its engine (not owned) and page count (-1 for a contract tab). Its content is built when
+    // it is first shown or first used, not before: a local tab opens with the panel hidden, and
+    // most are never signed in.
     RightToolBar(QString filePath, PdfEngine* engine, QWidget* parent, int pdfPages);
+
+    // Builds the content before the panel first shows.
+    void setVisible(bool visible) override;
 
     // The page range of batch and cross-page signing, 1-based, as last taken from the panel's
     // two page boxes. The canvas calls commitPageRange() before it reads them.
@@ -90,7 +95,7 @@ public:
     void setContractInfo(const ContractInfo& info, const QList<ContractSignerInfo>& signers, CloudSignMode mode);
     ContractInfo getContractInfo() const { return m_contractInfo; }
     // The contract details block, hosted in contractInfoWidget() (ContractDetailInfoWidget.cpp).
-    ContractDetailInfoWidget* contractDetails() const { return m_contractDetails; }
+    ContractDetailInfoWidget* contractDetails() const { ensureUi(); return m_contractDetails; }
 
     // Rebuilds the list of own seals: the keys of the map that may sign, then the cloud seals
     // or signatures the service lists for the view.
@@ -115,42 +120,46 @@ public:
     static void setSettingsDialogRunner(SettingsDialogRunner runner);
 
     // Children, for the workspace and tests.
-    QWidget* contractInfoWidget() const { return m_contractInfoWidget; }
-    QWidget* settingWidget() const { return m_settingWidget; }
-    QPushButton* settingButton() const { return m_btnSetting; }
-    QWidget* toolWidget() const { return m_toolWidget; }
-    QToolButton* mySignatureButton() const { return m_mySignature; }
-    QToolButton* myAuthorSealButton() const { return m_myauthorSeal; }
-    QPushButton* closeButton() const { return m_closeBtn; }
-    QWidget* batchWidget() const { return m_batchWidget; }
-    QStackedWidget* stackedWidget() const { return m_stackedWidget; }
-    QStackedWidget* sealStackedWidget() const { return m_sealStackedWidget; }
-    QListWidget* sealListWidget() const { return m_sealListWidget; }
-    QListWidget* authorSealListWidget() const { return m_authorSealListWidget; }
-    ReadKeyWaitingWidget* readKeyWaitingWidget() const { return m_readKeyWaitingWidget; }
-    QLabel* onlyStartText() const { return m_onlyStartText; }
-    QWidget* finishWidget() const { return m_finishWidget; }
-    QPushButton* finishButton() const { return m_btnfinish; }
-    QPushButton* denyButton() const { return m_btnDeny; }
-    QWidget* separator(int i) const { return i == 1 ? m_verflag1 : m_verflag2; }
-    QLabel* showInfoText() const { return m_showInfoText; }
-    QPushButton* gotoAddSealButton() const { return m_gotoAddSeal; }
-    QLabel* huoLabel() const { return m_huoLab; }
+    QWidget* contractInfoWidget() const { ensureUi(); return m_contractInfoWidget; }
+    QWidget* settingWidget() const { ensureUi(); return m_settingWidget; }
+    QPushButton* settingButton() const { ensureUi(); return m_btnSetting; }
+    QWidget* toolWidget() const { ensureUi(); return m_toolWidget; }
+    QToolButton* mySignatureButton() const { ensureUi(); return m_mySignature; }
+    QToolButton* myAuthorSealButton() const { ensureUi(); return m_myauthorSeal; }
+    QPushButton* closeButton() const { ensureUi(); return m_closeBtn; }
+    QWidget* batchWidget() const { ensureUi(); return m_batchWidget; }
+    QStackedWidget* stackedWidget() const { ensureUi(); return m_stackedWidget; }
+    QStackedWidget* sealStackedWidget() const { ensureUi(); return m_sealStackedWidget; }
+    QListWidget* sealListWidget() const { ensureUi(); return m_sealListWidget; }
+    QListWidget* authorSealListWidget() const { ensureUi(); return m_authorSealListWidget; }
+    ReadKeyWaitingWidget* readKeyWaitingWidget() const { ensureUi(); return m_readKeyWaitingWidget; }
+    QLabel* onlyStartText() const { ensureUi(); return m_onlyStartText; }
+    QWidget* finishWidget() const { ensureUi(); return m_finishWidget; }
+    QPushButton* finishButton() const { ensureUi(); return m_btnfinish; }
+    QPushButton* denyButton() const { ensureUi(); return m_btnDeny; }
+    QWidget* separator(int i) const
+    {
+        ensureUi();
+        return i == 1 ? m_verflag1 : m_verflag2;
+    }
+    QLabel* showInfoText() const { ensureUi(); return m_showInfoText; }
+    QPushButton* gotoAddSealButton() const { ensureUi(); return m_gotoAddSeal; }
+    QLabel* huoLabel() const { ensureUi(); return m_huoLab; }
     // The sign-type block.
-    QButtonGroup* signTypeGroup() const { return btnGroup; }
-    QComboBox* pageModeBox() const { return comBox; }
-    QComboBox* styleBoxWidget() const { return styleBox; }
-    QSpinBox* minPageBox() const { return minSpinBox; }
-    QSpinBox* maxPageBox() const { return maxSpinBox; }
-    QSpinBox* shareBox() const { return spinBox; }
-    QCheckBox* allPagesBox() const { return ckBox; }
-    QButtonGroup* shareGroup() const { return btnBatchGroup; }
-    QPushButton* previewButton() const { return pushBtn; }
-    QLabel* promptLabel() const { return m_pLabPrompt; }
-    QWidget* pageModeLabel() const { return txtLabel; }
-    QWidget* rangeFrame() const { return frame; }
-    QWidget* styleFrame() const { return m_frame; }
-    QWidget* shareFrame() const { return m_frame1; }
+    QButtonGroup* signTypeGroup() const { ensureUi(); return btnGroup; }
+    QComboBox* pageModeBox() const { ensureUi(); return comBox; }
+    QComboBox* styleBoxWidget() const { ensureUi(); return styleBox; }
+    QSpinBox* minPageBox() const { ensureUi(); return minSpinBox; }
+    QSpinBox* maxPageBox() const { ensureUi(); return maxSpinBox; }
+    QSpinBox* shareBox() const { ensureUi(); return spinBox; }
+    QCheckBox* allPagesBox() const { ensureUi(); return ckBox; }
+    QButtonGroup* shareGroup() const { ensureUi(); return btnBatchGroup; }
+    QPushButton* previewButton() const { ensureUi(); return pushBtn; }
+    QLabel* promptLabel() const { ensureUi(); return m_pLabPrompt; }
+    QWidget* pageModeLabel() const { ensureUi(); return txtLabel; }
+    QWidget* rangeFrame() const { ensureUi(); return frame; }
+    QWidget* styleFrame() const { ensureUi(); return m_frame; }
+    QWidget* shareFrame() const { ensureUi(); return m_frame1; }
     // The rows of a list, in order.
     static QList<ShowSealCellWidget*> rows(QListWidget* list);
 
@@ -199,6 +208,8 @@ public slots:
     void onButtonQfClicked(int index);
 
 private:
+    // Builds the content once (every entry that touches it calls this first).
+    void ensureUi() const;
     void initUi();
     void buildContractDetails();
     void buildBatchWidget();
@@ -235,6 +246,7 @@ public:
 private:
     int m_btnHeight = 0;
     int m_btnWidth = 0;
+    bool m_uiBuilt = false;
 
     QWidget* m_contractInfoWidget = nullptr;
     ContractDetailInfoWidget* m_contractDetails = nullptr;

@@ -33,6 +33,7 @@
 #include <QString>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
 
 class LoadingWidget;
@@ -173,6 +174,9 @@ public:
     void DeleteAnnot(int pageNo, vq_annot* annot);
     void setAnnotFouse(vq_annot* annot);
     void setAnnotFousebyName(QString t);
+    // The annotation with the focus and its page (1-based, 0 for none). Until hit testing or
+    // setFouse* could have given one the focus there is none, and the answer needs no lock: a
+    // view's paint does not wait for a page being rendered.
     vq_annot* DocumentFoucsAnnot();
     int DocumentFoucsAnnotinPageNo();
     int AnnotType(vq_annot* annot);
@@ -313,5 +317,7 @@ private:
     int m_pageCount = 0;
     mutable QRecursiveMutex mutex;
     bool m_saving = false;     // a save runs (read and written under mutex)
+    // Set (under mutex) before any call that may give an annotation the focus; read without it.
+    std::atomic<bool> m_focusMayBeSet{false};
     QString m_registeredPath;  // this facade's entry in the list of open documents
 };

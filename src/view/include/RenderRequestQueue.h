@@ -62,6 +62,8 @@ struct PageRenderRequest
     AbortCookie* abortCookie = nullptr;
     quint64 timestamp = 0;
     RenderingCallback* renderCb = nullptr;
+    // Taken only when no request without it is queued (the model's renderWhenOthersDone).
+    bool waitsForOthers = false;
 };
 
 #define MAX_PAGE_REQUESTS 8

@@ -7,6 +7,7 @@
 // to save a changed local document.
 
 #include "ContractRecords.h"
+#include "DocTabWidget.h"
 #include "GlobalHeader.h"
 
 #include <QByteArray>
@@ -18,7 +19,6 @@
 #include <functional>
 
 class Canvas;
-class DocTabWidget;
 class QAction;
 class QMenu;
 class LoadingWidget;
@@ -46,10 +46,17 @@ public:
     SplitterFrame* createPdfWidget(const QString& path, int* code);
     // The canvas and seal panel of a local tab around an open engine.
     SplitterFrame* createSplitterFrame(PdfEngine* engine, const QString& path);
-    // The frame shared by local and contract tabs: view models, side panel, wiring. A frame
-    // made beforehand (with the canvas and panel inside it) is filled; else one is made.
-    SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBar* panel, PdfEngine* engine,
-                                      SplitterFrame* frame = nullptr);
+    // A new tab's frame around an open engine, made hidden where it stays (in the tab widget's
+    // page holder), and its canvas (canvas); an authorisation tab's canvas is marked as such and
+    // the tool bar's document controls are off for it, on for every other tab.
+    SplitterFrame* newTabFrame(PdfEngine* engine, bool authorisation, Canvas** canvas);
+    // The rest of every tab's frame, the same for local, contract and authorisation tabs: view
+    // models, side panel, expand strip, the row of the frame, and the wiring. The canvas and
+    // the right-hand panel were made in the frame: a seal panel (panel) gets the full wiring of
+    // a local or contract tab, an authorisation panel (authPanel, panel null) the reduced wiring
+    // of an authorisation tab.
+    SplitterFrame* createCommonWidget(SplitterFrame* frame, Canvas* canvas, RightToolBar* panel,
+                                      RightToolBarUserAuth* authPanel);
 
     // Cloud documents (SignPageCloud.cpp). A contract opens in a tab keyed by its contract id,
     // with the seal panel in its cloud view and the contract's details; a seal-authorisation
@@ -69,8 +76,6 @@ public:
                                             QList<ContractSignerInfo> signers, CloudSignMode mode);
     SplitterFrame* createSplitterCloudAuthFrame(PdfEngine* engine, StartAuthSuccessInfo auth,
                                                 QList<ContractSignerInfo> signers);
-    // The reduced frame of an authorisation tab.
-    SplitterFrame* createCommonWidget(Canvas* canvas, RightToolBarUserAuth* panel, PdfEngine* engine);
     // The cloud sign mode of a contract in the service's state (its status key).
     static CloudSignMode cloudSignModeOf(const QString& status);
 
@@ -207,6 +212,8 @@ private slots:
 
 private:
     void initUi();
+    // Adds a new tab's frame as the current tab, then lets its view render.
+    void insertTab(SplitterFrame* frame, DocTabWidget::file_type type, const QString& name, const QString& id);
     // Closes tab index now (no question): the frame and its engine go.
     void closeTabNow(int index, bool bReOpen);
     // Wires the tool bar and the tab bar to the document commands.

@@ -68,7 +68,8 @@ public:
     enum Roles { KindRole = Qt::UserRole + 1, UuidRole = Qt::UserRole + 2, FieldNameRole = Qt::UserRole + 4 };
 
     // dm: the tab's thumbnail model; the list keeps its engine. Starts the thread that counts
-    // the document's form fields and verifies its signatures when it may be signed.
+    // the document's form fields and verifies its signatures when it may be signed, once the
+    // events already waiting (the tab's first paint among them) have run.
     SignatureListWidget(QWidget* parent, DisplayModel* dm);
     ~SignatureListWidget() override;
 
@@ -89,6 +90,10 @@ public:
     QVector<int> results() const { return m_resultVec; }
     bool isVerifying() const { return m_verifying; }
 
+protected:
+    bool event(QEvent* event) override;
+
+public:
     // Test seam: runs the list's context menu instead of QMenu::exec (returns the chosen action,
     // or null for none).
     static void setMenuRunner(std::function<QAction*(QMenu&)> runner);
@@ -116,6 +121,8 @@ public slots:
     void onFinish();
 
 private:
+    // The posted event that starts the thread.
+    static int startEventType();
     void itemClicked_Slot(QListWidgetItem* item);
     void gotoSignature(int type, QListWidgetItem* item);
     void verifySignature(QListWidgetItem* item);
