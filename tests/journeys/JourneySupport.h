@@ -204,7 +204,15 @@ protected:
 
     void shoot(const char* name)
     {
-        QTest::qWait(30); // a paint of what just changed
+        // Windows just shown are on the screen, and what just changed is laid out and painted
+        // (both posted events) before the picture is taken.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible()) {
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(w)) << name;
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
         const QPixmap shot = window->screen()->grabWindow(0);
         EXPECT_TRUE(shot.save(shotDir() + "/" + name)) << name;
     }
