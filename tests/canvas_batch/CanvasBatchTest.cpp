@@ -36,29 +36,6 @@ std::string pagesDocument(int n, int width = 300, int height = 400)
     return fixture::simpleDocument(pages);
 }
 
-struct Verified {
-    int pageno;
-    QPoint pt;
-    int code;
-    QString signTime;
-};
-
-// Every signature field of a file as the facade verifies it, in the order it reports them.
-QList<Verified> verifyFile(const QString& path)
-{
-    QList<Verified> out;
-    PdfEngine reader;
-    if (reader.Load(path, false, nullptr) != 0)
-        return out;
-    reader.CutOutPages();
-    QObject::connect(&reader, &PdfEngine::sigBatchVerifyResult,
-                     [&](int, int code, CVerifyResult r, ToolSignatureInfo info) {
-                         out.append(Verified{info.pageno, info.pt, code, r.signTime});
-                     });
-    reader.batchVerifySinature();
-    return out;
-}
-
 class BatchSigning : public SigningTest
 {
 protected:
