@@ -120,6 +120,10 @@ SplitterFrame* SignPage::createSplitterCloudFrame(PdfEngine* engine, ContractInf
     RightToolBar* panel = new RightToolBar(contract.contractName, engine, this, -1);
     panel->setCloudSignMode(mode);
     panel->setViewMode(RVM_Cloud);
+    // The panel opens with what the cloud-signing tool lists: the user's cloud seals or
+    // signatures (no USB keys are handed in here).
+    QMap<QString, KeyContainInfo> noKeys;
+    panel->setSealData(noKeys);
     panel->setContractInfo(contract, signers, mode);
     SplitterFrame* frame = createCommonWidget(canvas, panel, engine);
     // A contract opens with the cloud-signing tool chosen.

@@ -54,6 +54,13 @@ TEST_F(Journeys, SignAFileWithTheSealPanelAndReopenIt)
     SignatureListWidget* list = showSignatureList();
     ASSERT_TRUE(waitUntil([&] { return list->listWidget()->count() == 1; }));
     shoot("04_signed.png");
+    // The row's two lines, the signer and the signing time, fit in it.
+    {
+        QListWidget* rows = list->listWidget();
+        const QStringList lines = rows->item(0)->text().split("\r\n");
+        EXPECT_EQ(2, lines.size());
+        EXPECT_LE(QFontMetrics(rows->font()).lineSpacing() * lines.size(), rows->visualItemRect(rows->item(0)).height());
+    }
 
     // Closed (nothing to ask: the file is saved) and opened again: verified valid.
     closeCurrentTab();

@@ -109,6 +109,12 @@ public:
     void setSealImageData(QByteArray d) { m_sealImageData = d; }
     void setText(QString) {}
     void setCert(QString) {}
+    // The certificate the item is signed with and its serial number.
+    void setCertificate(const QByteArray& cert, const QString& sn)
+    {
+        m_cert = cert;
+        m_certSn = sn;
+    }
 
     // A company's seal shows without its white background; a person's picture stays as it is.
     QPixmap transparentPixmap(QImage image);
