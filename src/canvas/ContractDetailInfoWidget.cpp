@@ -67,6 +67,8 @@ ContractSignerInfoCell::ContractSignerInfoCell(QWidget* parent) : QFrame(parent)
     m_signerSignTimeLabel->setWordWrap(true);
     m_signerStatu = new QLabel(this);
     m_orderLabel = new QLabel(this);
+    // The badge keeps its whole circle however narrow the card.
+    m_orderLabel->setFixedSize(int(12 * screenZoom), int(12 * screenZoom));
 
     QHBoxLayout* stateRow = new QHBoxLayout;
     stateRow->setContentsMargins(0, 0, 0, 0);
