@@ -8,6 +8,7 @@
 #include "CanvasTestSupport.h"
 #include "QtTestSupport.h"
 #include "SignatureCheck.h"
+#include "SigningTestSupport.h"
 
 #include "Canvas.h"
 #include "DisplayModel.h"
@@ -95,28 +96,8 @@ inline std::string pagesDocument(int n)
     return fixture::simpleDocument(pages);
 }
 
-struct Verified
-{
-    int pageno; // 0-based
-    int code;
-    QString signTime;
-};
-
-// Every signature field of a file as the engine verifies it.
-inline QList<Verified> engineVerdicts(const QString& path)
-{
-    QList<Verified> out;
-    PdfEngine reader;
-    if (reader.Load(path, false, nullptr) != 0)
-        return out;
-    reader.CutOutPages();
-    QObject::connect(&reader, &PdfEngine::sigBatchVerifyResult,
-                     [&](int, int code, CVerifyResult r, ToolSignatureInfo info) {
-                         out.append(Verified{info.pageno, code, r.signTime});
-                     });
-    reader.batchVerifySinature();
-    return out;
-}
+using signingtest::Verified;
+using signingtest::verifyFile;
 
 // The file's last signature checked with OpenSSL alone: its /Contents is a signed-data structure
 // that carries the account's certificate, and its SM2 value verifies over the bytes

@@ -161,7 +161,7 @@ TEST_F(ContractJourneys, CompanyStartsAPersonSignsTheCentreDownloadsIt)
     const std::string signedFile = entries[0].second.toStdString();
     EXPECT_EQ(0, signedFile.compare(0, original.size(), original));
     const QString copy = write("downloaded.pdf", signedFile);
-    const QList<Verified> verdicts = engineVerdicts(copy);
+    const QList<Verified> verdicts = verifyFile(copy);
     ASSERT_EQ(2, verdicts.size());
     for (const Verified& v : verdicts)
     {
@@ -286,7 +286,7 @@ TEST_F(ContractJourneys, ExpiredAccountRenewsThroughThePaymentDialogAndSigns)
     ASSERT_TRUE(client->queryContractBussiness(list->contractInfos().at(done).contractId, fileId, nullptr));
     const std::string stored = client->getFileDataById(fileId).toStdString();
     EXPECT_TRUE(opensslVerified(stored, renewedCert));
-    const QList<Verified> verdicts = engineVerdicts(write("stored.pdf", stored));
+    const QList<Verified> verdicts = verifyFile(write("stored.pdf", stored));
     ASSERT_EQ(1, verdicts.size());
     EXPECT_EQ(SignatureListWidget::Valid, verdicts[0].code);
 }

@@ -46,7 +46,7 @@ TEST_F(Journeys, SignAFileWithTheSealPanelAndReopenIt)
     ASSERT_GT(signedFile.size(), original.size());
     EXPECT_EQ(0, signedFile.compare(0, original.size(), original));
     EXPECT_TRUE(opensslVerified(signedFile, myCert()));
-    const QList<Verified> verdicts = engineVerdicts(path);
+    const QList<Verified> verdicts = verifyFile(path);
     ASSERT_EQ(1, verdicts.size());
     EXPECT_EQ(SignatureListWidget::Valid, verdicts[0].code);
     EXPECT_EQ(0, verdicts[0].pageno);
@@ -111,7 +111,7 @@ TEST_F(Journeys, BatchAndCrossPageSealsIntoNewFiles)
         EXPECT_EQ(0, written.compare(0, original.size(), original));
         EXPECT_TRUE(opensslVerified(written, cert));
         QList<int> pages;
-        for (const Verified& v : engineVerdicts(target))
+        for (const Verified& v : verifyFile(target))
         {
             pages << v.pageno + 1;
             EXPECT_EQ(SignatureListWidget::Valid, v.code);
@@ -153,7 +153,7 @@ TEST_F(Journeys, BatchAndCrossPageSealsIntoNewFiles)
     EXPECT_EQ(0, written.compare(0, original.size(), original));
     EXPECT_TRUE(opensslVerified(written, cert));
     QSet<int> pages;
-    const QList<Verified> fields = engineVerdicts(target);
+    const QList<Verified> fields = verifyFile(target);
     EXPECT_GE(fields.size(), 4);
     for (const Verified& v : fields)
     {
