@@ -475,4 +475,11 @@ private:
     // Whether the file the running batch writes existed before the run: a failed run removes
     // only a file it made itself.
     bool m_batchTargetExisted = false;
+    // The outcome the batch thread reported (code and file), acted on once its run is over.
+    struct BatchOutcome
+    {
+        bool reported = false;
+        int ret = 0;
+        QString fileName;
+    } m_batchOutcome;
 };
