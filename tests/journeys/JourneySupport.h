@@ -164,8 +164,8 @@ protected:
         });
         // Over the main window the dialogs run inside the window (children of it, not
         // top-levels): they are looked for among the window's children as well.
-        keypadWatch.setInterval(5);
-        QObject::connect(&keypadWatch, &QTimer::timeout, [this] {
+        dialogWatch.setInterval(5);
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
             if (!window)
                 return;
             for (ParentDialog* d : window->findChildren<ParentDialog*>())
@@ -180,7 +180,7 @@ protected:
                 return; // the handler may have run nested loops: look again on the next tick
             }
         });
-        keypadWatch.start();
+        dialogWatch.start();
         onDialog<SoftKeyboard>([this](SoftKeyboard* kb) { answerKeypad(kb); });
     }
 
@@ -224,7 +224,7 @@ protected:
     void TearDown() override
     {
         Canvas::setSaveFileChooser(nullptr);
-        keypadWatch.stop();
+        dialogWatch.stop();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         MMessageBox::setAnswerHook(previousHook);
@@ -358,7 +358,12 @@ protected:
     {
         Canvas* canvas = frame()->canvas();
         const QPoint at = canvas->AsFixed()->CvtToScreen(pageNo, pt, true).toPoint();
-        QTest::mouseClick(canvas->paintSurface(), Qt::LeftButton, Qt::NoModifier, at);
+        // The press may sign and put a new file in the tab's place, whose view replaces this
+        // one: the release goes to the view only while it is still there.
+        QPointer<QWidget> surface = canvas->paintSurface();
+        QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, at);
+        if (surface)
+            QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, at);
     }
 
     // The side panel's "签名列表" tab.
@@ -481,7 +486,7 @@ protected:
         ASSERT_TRUE(param && param->settingState()) << toasts.texts().join("\n").toStdString();
     }
 
-    // "完成签署" of the seal panel; waits for the pass to end (its tab closes on success).
+    // "完成签署" of the seal panel: the pass runs inside the click (its tab closes on success).
     void finishContract()
     {
         QTest::mouseClick(panel()->finishButton(), Qt::LeftButton);
@@ -503,7 +508,7 @@ protected:
     QStringList boxes;
     std::function<void(MMessageBox&)> beforeAnswer;
     ModalDriver driver;
-    QTimer keypadWatch;
+    QTimer dialogWatch;
     std::map<QString, std::function<void(QWidget*)>> inWindow;
     QMap<QString, int> dialogCounts;
     QList<QPointer<QWidget>> handledDialogs;
