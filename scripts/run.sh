@@ -59,17 +59,10 @@ if ! cmp -s "$STATE_DIR/ca.crt" "$CA_TARGET"; then
   $SUDO update-ca-certificates > /dev/null 2>&1
 fi
 
-# This run's settings file: config.ini beside the executable with its [Config] group replaced
-# (Config/i is the service's base address in Base64, Config/ca the file of the service's CA
-# certificates). It lives in this run's own folder, named by ORVESSA_CONFIG, so a second run
-# with its own stand-in never changes the address the first one's window talks to.
-CONFIG="$BUILD_DIR/src/app/config.ini"
+# This run's settings file, in this run's own folder (scripts/run-config.sh): config.ini beside
+# the executable with its [Config] group pointed at this run's stand-in and its CA.
 RUN_CONFIG="$RUN_DIR/config.ini"
-{ [ -f "$CONFIG" ] && cat "$CONFIG"; true; } | awk -v value="$CONFIG_I" -v ca="$CONFIG_CA" '
-  /^\[/ { skip = ($0 == "[Config]") }
-  !skip { print }
-  END { print "[Config]"; print "i=" value; if (ca != "") print "ca=" ca }
-' > "$RUN_CONFIG"
+bash scripts/run-config.sh "$BUILD_DIR/src/app/config.ini" "$CONFIG_I" "$CONFIG_CA" "$RUN_CONFIG"
 export ORVESSA_CONFIG="$RUN_CONFIG"
 
 "$BUILD_DIR/src/app/Orvessa" "$@"

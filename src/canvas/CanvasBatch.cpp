@@ -12,6 +12,7 @@
 #include "RightToolBar.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -329,14 +330,38 @@ void Canvas::startBatchSigning()
     dialog->setValue(0);
     dialog->setText(progressText(0, total));
     dialog->setCancelHidden();
+    m_batchOutcome = BatchOutcome();
     dialog->exec();
 
     // The dialog closes when the run ends, or earlier when adding or arming failed; the
     // worker has then stopped touching the engine, and is let finish before the engine goes.
     if (started)
         started->wait();
+    // What the worker queued for this canvas (its outcome among it) is taken now, not from a
+    // later turn of the event loop.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     engine->setbatchSignState(false);
     engine.reset();
+    if (m_pProgressDlg)
+        m_pProgressDlg->hide();
+
+    // The new file takes the tab's place only now: replacing the tab closes this canvas, which
+    // must not happen inside the dialog's loop, where the worker's end would no longer reach the
+    // canvas to close the dialog, and the run's own code still uses the canvas.
+    const BatchOutcome outcome = m_batchOutcome;
+    m_batchOutcome = BatchOutcome();
+    if (!outcome.reported)
+        return;
+    if (outcome.ret == 0)
+    {
+        emit openPdfFile(outcome.fileName);
+        return;
+    }
+    // The save writes through a temporary file, so a failure leaves the target as it was; a
+    // file there is removed only when the run made it, never one the user chose to replace.
+    if (outcome.ret != VQ_FILE_IS_BUSY && !m_batchTargetExisted && QFile::exists(outcome.fileName))
+        QFile::remove(outcome.fileName);
+    showSignResult(outcome.ret, SMT_Batch);
 }
 
 void Canvas::progresslots(int v, int total)
@@ -372,16 +397,9 @@ void Canvas::slotErrorCode(int code)
 
 void Canvas::executeresult(int ret, QString savename)
 {
-    if (ret == 0)
-    {
-        emit openPdfFile(savename);
-        return;
-    }
-    // The save writes through a temporary file, so a failure leaves the target as it was; a
-    // file there is removed only when the run made it, never one the user chose to replace.
-    if (ret != VQ_FILE_IS_BUSY && !m_batchTargetExisted && QFile::exists(savename))
-        QFile::remove(savename);
-    showSignResult(ret, SMT_Batch);
+    m_batchOutcome.reported = true;
+    m_batchOutcome.ret = ret;
+    m_batchOutcome.fileName = savename;
 }
 
 void Canvas::ThreadStop()

@@ -663,6 +663,26 @@ int Canvas::finishSignFlow(QByteArray& fileArray, QWidget* loading, QString docN
     NetWorkBusiness* client = NetWorkBusiness::Instance();
     const BusinessInfo* user = client->getBusinessInfo();
     const bool personalUser = user && user->userType == 0;
+    // Cloud items sign with the account's certificate as it is now. One placed before the
+    // certificate was renewed still carries the certificate that ran out, for which the service
+    // no longer signs: it takes the current one (fetched as a placement fetches it).
+    QByteArray current;
+    for (SignItem* item : m_signItemVec)
+    {
+        if (item->getSinType() != 2 || g_cerData.isEmpty() || item->cert() == g_cerData)
+            continue;
+        if (current.isEmpty() && (!client->getMyCert(current) || current.isEmpty()))
+        {
+            hideLoading();
+            return -2;
+        }
+        if (item->cert() != current)
+        {
+            QString signer, sn;
+            engine->ParserCert(current, signer, sn);
+            item->setCertificate(current, sn);
+        }
+    }
     for (SignItem* item : m_signItemVec)
     {
         const QRectF r = item->pdfRect();

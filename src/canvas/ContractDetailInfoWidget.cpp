@@ -62,8 +62,13 @@ ContractSignerInfoCell::ContractSignerInfoCell(QWidget* parent) : QFrame(parent)
     m_signerAccountLabel->setProperty("mode", "s1");
     m_signerSignTimeLabel = new QLabel(this);
     m_signerSignTimeLabel->setProperty("mode", "s1");
+    // In a card narrower than the state and the whole date and time, the time goes under the
+    // date instead of being cut off.
+    m_signerSignTimeLabel->setWordWrap(true);
     m_signerStatu = new QLabel(this);
     m_orderLabel = new QLabel(this);
+    // The badge keeps its whole circle however narrow the card.
+    m_orderLabel->setFixedSize(int(12 * screenZoom), int(12 * screenZoom));
 
     QHBoxLayout* stateRow = new QHBoxLayout;
     stateRow->setContentsMargins(0, 0, 0, 0);
@@ -164,6 +169,7 @@ ContractDetailInfoWidget::ContractDetailInfoWidget(bool bPush, QWidget* parent) 
     m_signerListWidget->setStyleSheet(QStringLiteral("QListView{border:none;outline:0px;}"));
     m_signerListWidget->setItemDelegate(new resizeDelegate(m_signerListWidget));
     m_signerListWidget->setSpacing(5);
+    m_signerListWidget->viewport()->installEventFilter(this);
 
     QLabel* remarkTitle = new QLabel(QStringLiteral("备注"), m_bottomWidget);
     remarkTitle->setProperty("mode", "s5");
@@ -228,11 +234,32 @@ void ContractDetailInfoWidget::setInfo(ContractInfo cInfo, QList<ContractSignerI
         cell->setFixedSize(size);
         m_signerListWidget->setItemWidget(item, cell);
     }
+    fitSignerCards();
+}
+
+void ContractDetailInfoWidget::fitSignerCards()
+{
+    const int designed = int(178 * screenZoom);
+    const int room = m_signerListWidget->viewport()->width() - 2 * m_signerListWidget->spacing();
+    const int width = room > 0 ? qMin(designed, room) : designed;
+    for (int i = 0; i < m_signerListWidget->count(); ++i)
+    {
+        QListWidgetItem* item = m_signerListWidget->item(i);
+        QSize size = item->sizeHint();
+        if (size.width() == width)
+            continue;
+        size.setWidth(width);
+        item->setSizeHint(size);
+        if (QWidget* cell = m_signerListWidget->itemWidget(item))
+            cell->setFixedSize(size);
+    }
 }
 
 bool ContractDetailInfoWidget::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_topWidget && event->type() == QEvent::MouseButtonRelease)
         setPushState(m_bPush, true);
+    else if (watched == m_signerListWidget->viewport() && event->type() == QEvent::Resize)
+        fitSignerCards();
     return QWidget::eventFilter(watched, event);
 }

@@ -48,8 +48,10 @@ const char* const kDraftsHeaderStyle =
     "QHeaderView{border-top-left-radius:4px;border-top-right-radius:4px;font:bold;color:#374E39;"
     "background:#F5F7F6;border:1px solid #E9E8E8;}\t\tQHeaderView::section{border:0px solid #E0E0E0;"
     "border-right-width:0px;font-size:%1px;}";
+// A selected row keeps dark text on its light green: the platform's white selection text would
+// not be readable on it.
 const char* const kTableStyle =
-    "QTableView{selection-background-color:rgba(200,235,224,225);border:0px solid #E0E0E0;"
+    "QTableView{selection-background-color:rgba(200,235,224,225);selection-color:#374E39;border:0px solid #E0E0E0;"
     "border-bottom-right-radius:4px;border-bottom-left-radius:4px;font-size:%1px;}";
 
 QString buttonStyle(bool enabled)

@@ -21,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QSpacerItem>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -51,6 +52,29 @@ QToolButton* iconButton(QWidget* parent, const QString& icon, QSize size, QSize 
     b->setIconSize(iconSize);
     b->setCheckable(true);
     return b;
+}
+
+// Gives the buttons one size: the design size, or more where the icon, the text under it and
+// the style's padding need it with the fonts in use (the design size was drawn for smaller type
+// than many systems have). Called once the dialog's style sheet is set, so that the size hint
+// counts its paddings and borders.
+void fitButtons(const QList<QToolButton*>& buttons, QSize design)
+{
+    QSize size = design;
+    for (QToolButton* b : buttons) {
+        b->setMinimumSize(0, 0);
+        b->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        size = size.expandedTo(b->sizeHint());
+    }
+    for (QToolButton* b : buttons)
+        b->setFixedSize(size);
+}
+
+// A gap of the design height in a column that gives way (down to nothing) when the column's
+// contents need more than the dialog's fixed height offers, instead of letting them overlap.
+QSpacerItem* gap(int height)
+{
+    return new QSpacerItem(0, height, QSizePolicy::Minimum, QSizePolicy::Preferred);
 }
 
 } // namespace
@@ -398,15 +422,19 @@ PrintDialog::PrintDialog(QWidget* parent, PdfEngine* engine, int pageNo)
     m_exampleEdit->hide();
     m_hit->hide();
 
+    // The groups 20 apart, 10 below the top row and 20 above the bottom; those gaps shrink
+    // before anything overlaps (the range field and its hint take room when shown).
     auto* lower = new QVBoxLayout;
-    lower->setSpacing(20);
-    lower->setContentsMargins(0, 10, 0, 20);
+    lower->setSpacing(0);
+    lower->setContentsMargins(0, 0, 0, 0);
+    lower->addSpacerItem(gap(10));
     auto pair = [lower](QWidget* label, QWidget* field) {
         auto* box = new QVBoxLayout;
         box->setSpacing(5);
         box->addWidget(label);
         box->addWidget(field);
         lower->addLayout(box);
+        lower->addSpacerItem(gap(20));
     };
     pair(printerLabel, m_printercombox);
     pair(paperLabel, m_papersizecombox);
@@ -419,6 +447,7 @@ PrintDialog::PrintDialog(QWidget* parent, PdfEngine* engine, int pageNo)
     rangeBox->addWidget(m_hit);
     lower->addLayout(rangeBox);
     lower->addStretch();
+    lower->addSpacerItem(gap(20));
 
     auto* left = new QVBoxLayout;
     left->setContentsMargins(0, 0, 0, 0);
@@ -474,6 +503,8 @@ PrintDialog::PrintDialog(QWidget* parent, PdfEngine* engine, int pageNo)
                           "QLabel#ThirdlevelBlueLabel{color:#06C471;}"
                           "QLabel#SecondlevelLabel_smart{color:#333333;font-weight:bold;}")
                       .arg(toFixString(0), toFixString(12), toFixSize(m_btnWidth * 0.5, false), toFixString(9)));
+    fitButtons({m_print}, QSize(int(100 * z), int(100 * z)));
+    fitButtons({m_tAll, m_tCurrent, m_tCustom}, big);
 
     m_progressDlg = new ProgressDlg(this);
     m_progressDlg->hide();

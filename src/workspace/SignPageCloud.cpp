@@ -114,6 +114,10 @@ SplitterFrame* SignPage::createSplitterCloudFrame(PdfEngine* engine, ContractInf
     RightToolBar* panel = new RightToolBar(contract.contractName, engine, frame, -1);
     panel->setCloudSignMode(mode);
     panel->setViewMode(RVM_Cloud);
+    // The panel opens with what the cloud-signing tool lists: the user's cloud seals or
+    // signatures (no USB keys are handed in here).
+    QMap<QString, KeyContainInfo> noKeys;
+    panel->setSealData(noKeys);
     panel->setContractInfo(contract, signers, mode);
     createCommonWidget(frame, canvas, panel, nullptr);
     // A contract opens with the cloud-signing tool chosen.

@@ -122,8 +122,10 @@ SignatureListWidget::SignatureListWidget(QWidget* parent, DisplayModel* dm)
     m_listWidget->setSpacing(0);
     m_listWidget->setContentsMargins(0, 0, 0, 0);
     m_listWidget->setWordWrap(true);
+    // The side panel's small type: a row holds the signer and, below, the signing time.
     m_listWidget->setStyleSheet(
-        QStringLiteral("border:0px solid #A9A9A9;border-top-width:1px;background:rgba(248, 248, 248, 1);"));
+        QStringLiteral("border:0px solid #A9A9A9;border-top-width:1px;background:rgba(248, 248, 248, 1);font-size:%1px;")
+            .arg(toFixString(8.5)));
     connect(m_listWidget, &QListWidget::itemClicked, this, &SignatureListWidget::itemClicked_Slot);
     connect(m_listWidget, &QListWidget::customContextMenuRequested, this,
             &SignatureListWidget::customContextMenuRequested);
@@ -139,6 +141,7 @@ SignatureListWidget::SignatureListWidget(QWidget* parent, DisplayModel* dm)
     m_imageLabel->setScaledContents(true);
     m_imageLabel->hide();
     m_textLabel = new QLabel(this);
+    m_textLabel->setStyleSheet(QStringLiteral("font-size:%1px;").arg(toFixString(8.5)));
     m_textLabel->hide();
     summary->addWidget(m_imageLabel);
     summary->addWidget(m_textLabel, 1);

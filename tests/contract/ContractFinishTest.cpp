@@ -4,6 +4,7 @@
 // as they were.
 #include "ContractTabSupport.h"
 
+#include "CertState.h"
 #include "LoadingWidget.h"
 #include "RightToolBarUserAuth.h"
 #include "SignPageCodeDialog.h"
@@ -314,6 +315,33 @@ TEST_F(ContractFinish, SignedAndStartedContractEndsCompletedWithAVerifyingFile)
     reader.VerifySinature(sig, vcode, docRet, ts, certRet, signer, certData, signTime, tsCert, tsTime);
     EXPECT_EQ(0, vcode);
     EXPECT_EQ(0, docRet);
+}
+
+// A seal placed before the account's certificate was renewed is signed with the renewed
+// certificate: the service signs only for the current one, and the stored file verifies with it.
+TEST_F(ContractFinish, SealPlacedBeforeARenewalIsSignedWithTheRenewedCertificate)
+{
+    loginWithSeals(kCompany);
+    openLocalContract(0, {});
+    placeSeal(seals[0].id);
+    standin.withState([](StandinState& s) { ASSERT_TRUE(standinRenewCertificate(s, kCompany)); });
+    // What the payment dialog does once the renewal is paid.
+    ASSERT_EQ(0, getServerCertAndTime());
+    QByteArray renewed;
+    ASSERT_TRUE(client->getMyCert(renewed));
+    ASSERT_NE(cert, renewed);
+    standin.clearRequests();
+    page.currentFrame()->rightToolBar()->finishButton()->click();
+    EXPECT_EQ(0, page.tabWidget()->count()) << toasts.texts().join("\n").toStdString();
+    const QList<StandinRequest> placed = standin.requests(kTc + "/contract/detail/add");
+    ASSERT_EQ(1, placed.size());
+    const QString contractId = placed[0].json.value("contractId").toString();
+    EXPECT_EQ("completed", contractState(contractId));
+    QString fileId;
+    ASSERT_TRUE(client->queryContractBussiness(contractId, fileId, nullptr));
+    const std::string stored = client->getFileDataById(fileId).toStdString();
+    EXPECT_TRUE(independentlyVerified(stored, renewed));
+    EXPECT_FALSE(independentlyVerified(stored, cert));
 }
 
 // Failures part-way: the user is told which step failed, the tab stays with its seal and the

@@ -13,6 +13,7 @@
 
 #include <QCalendarWidget>
 #include <QDir>
+#include <QListWidget>
 #include <QButtonGroup>
 #include <QTextEdit>
 
@@ -66,6 +67,16 @@ TEST_F(ContractScreen, ContractTabShowsTheDocumentAndItsDetails)
 
     ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
     QCoreApplication::processEvents();
+    // Every signer card lies inside the list's visible area: none runs past the panel's edge.
+    QListWidget* list = details->signerList();
+    for (int i = 0; i < list->count(); ++i)
+    {
+        QWidget* card = list->itemWidget(list->item(i));
+        ASSERT_NE(nullptr, card);
+        const QRect box = card->geometry();
+        EXPECT_GE(box.left(), 0) << i;
+        EXPECT_LE(box.right(), list->viewport()->width() - 1) << i;
+    }
     ASSERT_TRUE(page.grab().save(artefact("contract_tab.png")));
 }
 
@@ -140,9 +151,10 @@ TEST_F(ContractScreen, ContractTabAfterFinishing)
     SplitterFrame* frame = page.currentFrame();
     EXPECT_EQ(int(CSM_Sign_Completed), frame->rightToolBar()->cloudSignMode());
     EXPECT_EQ(1, frame->engine()->DocumentSignatureCount());
-    // The side panel shows the signature's verdict once the pass is over.
+    // The picture shows the signature list's verdict, not its progress bar.
     SignatureListWidget* list = frame->leftToolBar()->signatureList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVerifying(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->isVerifying(); }, 20000));
+    EXPECT_EQ(QVector<int>{1}, list->results());   // valid
     ASSERT_TRUE(canvastest::waitForVisiblePagesRendered({{frame->canvas()->paintSurface(), frame->canvas()->AsFixed()}}));
     QCoreApplication::processEvents();
     ASSERT_TRUE(page.grab().save(artefact("contract_tab_finished.png")));

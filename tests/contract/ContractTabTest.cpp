@@ -64,6 +64,7 @@ TEST_F(ContractTabs, EachStoredStateOpensWithItsModeAndLayout)
         int listState;
         CloudSignMode mode;
         QStringList cards;   // "name|state" of the signer cards
+        int listed;          // rows of the panel's list: the user's signature where it may sign
     };
     QString me, person;
     standin.withState([&](StandinState& s) {
@@ -72,12 +73,12 @@ TEST_F(ContractTabs, EachStoredStateOpensWithItsModeAndLayout)
     });
     ASSERT_FALSE(me.isEmpty());
     const Case cases[] = {
-        {"c-me", NetWorkBusiness::cs_waitforme, CSM_Sign_Waitme, {me + u8("|待签署"), person + u8("|待签署")}},
-        {"c-other", NetWorkBusiness::cs_waitforother, CSM_Sign_WaitOther, {me + u8("|已签署"), person + u8("|待签署")}},
-        {"c-done", NetWorkBusiness::cs_completed, CSM_Sign_Completed, {me + u8("|已签署"), person + u8("|已签署")}},
-        {"c-late", NetWorkBusiness::cs_overdue, CSM_Sign_Overdue, {me + u8("|已过期"), person + u8("|已过期")}},
-        {"c-refused", NetWorkBusiness::cs_refuse, CSM_Sign_Refuse, {me + u8("|待签署"), person + u8("|已拒签")}},
-        {"c-draft", NetWorkBusiness::cs_drafts, CSM_Sign_Drafts, {}},
+        {"c-me", NetWorkBusiness::cs_waitforme, CSM_Sign_Waitme, {me + u8("|待签署"), person + u8("|待签署")}, 1},
+        {"c-other", NetWorkBusiness::cs_waitforother, CSM_Sign_WaitOther, {me + u8("|已签署"), person + u8("|待签署")}, 0},
+        {"c-done", NetWorkBusiness::cs_completed, CSM_Sign_Completed, {me + u8("|已签署"), person + u8("|已签署")}, 0},
+        {"c-late", NetWorkBusiness::cs_overdue, CSM_Sign_Overdue, {me + u8("|已过期"), person + u8("|已过期")}, 0},
+        {"c-refused", NetWorkBusiness::cs_refuse, CSM_Sign_Refuse, {me + u8("|待签署"), person + u8("|已拒签")}, 0},
+        {"c-draft", NetWorkBusiness::cs_drafts, CSM_Sign_Drafts, {}, 1},
     };
     QSignalSpy drafts(&page, &SignPage::addDraftsList);
     for (const Case& c : cases) {
@@ -112,6 +113,8 @@ TEST_F(ContractTabs, EachStoredStateOpensWithItsModeAndLayout)
         EXPECT_EQ(frame, frame->canvas()->parentWidget());
         EXPECT_EQ(frame, panel->parentWidget());
         EXPECT_EQ(frame, frame->leftToolBar()->parentWidget());
+        // The panel opens with what the cloud-signing tool lists, without a click on the tool.
+        EXPECT_EQ(c.listed, RightToolBar::rows(panel->sealListWidget()).size());
 
         // The details: shown for every stored state, with a card per signer except for a draft.
         ContractDetailInfoWidget* details = panel->contractDetails();

@@ -8,13 +8,20 @@
 #include "CanvasTestSupport.h"
 #include "QtTestSupport.h"
 #include "SignatureCheck.h"
+#include "SigningTestSupport.h"
 
 #include "Canvas.h"
 #include "DisplayModel.h"
+#include "DateTimeEdit.h"
 #include "DocTabWidget.h"
+#include "FileCenterPage.h"
+#include "FileManagerPage.h"
 #include "GlobalHeader.h"
 #include "HomePage.h"
 #include "LeftToolBar.h"
+#include "Level2MenuBar.h"
+#include "LinkManListWidget.h"
+#include "LoadingWidget.h"
 #include "LoginDialog.h"
 #include "MMessageBox.h"
 #include "MenuBar.h"
@@ -26,31 +33,58 @@
 #include "RightToolBar.h"
 #include "ShowSealCellWidget.h"
 #include "SignPage.h"
+#include "SignPageCodeDialog.h"
 #include "SignParamBusiness.h"
+#include "SignParamSetting.h"
 #include "SignatureListWidget.h"
 #include "SoftKeyboard.h"
 #include "SplitterFrame.h"
 #include "StyleSheet.h"
+#include "TableView.h"
+#include "TitleBar.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QCompleter>
+#include <QAbstractItemView>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <QTranslator>
+#include <QUrl>
 
 
 namespace journey {
 
 constexpr const char* kPerson = "13800000000";
 constexpr const char* kCompany = "13900000000";
+constexpr const char* kExpired = "13500000000";
+
+// Receives the desktop's "open this folder" requests (the document centre shows the folder of
+// a download), instead of the desktop's file manager.
+class FolderOpenings : public QObject
+{
+    Q_OBJECT
+public:
+    FolderOpenings() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~FolderOpenings() override { QDesktopServices::unsetUrlHandler("file"); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 // n pages of 400 x 500 points, each with its number in large type.
 inline std::string pagesDocument(int n)
@@ -62,28 +96,8 @@ inline std::string pagesDocument(int n)
     return fixture::simpleDocument(pages);
 }
 
-struct Verified
-{
-    int pageno; // 0-based
-    int code;
-    QString signTime;
-};
-
-// Every signature field of a file as the engine verifies it.
-inline QList<Verified> engineVerdicts(const QString& path)
-{
-    QList<Verified> out;
-    PdfEngine reader;
-    if (reader.Load(path, false, nullptr) != 0)
-        return out;
-    reader.CutOutPages();
-    QObject::connect(&reader, &PdfEngine::sigBatchVerifyResult,
-                     [&](int, int code, CVerifyResult r, ToolSignatureInfo info) {
-                         out.append(Verified{info.pageno, code, r.signTime});
-                     });
-    reader.batchVerifySinature();
-    return out;
-}
+using signingtest::Verified;
+using signingtest::verifyFile;
 
 // The file's last signature checked with OpenSSL alone: its /Contents is a signed-data structure
 // that carries the account's certificate, and its SM2 value verifies over the bytes
@@ -136,30 +150,61 @@ protected:
             return (b & QDialogButtonBox::Yes) ? QDialogButtonBox::Yes : QDialogButtonBox::Ok;
         });
         driver.on<LoginDialog>([](LoginDialog* dialog) {
-            QTest::keyClicks(dialog->loginPage()->accountField(), loginAccount);
+            // The field shows the account last logged in: it is selected and typed over; the
+            // list of earlier accounts that typing opens is closed again.
+            QLineEdit* field = dialog->loginPage()->accountField();
+            field->setFocus();
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(field, loginAccount);
+            if (field->completer() && field->completer()->popup())
+                field->completer()->popup()->hide();
+            EXPECT_EQ(loginAccount, field->text());
             QTest::keyClicks(dialog->loginPage()->passwordField(), QStringLiteral("Orvessa@2024"));
             QTest::mouseClick(dialog->loginPage()->loginButton(), Qt::LeftButton);
         });
-        // Over the main window the keypad runs inside the window (a child of it, not a
-        // top-level): it is looked for among the window's children.
-        keypadWatch.setInterval(5);
-        QObject::connect(&keypadWatch, &QTimer::timeout, [this] {
+        // Over the main window the dialogs run inside the window (children of it, not
+        // top-levels): they are looked for among the window's children as well.
+        dialogWatch.setInterval(5);
+        QObject::connect(&dialogWatch, &QTimer::timeout, [this] {
             if (!window)
                 return;
-            for (SoftKeyboard* kb : window->findChildren<SoftKeyboard*>())
+            for (ParentDialog* d : window->findChildren<ParentDialog*>())
             {
-                if (!kb->isVisible() || handledKeypads.contains(kb))
+                if (!d->isVisible() || d->isWindow() || handledDialogs.contains(d))
                     continue;
-                handledKeypads << kb;
-                answerKeypad(kb);
-                return;
+                const auto it = inWindow.find(QString::fromLatin1(d->metaObject()->className()));
+                if (it == inWindow.end())
+                    continue;
+                handledDialogs << d;
+                it->second(d);
+                return; // the handler may have run nested loops: look again on the next tick
             }
         });
-        keypadWatch.start();
-        driver.on<SoftKeyboard>([this](SoftKeyboard* kb) {
-            handledKeypads << kb;
-            answerKeypad(kb);
-        });
+        dialogWatch.start();
+        onDialog<SoftKeyboard>([this](SoftKeyboard* kb) { answerKeypad(kb); });
+    }
+
+    // Runs handler once for each dialog of type T that shows, as a window of its own or inside
+    // the main window.
+    template <typename T>
+    void onDialog(std::function<void(T*)> handler)
+    {
+        const QString name = QString::fromLatin1(T::staticMetaObject.className());
+        dialogCounts[name] = 0;
+        auto run = [this, name, handler](T* t) {
+            dialogCounts[name]++;
+            handler(t);
+        };
+        driver.on<T>(run);
+        inWindow[name] = [run](QWidget* w) {
+            if (T* t = qobject_cast<T*>(w))
+                run(t);
+        };
+    }
+    template <typename T>
+    int dialogCount() const
+    {
+        return dialogCounts.value(QString::fromLatin1(T::staticMetaObject.className()));
     }
 
     void answerKeypad(SoftKeyboard* kb)
@@ -179,7 +224,7 @@ protected:
     void TearDown() override
     {
         Canvas::setSaveFileChooser(nullptr);
-        keypadWatch.stop();
+        dialogWatch.stop();
         window.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         MMessageBox::setAnswerHook(previousHook);
@@ -204,7 +249,15 @@ protected:
 
     void shoot(const char* name)
     {
-        QTest::qWait(30); // a paint of what just changed
+        // Windows just shown are on the screen, and what just changed is laid out and painted
+        // (both posted events) before the picture is taken.
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible()) {
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(w)) << name;
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
         const QPixmap shot = window->screen()->grabWindow(0);
         EXPECT_TRUE(shot.save(shotDir() + "/" + name)) << name;
     }
@@ -252,6 +305,42 @@ protected:
     MenuBar* tools() const { return window->signPage()->menuBar(); }
     RightToolBar* panel() const { return frame()->rightToolBar(); }
 
+    // Types text into a field: keys for ASCII; what an input method commits for Chinese.
+    static void type(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        for (const QChar c : text)
+        {
+            if (c.unicode() < 128)
+            {
+                QTest::keyClicks(field, QString(c));
+                continue;
+            }
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(c));
+            QApplication::sendEvent(field, &commit);
+        }
+    }
+
+    // A date field's calendar opened with a click, the month of `date` shown and the day clicked.
+    static bool pickDate(DateTimeEdit* field, const QDate& date)
+    {
+        QTest::mouseClick(field, Qt::LeftButton);
+        QCalendarWidget* calendar = nullptr;
+        for (QCalendarWidget* c : field->parentWidget()->findChildren<QCalendarWidget*>())
+            if (c->isVisible())
+                calendar = c;
+        if (!calendar)
+            return false;
+        field->setSelectDate(date); // the month and day shown, as the arrows would
+        QTableView* days = calendar->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+        const QModelIndexList chosen = days ? days->selectionModel()->selectedIndexes() : QModelIndexList();
+        if (chosen.isEmpty())
+            return false;
+        QTest::mouseClick(days->viewport(), Qt::LeftButton, Qt::NoModifier, days->visualRect(chosen.first()).center());
+        return calendar->isHidden();
+    }
+
     // Presses a tool of the title bar's tool strip.
     static void press(QAbstractButton* tool) { QTest::mouseClick(tool, Qt::LeftButton); }
 
@@ -269,7 +358,12 @@ protected:
     {
         Canvas* canvas = frame()->canvas();
         const QPoint at = canvas->AsFixed()->CvtToScreen(pageNo, pt, true).toPoint();
-        QTest::mouseClick(canvas->paintSurface(), Qt::LeftButton, Qt::NoModifier, at);
+        // The press may sign and put a new file in the tab's place, whose view replaces this
+        // one: the release goes to the view only while it is still there.
+        QPointer<QWidget> surface = canvas->paintSurface();
+        QTest::mousePress(surface, Qt::LeftButton, Qt::NoModifier, at);
+        if (surface)
+            QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, at);
     }
 
     // The side panel's "签名列表" tab.
@@ -290,6 +384,114 @@ protected:
         QTest::mouseClick(close, Qt::LeftButton);
     }
 
+    // The title bar's button of a page of the window.
+    void turnTo(int pageId)
+    {
+        QToolButton* b = window->titleBar()->pageButton(pageId);
+        ASSERT_TRUE(b && b->isVisible()) << pageId;
+        QTest::mouseClick(b, Qt::LeftButton);
+        ASSERT_TRUE(waitUntil([&] { return window->stackWidget()->currentIndex() == pageId; }));
+    }
+
+    // The title bar's account button opens the account menu; its entry `text` is clicked
+    // ("注销" logs out, the first entry (the user's name) opens the user centre).
+    void accountMenu(const QString& text)
+    {
+        menuChosen = false;
+        driver.on<QMenu>([this, text](QMenu* menu) {
+            const QList<QAction*> actions = menu->actions();
+            for (QAction* a : actions)
+                if (!a->isSeparator() && (a->text() == text || (text.isEmpty() && a == actions.first())))
+                {
+                    menuChosen = true;
+                    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(a).center());
+                    return;
+                }
+            menu->close();
+        });
+        QTest::mouseClick(window->userButton(), Qt::LeftButton);
+        EXPECT_TRUE(menuChosen) << text.toStdString();
+    }
+
+    void logOut()
+    {
+        accountMenu(QStringLiteral("注销"));
+        ASSERT_TRUE(waitUntil([&] { return window->loginState() == 0; }));
+    }
+
+    // The SMS code window of a contract signing: the demo code typed in and confirmed.
+    void answerCodeDialogs()
+    {
+        onDialog<SignPageCodeDialog>([this](SignPageCodeDialog* d) {
+            codeDialogs++;
+            QTest::keyClicks(d->codeEdit(), QString::fromLatin1(kStandinSmsCode));
+            if (codeShot)
+                shoot(codeShot);
+            QTest::mouseClick(d->confirmButton(), Qt::LeftButton);
+            if (d->isVisible())
+                d->reject(); // a refused code: the user gives up
+        });
+    }
+
+    // The document centre (title bar) at one of its tabs, listed.
+    FileManagerPage* documentCentre(int tab)
+    {
+        turnTo(Orvessa::FileCenterPageId);
+        FileManagerPage* list = FileCenterPage::getFileManageFrame();
+        QAbstractButton* b = list->getMenuBar()->getBtnGroup()->button(tab);
+        EXPECT_TRUE(b);
+        if (b)
+            QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return list->currentIndex() == tab && !list->loadingWidget()->isVisible(); }));
+        return list;
+    }
+
+    // The row of the listed contract with the given name; -1 when not listed.
+    static int listedRow(FileManagerPage* list, const QString& name)
+    {
+        for (int i = 0; i < list->contractInfos().size(); i++)
+            if (list->contractInfos().at(i).contractName == name)
+                return i;
+        return -1;
+    }
+
+    // A cloud contract from the seal panel of a local document: "云签", "签章设置" filled in the
+    // settings window (theme, a deadline picked in the calendar, the other signers typed in;
+    // the user signs too unless onlyStart), saved.
+    void setUpContract(const QString& theme, const QStringList& others, bool onlyStart)
+    {
+        onDialog<SignParamSetting>([=](SignParamSetting* d) {
+            type(d->themeEdit(), theme);
+            EXPECT_TRUE(pickDate(d->endDateEdit(), QDate::currentDate().addDays(30)));
+            if (onlyStart)
+                QTest::mouseClick(d->signAttributeButton(1), Qt::LeftButton);
+            for (const QString& account : others)
+            {
+                QTest::mouseClick(d->addPersonButton(), Qt::LeftButton);
+                LinkManListWidget* table = d->signerTable();
+                LinkmanCellWidget* row = table->row(table->count() - 1);
+                QTest::keyClicks(row->accountEdit(), account);
+            }
+            if (settingsShot)
+                shoot(settingsShot);
+            QTest::mouseClick(d->finishButton(), Qt::LeftButton);
+            if (d->isVisible())
+                d->reject();
+        });
+        press(tools()->getCloudsignatureTbn());
+        ASSERT_FALSE(panel()->isHidden());
+        QTest::mouseClick(panel()->settingButton(), Qt::LeftButton);
+        ASSERT_EQ(1, dialogCount<SignParamSetting>());
+        SignParamBusiness* param = window->signPage()->paramAt(window->signPage()->tabWidget()->currentIndex());
+        ASSERT_TRUE(param && param->settingState()) << toasts.texts().join("\n").toStdString();
+    }
+
+    // "完成签署" of the seal panel: the pass runs inside the click (its tab closes on success).
+    void finishContract()
+    {
+        QTest::mouseClick(panel()->finishButton(), Qt::LeftButton);
+    }
+
     QByteArray myCert()
     {
         QByteArray cert;
@@ -306,10 +508,16 @@ protected:
     QStringList boxes;
     std::function<void(MMessageBox&)> beforeAnswer;
     ModalDriver driver;
-    QTimer keypadWatch;
-    QList<QPointer<SoftKeyboard>> handledKeypads;
+    QTimer dialogWatch;
+    std::map<QString, std::function<void(QWidget*)>> inWindow;
+    QMap<QString, int> dialogCounts;
+    QList<QPointer<QWidget>> handledDialogs;
     int keypads = 0;
     const char* keypadShot = nullptr;
+    int codeDialogs = 0;
+    bool menuChosen = false;
+    const char* codeShot = nullptr;
+    const char* settingsShot = nullptr;
     std::unique_ptr<Orvessa> window;
     static inline QString loginAccount;
 };

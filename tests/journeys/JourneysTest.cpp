@@ -46,7 +46,7 @@ TEST_F(Journeys, SignAFileWithTheSealPanelAndReopenIt)
     ASSERT_GT(signedFile.size(), original.size());
     EXPECT_EQ(0, signedFile.compare(0, original.size(), original));
     EXPECT_TRUE(opensslVerified(signedFile, myCert()));
-    const QList<Verified> verdicts = engineVerdicts(path);
+    const QList<Verified> verdicts = verifyFile(path);
     ASSERT_EQ(1, verdicts.size());
     EXPECT_EQ(SignatureListWidget::Valid, verdicts[0].code);
     EXPECT_EQ(0, verdicts[0].pageno);
@@ -54,6 +54,13 @@ TEST_F(Journeys, SignAFileWithTheSealPanelAndReopenIt)
     SignatureListWidget* list = showSignatureList();
     ASSERT_TRUE(waitUntil([&] { return list->listWidget()->count() == 1; }));
     shoot("04_signed.png");
+    // The row's two lines, the signer and the signing time, fit in it.
+    {
+        QListWidget* rows = list->listWidget();
+        const QStringList lines = rows->item(0)->text().split("\r\n");
+        EXPECT_EQ(2, lines.size());
+        EXPECT_LE(QFontMetrics(rows->font()).lineSpacing() * lines.size(), rows->visualItemRect(rows->item(0)).height());
+    }
 
     // Closed (nothing to ask: the file is saved) and opened again: verified valid.
     closeCurrentTab();
@@ -104,7 +111,7 @@ TEST_F(Journeys, BatchAndCrossPageSealsIntoNewFiles)
         EXPECT_EQ(0, written.compare(0, original.size(), original));
         EXPECT_TRUE(opensslVerified(written, cert));
         QList<int> pages;
-        for (const Verified& v : engineVerdicts(target))
+        for (const Verified& v : verifyFile(target))
         {
             pages << v.pageno + 1;
             EXPECT_EQ(SignatureListWidget::Valid, v.code);
@@ -146,7 +153,7 @@ TEST_F(Journeys, BatchAndCrossPageSealsIntoNewFiles)
     EXPECT_EQ(0, written.compare(0, original.size(), original));
     EXPECT_TRUE(opensslVerified(written, cert));
     QSet<int> pages;
-    const QList<Verified> fields = engineVerdicts(target);
+    const QList<Verified> fields = verifyFile(target);
     EXPECT_GE(fields.size(), 4);
     for (const Verified& v : fields)
     {

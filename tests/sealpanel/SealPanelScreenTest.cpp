@@ -25,28 +25,6 @@ QString artefact(const QString& name)
     return QStringLiteral(ORV_SEALPANEL_ARTEFACTS "/") + name;
 }
 
-struct Verified {
-    int pageno;
-    int code;
-    QString signTime;
-};
-
-// Every signature field of a file as the facade verifies it.
-QList<Verified> verifyFile(const QString& path)
-{
-    QList<Verified> out;
-    PdfEngine reader;
-    if (reader.Load(path, false, nullptr) != 0)
-        return out;
-    reader.CutOutPages();
-    QObject::connect(&reader, &PdfEngine::sigBatchVerifyResult,
-                     [&](int, int code, CVerifyResult r, ToolSignatureInfo info) {
-                         out.append(Verified{info.pageno, code, r.signTime});
-                     });
-    reader.batchVerifySinature();
-    return out;
-}
-
 QList<int> pagesOf(const QList<Verified>& fields)
 {
     QList<int> pages;

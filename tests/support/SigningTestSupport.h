@@ -28,6 +28,32 @@ inline void typeOnKeypad(SoftKeyboard* kb, const QString& digits)
             }
 }
 
+// One signature field of a file as the facade verifies it.
+struct Verified
+{
+    int pageno;   // 0-based
+    QPoint pt;    // the field's place on its page
+    int code;     // the facade's verdict
+    QString signTime;
+};
+
+// Every signature field of a file as the facade verifies it, in the order it reports them;
+// empty when the file does not open.
+inline QList<Verified> verifyFile(const QString& path)
+{
+    QList<Verified> out;
+    PdfEngine reader;
+    if (reader.Load(path, false, nullptr) != 0)
+        return out;
+    reader.CutOutPages();
+    QObject::connect(&reader, &PdfEngine::sigBatchVerifyResult,
+                     [&](int, int code, CVerifyResult r, ToolSignatureInfo info) {
+                         out.append(Verified{info.pageno, info.pt, code, r.signTime});
+                     });
+    reader.batchVerifySinature();
+    return out;
+}
+
 // A document open in a real canvas the way a document tab opens it (100 %, one point one pixel).
 struct SigningView : canvastest::HarnessT<Canvas>
 {

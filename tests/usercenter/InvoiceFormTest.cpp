@@ -323,7 +323,7 @@ TEST_F(InvoiceForm, SubmissionBodyRefusalAndSuccess)
     auto* success = qobject_cast<CApplyBillSucessWidget*>(frame->getStackWid()->widget(UserManageFrame::OrderPage));
     ASSERT_NE(success, nullptr);
     EXPECT_EQ(frame->getStackWid()->currentWidget(), success);
-    QTest::qWait(1);
+    // The form goes once the click has been handled: its deletion is the posted event.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
 

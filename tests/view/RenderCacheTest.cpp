@@ -195,9 +195,8 @@ TEST_F(CacheTest, PaintQueuesThenDrawsTheTile)
         delay = cache->Paint(&painter, bound, dm, 1, info, &outOfDate);
     }
     EXPECT_TRUE(outOfDate);
-    // The fresh tile is on its way: queued, or already taken by the render thread (which may
-    // be between taking a request and logging it, so the sum is not exact under load).
-    EXPECT_GE(cache->RequestCount() + engine->renderLog().size(), 2u);
+    // The fresh tile is on its way: the render thread takes it and reaches the (closed) gate.
+    EXPECT_TRUE(engine->waitEntered(2));
     EXPECT_EQ(target.pixel(bound.center()), engine->colour);
     engine->setGate(true);
 }

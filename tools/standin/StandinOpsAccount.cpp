@@ -935,6 +935,10 @@ void standinSeedAccountArea(StandinState& state, const QString& caDir)
         standinIssueCertificate(state, account, StandinCertScenario::Valid);
     standinIssueCertificate(state, expiring, StandinCertScenario::ExpiringIn10Days);
     standinIssueCertificate(state, expired, StandinCertScenario::Expired);
+    // The accounts whose certificates run out have a handwritten signature too: once renewed
+    // they sign a contract end to end.
+    seedSignature(state, expiring, QStringLiteral("证书将到期用户签名"));
+    seedSignature(state, expired, QStringLiteral("证书已过期用户签名"));
 }
 
 void appendAccountOperations(QList<StandinOperation>& ops)

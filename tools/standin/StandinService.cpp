@@ -174,6 +174,10 @@ public:
         }
         m_connections.clear();
         m_held.clear();
+        // Sockets of connections that ended wait for their deferred deletion on this thread's
+        // loop, which ends now: deleted here, their TLS state does not outlive the service.
+        for (QAbstractSocket* s : findChildren<QAbstractSocket*>(QString(), Qt::FindDirectChildrenOnly))
+            delete s;
         moveToThread(home);
         // OpenSSL keeps state per thread (error queue, random generators) and frees it when the
         // thread ends, which for a QThread is after wait() has returned: a process leaving right

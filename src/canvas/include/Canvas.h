@@ -109,6 +109,12 @@ public:
     void setSealImageData(QByteArray d) { m_sealImageData = d; }
     void setText(QString) {}
     void setCert(QString) {}
+    // The certificate the item is signed with and its serial number.
+    void setCertificate(const QByteArray& cert, const QString& sn)
+    {
+        m_cert = cert;
+        m_certSn = sn;
+    }
 
     // A company's seal shows without its white background; a person's picture stays as it is.
     QPixmap transparentPixmap(QImage image);
@@ -469,4 +475,11 @@ private:
     // Whether the file the running batch writes existed before the run: a failed run removes
     // only a file it made itself.
     bool m_batchTargetExisted = false;
+    // The outcome the batch thread reported (code and file), acted on once its run is over.
+    struct BatchOutcome
+    {
+        bool reported = false;
+        int ret = 0;
+        QString fileName;
+    } m_batchOutcome;
 };

@@ -83,6 +83,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Signer cards take the list's width (at most their designed width), so a narrow panel
+    // never cuts off the signing time at the card's right edge.
+    void fitSignerCards();
+
     QLabel* m_titlerText = nullptr;
     QLabel* m_btnPush = nullptr;
     bool m_bPush = true;

@@ -29,6 +29,13 @@ public:
 
     // Test seam: the time between ticks (1000 ms in the program).
     void setIntervalMs(int ms) { m_timer.setInterval(ms); }
+    // Test seam: one tick now, as the timer runs it (the countdown, then the poll); nothing
+    // while a poll waits or after polling stopped.
+    void tickNow()
+    {
+        if (!m_inCall && !m_stopped)
+            onTick();
+    }
 
 signals:
     // The countdown after a tick, before the tick's poll.
