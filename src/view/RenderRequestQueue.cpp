@@ -291,14 +291,25 @@ bool RenderRequestQueue::GetNextRequest(PageRenderRequest* req)
     checkInvariant(requestCount >= 0, "requestCount >= 0");
     if (requestCount == 0)
         return false;
-    // The newest request, unless it may wait and another may not: then the newest of those.
+    // Pages on screen go before pages next to them; among those, a model that may wait (the
+    // thumbnails) waits for the others. Ties go to the newest request.
+    auto rank = [this](const PageRenderRequest& r) {
+        auto it = published.find(r.dm);
+        const bool onScreen = it == published.end() ||
+                              (r.pageNo >= it->second.firstVisible && r.pageNo <= it->second.lastVisible);
+        return (onScreen ? 2 : 0) + (r.waitsForOthers ? 0 : 1);
+    };
     int next = requestCount - 1;
-    for (int i = requestCount - 1; i >= 0; i--)
-        if (!requests[i].waitsForOthers)
+    int best = rank(requests[next]);
+    for (int i = requestCount - 2; i >= 0 && best < 3; i--)
+    {
+        const int r = rank(requests[i]);
+        if (r > best)
         {
+            best = r;
             next = i;
-            break;
         }
+    }
     *req = requests[next];
     for (int i = next + 1; i < requestCount; i++)
         requests[i - 1] = requests[i];

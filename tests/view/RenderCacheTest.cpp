@@ -158,6 +158,29 @@ TEST_F(CacheTest, AModelThatWaitsIsRenderedAfterTheOthersAndAHeldOneQueuesNothin
     EXPECT_EQ(engine->renderLog(), expected);
 }
 
+TEST_F(CacheTest, AWaitingModelsPageOnScreenGoesBeforeAPageNextToTheView)
+{
+    // The view shows page 1 of ten 100 x 100 pages in a 100 x 100 window; page 2 is only next
+    // to it. The thumbnails show every page.
+    DisplayModel* view = make(pages(10, 100, 100), QSize(100, 100));
+    DisplayModel* thumbs = addModel(QSize(2000, 2000));
+    thumbs->renderWhenOthersDone = true;
+    int first = 0, last = 0;
+    view->VisibleRange(&first, &last);
+    ASSERT_EQ(1, first);
+    ASSERT_EQ(1, last);
+    engine->setGate(false);
+    cache->RequestRendering(view, 1, TilePosition(0, 0, 0), false);
+    ASSERT_TRUE(engine->waitEntered(1));
+    cache->RequestRendering(thumbs, 3, TilePosition(0, 0, 0), false);
+    cache->RequestRendering(view, 2, TilePosition(0, 0, 0), false);
+    engine->setGate(true);
+    ASSERT_TRUE(engine->waitFinished(3));
+    ASSERT_TRUE(waitIdle());
+    const std::vector<int> expected{1, 3, 2};
+    EXPECT_EQ(engine->renderLog(), expected);
+}
+
 TEST_F(CacheTest, PaintQueuesThenDrawsTheTile)
 {
     DisplayModel* dm = make(pages(1, 200, 100), QSize(400, 300));
