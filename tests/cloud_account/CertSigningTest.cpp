@@ -2,6 +2,7 @@
 // digest signing (also from a worker thread) and time-stamp checks.
 
 #include "AccountTestSupport.h"
+#include "QtTestSupport.h"
 #include "CertState.h"
 #include "LoadingWidget.h"
 #include "MMessageBox.h"
@@ -10,7 +11,6 @@
 #include "sm3.h"
 
 #include <QCryptographicHash>
-#include <QDesktopServices>
 #include <QSignalSpy>
 #include <QThread>
 
@@ -102,16 +102,6 @@ QByteArray md5Hex(const QByteArray& message)
 }
 
 } // namespace
-
-// Records the URLs the desktop would open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
 
 class CertSigning : public AccountTest
 {
@@ -287,8 +277,7 @@ TEST_F(CertSigning, IdentityGateShowsItsBoxAndOpensTheVerificationPage)
         ini.setValue("addressUrl/auth", QByteArray("https://auth.example.invalid/company?token=").toBase64());
         ini.setValue("addressUrl/per_auth", QByteArray("https://auth.example.invalid/person?token=").toBase64());
     }
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    DesktopUrls catcher({QStringLiteral("https")});
 
     EXPECT_EQ(userAuthenStatus(), 0);   // nobody logged in
     ASSERT_TRUE(loginAs("13700000000"));
@@ -341,7 +330,6 @@ TEST_F(CertSigning, IdentityGateShowsItsBoxAndOpensTheVerificationPage)
             EXPECT_EQ(catcher.urls.first().toString(), c.opened);
         }
     }
-    QDesktopServices::unsetUrlHandler("https");
     configPath = savedConfig;
 }
 
@@ -478,4 +466,3 @@ TEST_F(CertSigning, RemoteSigningRefusals)
     EXPECT_EQ(answer, "kept");
 }
 
-#include "CertSigningTest.moc"

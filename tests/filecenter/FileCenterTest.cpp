@@ -236,7 +236,7 @@ TEST_F(FileCenterTest, BatchDownloadWritesAZipThatReadsBack)
     tick(*page, 1);
     EXPECT_EQ(page->checkedRows(), (QList<int>{0, 2, 1}));
 
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     const QString zipPath = m_files.filePath(u8("批量下载.zip"));
     nextPath = zipPath;
@@ -286,7 +286,7 @@ TEST_F(FileCenterTest, BatchDownloadReportsFailuresAndLeavesNoPartialArchive)
     ASSERT_EQ(page->contractInfos().size(), 2);
     const int bad = page->contractInfos().at(0).contractName == u8("坏合同") ? 0 : 1;
 
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     tick(*page, 0);
     tick(*page, 1);
@@ -330,7 +330,7 @@ TEST_F(FileCenterTest, SingleDownloadWritesOnlyArrivedBytes)
     ASSERT_EQ(page->contractInfos().size(), 2);
     ASSERT_EQ(page->contractInfos().at(0).contractName, u8("好合同"));
 
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
     nextPath = m_files.filePath("good.pdf");
     QToolButton* down = page->rowButton(0, u8("下载"));
@@ -376,7 +376,7 @@ TEST_F(FileCenterTest, SigningReportDownload)
     ASSERT_EQ(page->contractInfos().size(), 2);
 
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     page->rowButton(1, u8("出证报告"))->click();
     EXPECT_EQ(boxes.texts(), QStringList{u8("出证报告生成中.. 请稍后再试")});
     EXPECT_TRUE(captions.isEmpty());
@@ -412,7 +412,7 @@ TEST_F(FileCenterTest, RowButtonsActOnTheirOwnLoadedRow)
     // The pointer last entered row 7; row 2's button downloads row 2's contract.
     page->on_tableView_entered(page->dataModel()->index(7, 1));
     MMessageBoxAutoAnswer boxes(QDialogButtonBox::Ok);
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     nextPath = m_files.filePath("row2.pdf");
     page->rowButton(2, u8("下载"))->click();
     EXPECT_EQ(suggestions.last(), page->contractInfos().at(2).contractName + ".pdf");

@@ -8,9 +8,9 @@
 #include "GlobalHeader.h"
 #include "MMessageBox.h"
 #include "PdfFixture.h"
+#include "QtTestSupport.h"
 #include "TableView.h"
 
-#include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QUrl>
@@ -25,18 +25,6 @@ inline QString u8(const char* s)
 constexpr const char* kPagedPath = "/tarvik-serve-manage-wexo/contract/query/about/me/paging";
 constexpr const char* kQueryContractPath = "/tarvik-contract/query/contract";
 constexpr const char* kDeletePath = "/tarvik-serve-manage-wexo/contract/delete";
-
-// Receives the desktop's "open this folder" requests.
-class FolderOpenings : public QObject
-{
-    Q_OBJECT
-public:
-    FolderOpenings() { QDesktopServices::setUrlHandler("file", this, "open"); }
-    ~FolderOpenings() override { QDesktopServices::unsetUrlHandler("file"); }
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class FileCenterTest : public CloudTest
 {

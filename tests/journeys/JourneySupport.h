@@ -48,7 +48,6 @@
 #include <QCalendarWidget>
 #include <QCompleter>
 #include <QAbstractItemView>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -72,19 +71,6 @@ namespace journey {
 constexpr const char* kPerson = "13800000000";
 constexpr const char* kCompany = "13900000000";
 constexpr const char* kExpired = "13500000000";
-
-// Receives the desktop's "open this folder" requests (the document centre shows the folder of
-// a download), instead of the desktop's file manager.
-class FolderOpenings : public QObject
-{
-    Q_OBJECT
-public:
-    FolderOpenings() { QDesktopServices::setUrlHandler("file", this, "open"); }
-    ~FolderOpenings() override { QDesktopServices::unsetUrlHandler("file"); }
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 // n pages of 400 x 500 points, each with its number in large type.
 inline std::string pagesDocument(int n)

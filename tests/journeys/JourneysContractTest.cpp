@@ -145,7 +145,7 @@ TEST_F(ContractJourneys, CompanyStartsAPersonSignsTheCentreDownloadsIt)
                 darkest = std::min(darkest, qGray(picture.pixel(x, y)));
         EXPECT_LT(darkest, 128);
     }
-    FolderOpenings folders;
+    DesktopUrls folders({QStringLiteral("file")});
     const QString zipPath = dir.filePath(QStringLiteral("合同下载.zip"));
     FileManagerPage::setSaveFileChooser([&](QWidget*, const QString&, const QString&, const QString&) { return zipPath; });
     const int boxesBefore = boxes.size();

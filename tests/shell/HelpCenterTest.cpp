@@ -9,7 +9,6 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,27 +40,6 @@ void press(QWidget* w, QPoint p = QPoint(5, 5))
     QMouseEvent e(QEvent::MouseButtonPress, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
-
-// Catches the addresses handed to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    UrlCatcher()
-    {
-        QDesktopServices::setUrlHandler("https", this, "open");
-        QDesktopServices::setUrlHandler("http", this, "open");
-    }
-    ~UrlCatcher() override
-    {
-        QDesktopServices::unsetUrlHandler("https");
-        QDesktopServices::unsetUrlHandler("http");
-    }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 TEST(HelpCenter, GuideStepsShowTheirPicturesInTheirBoxes)
 {
@@ -106,7 +84,7 @@ TEST(HelpCenter, TabsAndTheQuestionsLink)
         QSettings ini(configPath, QSettings::IniFormat);
         ini.setValue("addressUrl/help_url", QByteArray("https://help.example.test/faq?a=1").toBase64());
     }
-    UrlCatcher urls;
+    DesktopUrls desktop;
     HelpCenterPage page;
     EXPECT_TRUE(page.guideTab()->isChecked());
     EXPECT_EQ(0, page.stackWidget()->currentIndex());
@@ -117,8 +95,8 @@ TEST(HelpCenter, TabsAndTheQuestionsLink)
 
     // "常见问题" opens the page of config.ini and changes nothing here.
     page.faqButton()->click();
-    ASSERT_EQ(1, urls.opened.size());
-    EXPECT_EQ(QUrl("https://help.example.test/faq?a=1"), urls.opened[0]);
+    ASSERT_EQ(1, desktop.urls.size());
+    EXPECT_EQ(QUrl("https://help.example.test/faq?a=1"), desktop.urls[0]);
     EXPECT_EQ(1, page.stackWidget()->currentIndex());
     EXPECT_TRUE(page.aboutTab()->isChecked());
     EXPECT_FALSE(page.faqButton()->isChecked());
@@ -254,4 +232,3 @@ TEST(HelpCenter, TheGuideFitsTheWholeWidthOfA1024Screen)
 
 } // namespace
 
-#include "HelpCenterTest.moc"

@@ -3,6 +3,7 @@
 #include "GlobalHeader.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QSet>
@@ -98,4 +99,21 @@ int distinctColours(const QImage& img)
         for (int x = 0; x < img.width(); x += 2)
             seen.insert(img.pixel(x, y));
     return seen.size();
+}
+
+DesktopUrls::DesktopUrls(const QStringList& schemes) : m_schemes(schemes)
+{
+    for (const QString& scheme : m_schemes)
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+}
+
+DesktopUrls::~DesktopUrls()
+{
+    for (const QString& scheme : m_schemes)
+        QDesktopServices::unsetUrlHandler(scheme);
+}
+
+void DesktopUrls::open(const QUrl& url)
+{
+    urls << url;
 }

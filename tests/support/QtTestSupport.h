@@ -103,6 +103,24 @@ private:
 };
 
 #include <QImage>
+#include <QUrl>
+
+// Receives what the program hands to the desktop (a browser, a file manager) for the given URL
+// schemes while it lives, instead of the desktop.
+class DesktopUrls : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DesktopUrls(const QStringList& schemes = {QStringLiteral("https"), QStringLiteral("http")});
+    ~DesktopUrls() override;
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url);
+
+private:
+    QStringList m_schemes;
+};
 
 // Shows the widget, waits until it is on screen, settles the layouts that pending events would
 // still change and saves its picture as dir/name (dir is made when missing); returns the picture.

@@ -72,7 +72,7 @@ struct ScopedCurrentDir {
 
 TEST_F(AccountPage, ShowsEachKindOfAccountInEachVerificationState)
 {
-    OpenedUrls opened;
+    DesktopUrls opened;
     const char* badge = ":/usercenter/Resources/images/usercenter/badge.svg";
     const char* notVerified = ":/usercenter/Resources/images/usercenter/qpprove.svg";
     g_certTime.bIsValid = true;

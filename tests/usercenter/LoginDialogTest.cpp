@@ -188,7 +188,7 @@ TEST_F(LoginWindow, FieldsEyeAndRememberedNames)
 
 TEST_F(LoginWindow, LinksOpenTheRegistrationPageAndTheWebSite)
 {
-    OpenedUrls opened;
+    DesktopUrls opened;
     LoginDialog dialog;
     dialog.loginPage()->registerLink()->click();   // no key: nothing opens
     EXPECT_TRUE(opened.urls.isEmpty());

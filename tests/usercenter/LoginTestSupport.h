@@ -10,7 +10,6 @@
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
 
-#include <QDesktopServices>
 #include <QDirIterator>
 #include <QUrl>
 
@@ -74,23 +73,3 @@ protected:
     QString m_savedConfigPath;
 };
 
-// Records the addresses handed to the desktop browser while it lives.
-class OpenedUrls : public QObject
-{
-    Q_OBJECT
-public:
-    OpenedUrls()
-    {
-        QDesktopServices::setUrlHandler("https", this, "open");
-        QDesktopServices::setUrlHandler("http", this, "open");
-    }
-    ~OpenedUrls() override
-    {
-        QDesktopServices::unsetUrlHandler("https");
-        QDesktopServices::unsetUrlHandler("http");
-    }
-    QList<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};

@@ -249,7 +249,7 @@ TEST_F(OrdersPage, InvoiceViewsFromTheRows)
         {"plain paper, issued", 2, 1, "", "普通发票(纸质)", "开票完成", false},
         {"another type", 3, 1, "", nullptr, "", false},
     };
-    OpenedUrls opened;
+    DesktopUrls opened;
     UserOrderList* list = openOrders();
     ASSERT_NE(list, nullptr);
     list->pageBar()->pageButtons().at(1)->click();   // page 2, to see it again after the views
@@ -328,7 +328,7 @@ TEST_F(OrdersPage, InvoiceViewsFromTheRows)
 // nothing.
 TEST_F(OrdersPage, IssuedInvoiceWithoutAddressSaysSo)
 {
-    OpenedUrls opened;
+    DesktopUrls opened;
     BillDetailsInfo info;
     info.type = 1;
     info.status = 1;

@@ -342,7 +342,7 @@ TEST_F(SealWizard, CancellingTheSecondStepReportsNothing)
 
 TEST_F(SealWizard, TheTutorialLinkOpensTheConfiguredAddress)
 {
-    OpenedUrls opened;
+    DesktopUrls opened;
     CAddSealDialog wizard;
     wizard.tutorialButton()->click();
     EXPECT_TRUE(opened.urls.isEmpty());

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -101,17 +100,6 @@ public:
 
 private:
     rlimit m_saved{};
-};
-
-// Stands in for the desktop's handler of file addresses.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { urls << url; }
-
-public:
-    QList<QUrl> urls;
 };
 
 } // namespace
@@ -573,12 +561,12 @@ TEST_F(Commands, TheTabMenuOffersSavingAndTheFolderForLocalFilesOnly)
     EXPECT_EQ(QList<bool>({true, false, true, true, true}), enabled);
 
     // The folder of the file goes to the desktop's handler.
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler("file", &recorder, "open");
-    choose = QString::fromUtf8("打开文件所在位置");
-    page.showContextMenu(bar->tabRect(0).center());
-    QDesktopServices::unsetUrlHandler("file");
-    EXPECT_EQ(QList<QUrl>{QUrl::fromLocalFile(dir.path())}, recorder.urls);
+    {
+        DesktopUrls recorder({QStringLiteral("file")});
+        choose = QString::fromUtf8("打开文件所在位置");
+        page.showContextMenu(bar->tabRect(0).center());
+        EXPECT_EQ(QList<QUrl>{QUrl::fromLocalFile(dir.path())}, recorder.urls);
+    }
 
     // A cloud tab: the two closing entries only; a right-click beside the tabs shows nothing.
     page.tabWidget()->addTab(new QWidget, DocTabWidget::file_cloud, "contract.pdf", "C-17");
@@ -679,4 +667,3 @@ TEST_F(Commands, AHighlightMadeWithTheToolBarIsSavedReopenedAndCounted)
     EXPECT_EQ(QColor(Qt::red).rgb(), color.rgb());
 }
 
-#include "ToolBarTest.moc"
