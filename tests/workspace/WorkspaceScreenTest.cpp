@@ -223,12 +223,17 @@ TEST_F(WorkspaceScreen, ToolBarWithItsStylePopupsAndTheColourPicker)
     auto openUnder = [&](QMenu* menu, int tool) {
         QAbstractButton* b = bar->toolButton(tool);
         menu->popup(b->mapToGlobal(QPoint(0, b->height())));
-        return waitUntil([&] { return menu->isVisible(); });
+        // On screen and painted there: a grab of the screen before would show what lies under it.
+        if (!waitUntil([&] { return menu->isVisible(); }) || !QTest::qWaitForWindowExposed(menu))
+            return false;
+        menu->repaint();
+        return true;
     };
 
     ASSERT_TRUE(openUnder(bar->penMenu(), MS_Pen));
     bar->penPanel()->widthBox()->setCurrentIndex(2);
     bar->penPanel()->palette()->swatch(1)->click();
+    bar->penMenu()->repaint();
     const QPixmap pen = grabScreen();
     ASSERT_FALSE(pen.isNull());
     ASSERT_TRUE(pen.save(artefact("toolbar_pen_popup.png")));
@@ -239,6 +244,8 @@ TEST_F(WorkspaceScreen, ToolBarWithItsStylePopupsAndTheColourPicker)
     ASSERT_TRUE(palette.save(artefact("toolbar_highlight_popup.png")));
     bar->highlightPanel()->palette()->blendButton()->click();
     ASSERT_TRUE(bar->highlightPanel()->picker()->isVisible());
+    QCoreApplication::processEvents();
+    bar->highlightMenu()->repaint();
     const QPixmap picker = grabScreen();
     ASSERT_TRUE(picker.save(artefact("toolbar_colour_picker.png")));
     bar->highlightMenu()->hide();
