@@ -348,8 +348,11 @@ void RightToolBar::buildBatchWidget()
     comBox = new QComboBox(m_batchWidget);
     comBox->addItems({QStringLiteral("全部页"), QStringLiteral("范围页"), QStringLiteral("奇数页"),
                       QStringLiteral("偶数页")});
-    comBox->setFixedSize(z(165), z(22));
     comBox->setStyleSheet(comboStyle);
+    // The label and the box together take the width of the cross-page style box below, so the
+    // box ends where that one does instead of running past the panel's right edge.
+    txtLabel->ensurePolished();
+    comBox->setFixedSize(std::max(z(60), z(165) - txtLabel->sizeHint().width() - z(5)), z(22));
     pagesRow->addWidget(txtLabel);
     pagesRow->addWidget(comBox);
     pagesRow->addStretch();

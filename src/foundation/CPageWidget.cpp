@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSpacerItem>
 
+#include <algorithm>
+
 namespace {
 
 const char* const kStyleEnds =
@@ -73,8 +75,10 @@ CPageWidget::CPageWidget(int pageNum, int showPageNum, QWidget* parent, bool isH
 
     comBox = new QComboBox(this);
     comBox->addItems({QStringLiteral("10条/页"), QStringLiteral("15条/页")});
-    comBox->setFixedSize(scaled(61), scaled(21));
     comBox->setStyleSheet(sheet1(kStyleCombo));
+    // At least as wide as its text and drop-down arrow need, so the arrow does not cover "页".
+    comBox->ensurePolished();
+    comBox->setFixedSize(std::max(scaled(61), comBox->sizeHint().width()), scaled(21));
     comBox->setHidden(m_isHiddenCom);
 
     label = new QLabel(QStringLiteral("跳至"), this);

@@ -59,6 +59,8 @@ HoverWidget::HoverWidget(QWidget* parent) : QWidget(parent)
     m_text1->setProperty("mode", "text1");
     m_text2 = new QLabel(this);
     m_text2->setProperty("mode", "text2");
+    // In a narrow window the line under the title wraps instead of being cut off.
+    m_text2->setWordWrap(true);
     m_buissNums = new QLabel(this);
     m_buissNums->setProperty("mode", "text3");
 
@@ -73,8 +75,9 @@ HoverWidget::HoverWidget(QWidget* parent) : QWidget(parent)
     layout->setSpacing(z(14));
     layout->setContentsMargins(z(28), z(12), z(42), z(12));
     layout->addWidget(m_icon);
-    layout->addLayout(block);
-    layout->addStretch();
+    // The text block takes the free width up to the count (its labels stay left-aligned), so the
+    // line under the title wraps only when the card is too narrow for it.
+    layout->addLayout(block, 1);
     layout->addWidget(m_buissNums);
     setFixedHeight(z(70));
 

@@ -34,6 +34,24 @@ QList<int> pagesOf(const QList<Verified>& fields)
     return pages;
 }
 
+// Every control of the panel's option block that shows lies inside the panel: none runs past
+// its right edge.
+void expectOptionsInsidePanel(RightToolBar* panel)
+{
+    QWidget* block = panel->pageModeBox()->parentWidget();
+    int checked = 0;
+    for (QWidget* w : block->findChildren<QWidget*>()) {
+        if (w->isWindow() || !w->isVisibleTo(panel))
+            continue;
+        const QRect r(w->mapTo(panel, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(panel->rect().contains(r))
+            << w->metaObject()->className() << " at " << r.x() << "," << r.y() << " " << r.width() << "x"
+            << r.height() << " outside the panel of width " << panel->width();
+        checked++;
+    }
+    EXPECT_GT(checked, 3);
+}
+
 class SealPanelScreen : public SigningTest
 {
 protected:
@@ -145,6 +163,7 @@ TEST_F(SealPanelScreen, OddPagesOfABatchInANewFile)
     panel->signTypeGroup()->button(1)->click();
     panel->pageModeBox()->setCurrentIndex(2);
     shoot(QStringLiteral("sealpanel_batch_options.png"));
+    expectOptionsInsidePanel(panel);
     chooseSeal(panel);
     clickAt(2, QPointF(150, 200));
 
@@ -188,6 +207,7 @@ TEST_F(SealPanelScreen, CrossPageSealOverARangeSetWithTheArrows)
     EXPECT_EQ(1, previewed);
 
     shoot(QStringLiteral("sealpanel_crosspage_options.png"));
+    expectOptionsInsidePanel(panel);
     chooseSeal(panel);
     clickAt(2, QPointF(150, 200));
 

@@ -149,6 +149,25 @@ TEST_F(ShellScreen, StartsMaximisedAndShowsEveryPage)
     EXPECT_FALSE(view);
 }
 
+// Every text of the home page's counter cards shows whole: a one-line label is as wide as its
+// text, a wrapping one tall enough for its lines.
+void expectCardTextsFit(QWidget& window)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
+    const QList<HoverWidget*> cards = window.findChildren<HoverWidget*>();
+    ASSERT_EQ(3, cards.size());
+    for (HoverWidget* card : cards)
+        for (QLabel* l : card->findChildren<QLabel*>()) {
+            if (l->text().isEmpty())
+                continue;
+            if (l->wordWrap())
+                EXPECT_LE(l->heightForWidth(l->width()), l->height()) << l->text().toStdString();
+            else
+                EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text())) << l->text().toStdString();
+        }
+}
+
 TEST_F(ShellScreen, RestoresMovesResizesAndMaximisesWithoutAWindowManager)
 {
     Orvessa window;
@@ -184,6 +203,11 @@ TEST_F(ShellScreen, RestoresMovesResizesAndMaximisesWithoutAWindowManager)
     ASSERT_TRUE(waitUntil([&] { return window.size() == normal.size() + QSize(29, 19); }))
         << window.width() << "x" << window.height() << " from " << normal.width() << "x" << normal.height();
     EXPECT_TRUE(grabScreen(window).save(shotPath("shell_restored_moved")));
+    expectCardTextsFit(window);
+    // The narrowest window the user can drag it to.
+    window.resize(window.minimumSize());
+    ASSERT_TRUE(waitUntil([&] { return window.size() == window.minimumSize(); }));
+    expectCardTextsFit(window);
 
     // A double click on the title bar maximises to the available area again.
     mouse(bar, QEvent::MouseButtonDblClick, spot);

@@ -115,6 +115,10 @@ TEST_F(ContactsScreen, ContactsPageAndDialogs)
     auto* page = qobject_cast<LinkManFrame*>(frame->page(UserManageFrame::ContactsPage));
     ASSERT_EQ(page->contacts().size(), 25);
     EXPECT_GT(distinctColours(screenshot(center, "contacts_page.png")), 60);
+    // The rows-per-page box of the paging bar shows its whole text beside its arrow.
+    QComboBox* perPage = page->pageBar()->findChild<QComboBox*>();
+    ASSERT_NE(nullptr, perPage);
+    EXPECT_GE(perPage->width(), perPage->sizeHint().width());
     page->pageBar()->setCusSelectBtn(3);
     EXPECT_GT(distinctColours(screenshot(center, "contacts_page_last.png")), 40);
 
