@@ -39,6 +39,8 @@
 #include <cstring>
 #include <thread>
 
+#include <openssl/crypto.h>
+
 // Sanitizer settings of the test binaries (the toolkit's own leaks are not ours).
 #include "SanitizerDefaults.inc"
 
@@ -166,6 +168,9 @@ Verification verifyWhilePainting(const QString& path, int n)
 
 int main(int argc, char** argv)
 {
+    // OpenSSL is not torn down at exit: the network threads of the service client may still be
+    // ending then, and free their OpenSSL state as they end (as in the application).
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
     const bool shortRun = argc > 1 && std::strcmp(argv[1], "--short") == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -8,8 +8,15 @@
 #include <QFont>
 #include <QTranslator>
 
+#include <openssl/crypto.h>
+
 int main(int argc, char* argv[])
 {
+    // OpenSSL is not torn down at exit (this first call of the process decides it). The toolkit's
+    // network threads do TLS and may still be ending then: QThread::wait() returns before a
+    // thread's thread-specific data is released, and OpenSSL frees its per-thread state there.
+    // A teardown at exit would race with those threads and leave their state behind.
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
     // Nothing that needs the display or the application object is built before this point.
     QApplication app(argc, argv);
     initOrvessaResources();

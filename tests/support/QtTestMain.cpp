@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <openssl/crypto.h>
 
 #include <optional>
 
@@ -9,6 +10,9 @@
 
 int main(int argc, char** argv)
 {
+    // OpenSSL is not torn down at exit: threads that used it (the toolkit's network threads) may
+    // still be ending then, and free their OpenSSL state as they end (as in the application).
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
     // Test discovery and ctest run the binaries without a display: use the offscreen platform
     // unless the caller chose one (the xvfb entries ask for xcb).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
