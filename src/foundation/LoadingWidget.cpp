@@ -1,6 +1,7 @@
 #include "LoadingWidget.h"
 
 #include "GlobalHeader.h"
+#include "WindowShape.h"
 
 #include <QHBoxLayout>
 #include <QIcon>
@@ -15,6 +16,7 @@ LoadingWidget::LoadingWidget(QWidget* parent, Qt::Orientation orient)
     , m_orient(orient)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+    keepShapeWithoutCompositor(this);
     setModal(true);
 
     auto* panel = new QWidget(this);

@@ -2,6 +2,7 @@
 
 #include "GlobalHeader.h"
 #include "ParentDialog.h"
+#include "WindowShape.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -31,6 +32,7 @@ QuickMessageBox::QuickMessageBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+    keepShapeWithoutCompositor(this);
 
     m_panel = new QWidget(this);
     m_panel->setFixedSize(int(180 * screenZoom), int(80 * screenZoom));

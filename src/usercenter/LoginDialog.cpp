@@ -9,6 +9,7 @@
 #include "QuickMessageBox.h"
 #include "RegeditSettings.h"
 #include "UserCenterShared.h"
+#include "WindowShape.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -250,6 +251,7 @@ LoginDialog::LoginDialog(QWidget* parent)
 {
     initUserCenterResources();
     setAttribute(Qt::WA_TranslucentBackground);
+    keepShapeWithoutCompositor(this);
     setFixedSize(designPx(680), designPx(450));
     setWindowTitle(QStringLiteral("Orvessa"));
     setWindowIcon(QIcon(":/APP.ico"));

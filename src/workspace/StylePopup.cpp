@@ -3,6 +3,7 @@
 #include "ColorDialog.h"
 #include "ColorWidget.h"
 #include "GlobalHeader.h"
+#include "WindowShape.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -332,6 +333,7 @@ Menu::Menu(QWidget* parent) : QMenu(parent)
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    keepShapeWithoutCompositor(this);
     const int m = int(6 * screenZoom);
     setContentsMargins(m, m, m, m);
 }
