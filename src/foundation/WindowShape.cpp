@@ -38,15 +38,26 @@ void reshape(QWidget* window)
             window->clearMask();
         return;
     }
-    // The window painted on a transparent picture: what has any opacity to speak of stays.
+    // The window painted on a transparent picture: only nearly opaque pixels stay. Shown without
+    // blending, a half-transparent pixel (a soft shadow, an edge) would come out dark.
     window->clearMask();
-    const QImage picture = window->grab().toImage();
+    const QImage picture = window->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     if (picture.isNull())
         return;
-    QBitmap bits = QBitmap::fromImage(picture.createAlphaMask(Qt::ThresholdAlphaDither));
-    if (bits.size() != window->size())
-        bits = bits.scaled(window->size());
-    window->setMask(QRegion(bits));
+    QImage bits(picture.size(), QImage::Format_MonoLSB);
+    bits.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    bits.fill(0);
+    for (int y = 0; y < picture.height(); y++)
+    {
+        const QRgb* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); x++)
+            if (qAlpha(row[x]) >= 200)
+                bits.setPixel(x, y, 1);
+    }
+    QBitmap shape = QBitmap::fromImage(bits);
+    if (shape.size() != window->size())
+        shape = shape.scaled(window->size());
+    window->setMask(QRegion(shape));
 }
 
 class ShapeKeeper : public QObject
