@@ -352,6 +352,21 @@ protected:
             QTest::mouseRelease(surface, Qt::LeftButton, Qt::NoModifier, at);
     }
 
+    // Takes the panel's first row (a contract's seal or signature) and puts it on page 1 at a
+    // point of page space: one item then waits on the page for the finishing step.
+    ::testing::AssertionResult placeFirstRowOnPageOne(QPointF pt)
+    {
+        ShowSealCellWidget* first = row();
+        if (!first)
+            return ::testing::AssertionFailure() << "the seal panel lists nothing";
+        QTest::mouseClick(first->signButton(), Qt::LeftButton);
+        clickPage(1, pt);
+        const int items = frame()->canvas()->getSignItems().size();
+        if (items == 1)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << items << " items placed; " << boxes.join("\n").toStdString();
+    }
+
     // The side panel's "签名列表" tab.
     SignatureListWidget* showSignatureList()
     {

@@ -82,11 +82,7 @@ TEST_F(ContractJourneys, CompanyStartsAPersonSignsTheCentreDownloadsIt)
     settingsShot = "14_contract_settings.png";
     setUpContract(theme, {QString::fromLatin1(kPerson)}, false);
     ASSERT_FALSE(panel()->isHidden());
-    ShowSealCellWidget* seal = row();
-    ASSERT_TRUE(seal);
-    QTest::mouseClick(seal->signButton(), Qt::LeftButton);
-    clickPage(1, QPointF(110, 140));
-    ASSERT_EQ(1, frame()->canvas()->getSignItems().size()) << boxes.join("\n").toStdString();
+    ASSERT_TRUE(placeFirstRowOnPageOne(QPointF(110, 140)));
     shoot("15_contract_sealed.png");
     codeShot = "16_sms_code.png";
     finishContract();
@@ -113,11 +109,7 @@ TEST_F(ContractJourneys, CompanyStartsAPersonSignsTheCentreDownloadsIt)
     shoot("18_contract_opened.png");
     if (panel()->isHidden())
         press(tools()->getCloudsignatureTbn());
-    ShowSealCellWidget* signature = row();
-    ASSERT_TRUE(signature);
-    QTest::mouseClick(signature->signButton(), Qt::LeftButton);
-    clickPage(1, QPointF(290, 140));
-    ASSERT_EQ(1, frame()->canvas()->getSignItems().size()) << boxes.join("\n").toStdString();
+    ASSERT_TRUE(placeFirstRowOnPageOne(QPointF(290, 140)));
     shoot("18_person_signs.png");
     finishContract();
     EXPECT_EQ(2, codeDialogs);
@@ -206,11 +198,7 @@ TEST_F(ContractJourneys, ExpiredAccountRenewsThroughThePaymentDialogAndSigns)
     ASSERT_TRUE(waitUntil([&] { return window->signPage()->tabWidget()->count() == 1; }));
     if (panel()->isHidden())
         press(tools()->getCloudsignatureTbn());
-    ShowSealCellWidget* signature = row();
-    ASSERT_TRUE(signature);
-    QTest::mouseClick(signature->signButton(), Qt::LeftButton);
-    clickPage(1, QPointF(200, 200));
-    ASSERT_EQ(1, frame()->canvas()->getSignItems().size()) << boxes.join("\n").toStdString();
+    ASSERT_TRUE(placeFirstRowOnPageOne(QPointF(200, 200)));
 
     // Signing with the expired certificate: refused, the tab stays with its signature.
     boxes.clear();
