@@ -394,19 +394,13 @@ void SignPage::insertTab(SplitterFrame* frame, DocTabWidget::file_type type, con
 {
     m_pdfTabWidget->addTab(frame, type, name, id);
     // Only now does the view ask for its pages: a render holds the engine, and putting the tab
-    // in place (tabChanged reads the engine) would wait for it. The pages on screen go first,
-    // the last of them first as the queue takes the newest request first; then the view's usual
-    // request, which adds the pages next to them.
+    // in place (tabChanged reads the engine) would wait for it. The render queue takes the pages
+    // on screen before the ones next to them.
     Canvas* canvas = frame->canvas();
     DisplayModel* model = canvas ? canvas->AsFixed() : nullptr;
     if (!model)
         return;
     model->renderingHeld = false;
-    int first = 0, last = -1;
-    model->VisibleRange(&first, &last);
-    if (RenderCache* cache = canvas->AsRenderCache())
-        for (int p = last; p >= first && first > 0; p--)
-            cache->RequestRendering(model, p);
     model->RenderVisibleParts();
 }
 

@@ -120,9 +120,9 @@ public:
     // Set by the destructor; the render cache queues nothing for a model that has it. Read by the
     // render thread, hence atomic.
     std::atomic<bool> dontRenderFlag{false};
-    // A model whose pages may wait (page thumbnails): the render thread takes its requests only
-    // when no other model's are queued, so the document view's pages come first. Set before
-    // the model asks for anything.
+    // A model whose pages may wait (page thumbnails): of the pages on screen, the render thread
+    // takes the other models' first, so the document view's pages come first. Set before the
+    // model asks for anything.
     bool renderWhenOthersDone = false;
     // While set, the render cache queues nothing for this model (its view is being put on
     // screen, and what it shows first is asked for once it is there). GUI thread only.

@@ -62,7 +62,8 @@ struct PageRenderRequest
     AbortCookie* abortCookie = nullptr;
     quint64 timestamp = 0;
     RenderingCallback* renderCb = nullptr;
-    // Taken only when no request without it is queued (the model's renderWhenOthersDone).
+    // The model's renderWhenOthersDone: among requests for pages on screen (or among those for
+    // pages off screen), taken after the ones without it.
     bool waitsForOthers = false;
 };
 
